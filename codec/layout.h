@@ -1,0 +1,79 @@
+// Constants of the binary TOMBPC.DAT layout. All integers are little-endian.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vellumark::layout {
+
+inline constexpr std::size_t kHeaderSize = 390;
+
+// Offsets of the header fields.
+inline constexpr std::size_t kVersion = 0;
+inline constexpr std::size_t kDescription = 4;
+inline constexpr std::size_t kReservedA = 260;
+inline constexpr std::size_t kFirstOption = 262;
+inline constexpr std::size_t kTitleReplace = 266;
+inline constexpr std::size_t kOnDeathDemo = 270;
+inline constexpr std::size_t kOnDeathGame = 274;
+inline constexpr std::size_t kDemoTime = 278;
+inline constexpr std::size_t kOnInterrupt = 282;
+inline constexpr std::size_t kOnDemoEnd = 286;
+inline constexpr std::size_t kReservedB = 290;
+inline constexpr std::size_t kLevelCount = 326;
+inline constexpr std::size_t kPicCount = 328;
+inline constexpr std::size_t kTitleCount = 330;
+inline constexpr std::size_t kFmvCount = 332;
+inline constexpr std::size_t kCutsceneCount = 334;
+inline constexpr std::size_t kDemoLevelCount = 336;
+inline constexpr std::size_t kTitleSoundId = 338;
+inline constexpr std::size_t kSingleLevel = 340;
+inline constexpr std::size_t kReservedC = 342;
+inline constexpr std::size_t kFlags = 374;
+inline constexpr std::size_t kReservedD = 376;
+inline constexpr std::size_t kCipherByte = 382;
+inline constexpr std::size_t kReservedF = 383;
+inline constexpr std::size_t kSecretSoundId = 384;
+inline constexpr std::size_t kReservedE = 386;
+
+inline constexpr int kGameStrings2Count = 41;
+inline constexpr int kKeyStringTables = 10;
+inline constexpr int kMaxStringLength = 255;  // the reader takes at most 256 bytes per string
+inline constexpr std::uint32_t kMaxBlockSize = 65535;  // 16-bit offsets and sizes
+
+// Flag bits.
+inline constexpr std::uint16_t kFlagDemoVersion = 0x0001;
+inline constexpr std::uint16_t kFlagTitleDisabled = 0x0002;
+inline constexpr std::uint16_t kFlagCheatModeDisabled = 0x0004;
+inline constexpr std::uint16_t kFlagDemosDisabled = 0x0008;
+inline constexpr std::uint16_t kFlagLoadSaveDisabled = 0x0010;
+inline constexpr std::uint16_t kFlagScreenSizingDisabled = 0x0020;
+inline constexpr std::uint16_t kFlagLockupOptionRing = 0x0040;
+inline constexpr std::uint16_t kFlagDozyCheatEnabled = 0x0080;
+inline constexpr std::uint16_t kFlagCodedStrings = 0x0100;
+inline constexpr std::uint16_t kFlagAlwaysSet = 0x0200;
+inline constexpr std::uint16_t kFlagSelectAnyLevel = 0x0400;
+
+// The bit of CheckBox2..CheckBox10, indexed by box number (2..10).
+inline constexpr std::uint16_t check_box_bit(int box) {
+    constexpr std::uint16_t bits[] = {0x0001, 0x0002, 0x0004, 0x0008, 0x0010,
+                                      0x0020, 0x0040, 0x0080, 0x0400};
+    return (box >= 2 && box <= 10) ? bits[box - 2] : 0;
+}
+
+inline constexpr std::uint16_t kEndOfSet = 9;
+
+// Whether a command word is followed by an operand word.
+inline constexpr bool carries_operand(std::uint16_t code) {
+    switch (code) {
+    case 3: case 4: case 5: case 7: case 10: case 12:
+    case 16: case 17: case 18: case 19: case 20:
+        return true;
+    default:
+        return false;
+    }
+}
+
+inline constexpr std::uint16_t kNoOperand = 0xFFFF;
+
+}  // namespace vellumark::layout

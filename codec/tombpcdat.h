@@ -1,0 +1,88 @@
+// The in-memory script document: one TOMBPC.DAT file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vellumark {
+
+// One string table. Strings are raw bytes (windows-1252), without terminator.
+struct list_strings {
+    std::vector<std::uint16_t> offsets;  // offset of each stored string in the block
+    std::uint16_t total_size = 0;        // byte length of the string block
+    std::vector<std::string> strings;    // decoded strings
+
+    bool operator==(const list_strings&) const = default;
+};
+
+struct script_command {
+    std::uint16_t command = 0;
+    std::uint16_t operand = 0;  // 0xFFFF when the command carries none
+
+    bool operator==(const script_command&) const = default;
+};
+
+inline constexpr int kSlotCapacity = 64;
+
+// One command sequence; only the first command_count entries are in use.
+struct script_slot {
+    std::int16_t command_count = 0;
+    std::int16_t operand_count = 0;  // recomputed by the writer only
+    std::array<script_command, kSlotCapacity> commands{};
+
+    bool operator==(const script_slot&) const = default;
+};
+
+struct Ttombpcdat {
+    std::uint32_t version = 0;
+    std::array<std::uint8_t, 256> description{};  // one byte per level shown in Memo12
+    std::uint16_t reserved_a = 0;
+    std::int32_t first_option = 0;
+    std::int32_t title_replace = 0;
+    std::int32_t on_death_demo = 0;
+    std::int32_t on_death_game = 0;
+    std::int32_t demo_time = 0;
+    std::int32_t on_interrupt = 0;
+    std::int32_t on_demo_end = 0;
+    std::array<std::uint8_t, 36> reserved_b{};
+    std::int16_t level_count = 0;
+    std::int16_t pic_count = 0;
+    std::int16_t title_count = 0;
+    std::int16_t fmv_count = 0;
+    std::int16_t cutscene_count = 0;
+    std::int16_t demo_level_count = 0;
+    std::int16_t title_sound_id = 0;
+    std::int16_t single_level = 0;  // -1 = none; carried
+    std::array<std::uint8_t, 32> reserved_c{};
+    std::uint16_t flags = 0;
+    std::array<std::uint8_t, 6> reserved_d{};
+    std::uint8_t cipher_byte = 0;  // XOR key of the stored strings while flag 0x100 is set
+    std::uint8_t reserved_f = 0;
+    std::int16_t secret_sound_id = 0;
+    std::array<std::uint8_t, 4> reserved_e{};
+
+    list_strings level_names;     // level descriptions (ListBox1)
+    list_strings pic_files;       // level picture file names (ListBox3)
+    list_strings title_files;     // title and legal screen file names (ListBox6)
+    list_strings fmv_files;       // movie file names (ListBox4)
+    list_strings level_files;     // level file names (ListBox2)
+    list_strings cutscene_files;  // cut-scene file names (ListBox5)
+
+    std::uint16_t script_count = 0;
+    std::vector<std::uint16_t> script_offsets;
+    std::uint16_t script_size = 0;
+    std::vector<script_slot> scripts;  // slot 0 = title, slot n+1 = level n
+
+    std::vector<std::uint16_t> demo_levels;  // level numbers counted from 0
+
+    std::int16_t game_strings1_count = 0;
+    list_strings game_strings1;
+    list_strings game_strings2;  // always 41 entries
+    std::array<list_strings, 10> key_strings;  // Memo1..Memo10, level_count entries each
+
+    bool operator==(const Ttombpcdat&) const = default;
+};
+
+}  // namespace vellumark

@@ -1,0 +1,55 @@
+#include "editors/dialogs.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+QString application_title() {
+    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (name.isEmpty()) name = QStringLiteral("vellumark");
+    const int dot = name.indexOf(QLatin1Char('.'));
+    return dot >= 0 ? name.left(dot) : name;
+}
+
+void QtDialogs::message(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, application_title(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtDialogs::information(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Information, application_title(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void QtDialogs::error(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtDialogs::confirm(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() != QMessageBox::No;
+}
+
+QString QtDialogs::openFileName(QWidget* parent, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+}
+
+QString QtDialogs::saveFileName(QWidget* parent, const QString& filter, const QString& lastName) {
+    // No confirmation before an existing file is replaced, no default extension.
+    return QFileDialog::getSaveFileName(parent, QString(), lastName, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QColor QtDialogs::color(QWidget* parent, const QColor& initial) {
+    return QColorDialog::getColor(initial, parent);
+}
+
+void QtDialogs::exec(QDialog* dialog) { dialog->exec(); }

@@ -1,0 +1,35 @@
+// The "Options" tab: nine option values, ten flag boxes, the two game string lists.
+#pragma once
+
+#include <QWidget>
+
+#include "editors/editor_context.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class SpinEdit;
+
+class OptionsTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit OptionsTab(EditorContext& ctx, QWidget* parent = nullptr);
+
+    // SpinEdit1..SpinEdit9 at index 1..9 (index 0 unused).
+    SpinEdit* spin(int n) const { return spins_[n]; }
+    // CheckBox1..CheckBox10 at index 1..10 (CheckBox1 "Single Level" is display only).
+    QCheckBox* check(int n) const { return checks_[n]; }
+
+    QListWidget* ListBox7 = nullptr;  // "Game String 1"
+    QListWidget* ListBox8 = nullptr;  // "Game String 2"
+    QLineEdit* Edit7 = nullptr;
+    QLineEdit* Edit8 = nullptr;
+    QPushButton* Button9 = nullptr;   // "Replace" of ListBox7
+    QPushButton* Button10 = nullptr;  // "Replace" of ListBox8
+
+private:
+    EditorContext& ctx_;
+    SpinEdit* spins_[10] = {};
+    QCheckBox* checks_[11] = {};
+};

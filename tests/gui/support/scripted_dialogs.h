@@ -1,0 +1,87 @@
+// Dialogs for GUI tests: answers come from queues, everything shown is
+// recorded. Nothing ever blocks: an empty queue answers as a cancel (file and
+// colour dialogs), No (confirm), or closes the modal window untouched.
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "editors/dialogs.h"
+
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind;     // "message", "information", "error", "confirm", "open", "save", "color", "exec"
+        QString caption;  // error caption, or the dialog's window title for exec
+        QString text;     // the box's text, or the filter of a file dialog
+    };
+
+    std::vector<Shown> shown;
+    std::deque<bool> confirms;
+    std::deque<QString> fileNames;  // answers of open and save dialogs, in order
+    std::deque<QColor> colors;
+    // Actions run on a modal window in place of its event loop, in order.
+    std::deque<std::function<void(QDialog*)>> modal;
+    QString lastSaveOffered;  // lastName passed to the latest save dialog
+    QColor lastColorOffered;
+
+    void message(QWidget*, const QString& text) override { shown.push_back({"message", {}, text}); }
+    void information(QWidget*, const QString& text) override {
+        shown.push_back({"information", {}, text});
+    }
+    void error(QWidget*, const QString& caption, const QString& text) override {
+        shown.push_back({"error", caption, text});
+    }
+    bool confirm(QWidget*, const QString& text) override {
+        shown.push_back({"confirm", QStringLiteral("Confirm"), text});
+        if (confirms.empty()) return false;
+        const bool a = confirms.front();
+        confirms.pop_front();
+        return a;
+    }
+    QString openFileName(QWidget*, const QString& filter) override {
+        shown.push_back({"open", {}, filter});
+        return next_name();
+    }
+    QString saveFileName(QWidget*, const QString& filter, const QString& lastName) override {
+        shown.push_back({"save", {}, filter});
+        lastSaveOffered = lastName;
+        return next_name();
+    }
+    QColor color(QWidget*, const QColor& initial) override {
+        shown.push_back({"color", {}, {}});
+        lastColorOffered = initial;
+        if (colors.empty()) return QColor();
+        const QColor c = colors.front();
+        colors.pop_front();
+        return c;
+    }
+    void exec(QDialog* dialog) override {
+        shown.push_back({"exec", dialog->windowTitle(), {}});
+        if (modal.empty()) return;
+        auto action = std::move(modal.front());
+        modal.pop_front();
+        action(dialog);
+    }
+
+    // Texts of all boxes of one kind, in order.
+    std::vector<QString> texts(const QString& kind) const {
+        std::vector<QString> out;
+        for (const auto& s : shown)
+            if (s.kind == kind) out.push_back(s.text);
+        return out;
+    }
+    void clear() { shown.clear(); }
+
+private:
+    QString next_name() {
+        if (fileNames.empty()) return {};
+        QString n = fileNames.front();
+        fileNames.pop_front();
+        return n;
+    }
+};
