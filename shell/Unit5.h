@@ -1,0 +1,20 @@
+// The help window: the user manual in an editable rich-text pane.
+#pragma once
+
+#include <QWidget>
+
+class QTextEdit;
+
+class TForm5 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm5(QWidget* parent = nullptr);
+
+    // Shows the window (centred the first time), raises and activates it.
+    void showAndRaise();
+
+    QTextEdit* RichEdit1 = nullptr;
+
+private:
+    bool shown_once_ = false;
+};
