@@ -1,13 +1,20 @@
 // The "Script Commands" tab: script slots and their commands, the demo level
 // list, and the slot copy and paste of the "&Edit" menu.
+//
+// The slots live in the document (ctx.doc.scripts); ListBox9 and ListBox10
+// are rebuilt from it. The demo level numbers live in ctx.doc.demo_levels,
+// one entry per line of ListBox11.
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
+#include "codec/tombpcdat.h"
 #include "editors/editor_context.h"
 
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class SpinEdit;
@@ -37,6 +44,34 @@ public:
     void Copyscriptslot1Click();
     void Pastescriptslot1Click();
 
+    // Shows the selected command in the chooser and the operand field.
+    void ListBox10Click();
+    void Button15Click();  // Add a command under the selected line
+    void Button14Click();  // Replace the selected command
+    void Button16Click();  // Delete the selected command
+    // Puts the selected demo entry's level number into SpinEdit11.
+    void ListBox11Click();
+    void Button11Click();  // Add a demo level entry at the end
+    void Button17Click();  // Replace the selected demo level entry
+    void Button18Click();  // Delete the last demo level entry
+
 private:
+    // Index of the selected slot in ctx.doc.scripts, or -1.
+    int selected_slot() const;
+    // Commands in use of a slot (0 for an empty slot).
+    static int used_commands(const vellumark::script_slot& slot);
+    // The entry built from the chooser and the operand field; nothing while
+    // no command is chosen.
+    std::optional<vellumark::script_command> new_entry() const;
+    // Lists the selected slot again, then selects line `line` (when it
+    // exists) and shows it.
+    void relist_and_show(int line);
+    // Description of level n (line n of ListBox1), or nothing.
+    std::optional<QString> level_description(int n) const;
+    int level_line_count() const;
+    // Makes demo_levels and demo_level_count match ListBox11's lines.
+    void sync_demo_levels();
+
     EditorContext& ctx_;
+    bool quiet_ = false;  // true while the lists are changed from code
 };
