@@ -1,12 +1,57 @@
 #include "shell/Unit5.h"
 
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "editors/colors.h"
+
+// The resources live in a static library; make sure the linker keeps them.
+static void init_manual_resource() { Q_INIT_RESOURCE(assets); }
+
+namespace {
+
+// The manual is built into the program.
+QString manual_text() {
+    init_manual_resource();
+    QFile f(QStringLiteral(":/manual.txt"));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+}  // namespace
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("Form5"));
+    setWindowTitle(QStringLiteral("Vellumark : Help."));
+    resize(472, 394);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, kSilver);
+    setPalette(p);
+    setAutoFillBackground(true);
+
     RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setAcceptRichText(true);
+    RichEdit1->setPlainText(manual_text());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(RichEdit1);
 }
 
 void TForm5::showAndRaise() {
+    if (!shown_once_) {
+        shown_once_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
     show();
     raise();
     activateWindow();

@@ -20,4 +20,7 @@ public:
 
     // One clock tick: Panel1 shows the current time.
     void Timer1Timer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };

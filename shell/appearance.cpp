@@ -1,8 +1,106 @@
 #include "shell/appearance.h"
 
-#include "editors/editor_context.h"
+#include <QListWidget>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 
-void save_transcript(QWidget*, EditorContext&, QString&) {}
-void change_color(QWidget*, EditorContext&, QColor&) {}
-std::vector<QWidget*> recolourable_controls(const EditorContext&) { return {}; }
-void set_list_font_size(const EditorContext&, int) {}
+#include "codec/errors.h"
+#include "editors/colors.h"
+#include "editors/dialogs.h"
+#include "editors/editor_context.h"
+#include "editors/keystrings_tab.h"
+#include "editors/levels_tab.h"
+#include "editors/media_tab.h"
+#include "editors/options_tab.h"
+#include "editors/script_tab.h"
+#include "shell/rtf_writer.h"
+
+namespace {
+
+// The pane's lines in order: every block, split at its soft line breaks.
+// An empty pane has no lines at all.
+std::vector<std::u32string> pane_lines(const QTextEdit* pane) {
+    std::vector<std::u32string> lines;
+    const QTextDocument* doc = pane->document();
+    if (doc->isEmpty()) return lines;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QString text = b.text();
+        text.remove(QChar::ObjectReplacementCharacter);
+        for (const QString& line : text.split(QChar::LineSeparator))
+            lines.push_back(line.toStdU32String());
+    }
+    return lines;
+}
+
+void write_file(const QString& name, const std::string& bytes) {
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        throw vellumark::script_error(("Cannot create file " + name).toStdString());
+    const qint64 n = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (n != static_cast<qint64>(bytes.size())) {
+        file.cancelWriting();
+        throw vellumark::script_error("Failed to Save Stream");
+    }
+    if (!file.commit()) {
+        if (file.error() == QFileDevice::WriteError)
+            throw vellumark::script_error("Failed to Save Stream");
+        throw vellumark::script_error(("Cannot create file " + name).toStdString());
+    }
+}
+
+}  // namespace
+
+void save_transcript(QWidget* parent, EditorContext& ctx, QString& last_name) {
+    const QString name = ctx.dialogs->saveFileName(
+        parent, QStringLiteral("MS Document File (*.doc)"), last_name);
+    if (name.isEmpty()) return;
+    last_name = name;
+
+    const QTextEdit* pane = ctx.levels->shit;
+    vellumark::rtf::font font;
+    font.name = pane->font().family().toStdString();
+    const qreal points = pane->font().pointSizeF();
+    font.points = points > 0 ? qRound(points) : 8;
+    write_file(name, vellumark::rtf::document(pane_lines(pane), font));
+
+    ctx.dialogs->information(
+        parent, QStringLiteral("The Text file is now saved. The num of level in script are ") +
+                    QString::number(ctx.doc.level_count));
+}
+
+std::vector<QWidget*> recolourable_controls(const EditorContext& ctx) {
+    const LevelsTab* l = ctx.levels;
+    const MediaTab* m = ctx.media;
+    const OptionsTab* o = ctx.options;
+    const ScriptTab* s = ctx.script;
+    std::vector<QWidget*> w{l->ListBox1,  l->ListBox2,  l->ListBox3,  l->Edit1,     l->Edit2,
+                            l->Edit3,     l->shit,      m->ListBox4,  m->ListBox5,  m->ListBox6,
+                            o->ListBox7,  o->ListBox8,  s->ListBox9,  s->ListBox10, s->ListBox11,
+                            m->Edit4,     m->Edit5,     m->Edit6,     o->Edit7,     o->Edit8};
+    for (int n = 1; n <= 10; ++n) w.push_back(ctx.keys->memo(n));
+    return w;
+}
+
+void change_color(QWidget* parent, EditorContext& ctx, QColor& last_color) {
+    const QColor chosen = ctx.dialogs->color(parent, last_color);
+    if (!chosen.isValid()) return;
+    last_color = chosen;
+    for (QWidget* w : recolourable_controls(ctx)) set_background(w, chosen);
+}
+
+void set_list_font_size(const EditorContext& ctx, int points) {
+    const std::vector<QListWidget*> lists{
+        ctx.levels->ListBox1, ctx.levels->ListBox2, ctx.levels->ListBox3,
+        ctx.media->ListBox4,  ctx.media->ListBox5,  ctx.media->ListBox6,
+        ctx.options->ListBox7, ctx.options->ListBox8, ctx.script->ListBox9,
+        ctx.script->ListBox10, ctx.script->ListBox11};
+    for (QListWidget* list : lists) {
+        QFont f = list->font();
+        f.setPointSize(points);
+        list->setFont(f);
+    }
+}
