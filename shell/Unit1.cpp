@@ -1,0 +1,428 @@
+#include "shell/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QTabWidget>
+#include <QUrl>
+#include <exception>
+
+#include "codec/errors.h"
+#include "codec/script_file.h"
+#include "editors/colors.h"
+#include "editors/dialogs.h"
+#include "editors/keystrings_tab.h"
+#include "editors/levels_tab.h"
+#include "editors/media_tab.h"
+#include "editors/options_tab.h"
+#include "editors/script_tab.h"
+#include "editors/text.h"
+#include "shell/Unit5.h"
+#include "shell/Unit6.h"
+#include "shell/Unit8.h"
+#include "shell/appearance.h"
+#include "shell/recent_files.h"
+#include "shell/views_adapter.h"
+
+namespace {
+
+QString& settings_file_override() {
+    static QString path;
+    return path;
+}
+
+QString& skin_file_override() {
+    static QString path;
+    return path;
+}
+
+std::unique_ptr<QSettings> open_store() {
+    if (!settings_file_override().isEmpty())
+        return std::make_unique<QSettings>(settings_file_override(), QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application_title(),
+                                       application_title());
+}
+
+// The busy cursor, from construction to the end of the scope, on every path.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// A borderless shape whose hatching lets the picture underneath show through.
+class HatchShape : public QWidget {
+public:
+    HatchShape(Qt::BrushStyle style, const QColor& color, QWidget* parent)
+        : QWidget(parent), brush_(color, style) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), brush_);
+    }
+
+private:
+    QBrush brush_;
+};
+
+std::string file_name_bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+QString error_box_text(const QString& text) {
+    if (text.isEmpty()) return text;
+    const QString last = text.right(1);
+    const auto byte = to_bytes(last);
+    // Characters the code page cannot hold sort after every ASCII one.
+    const bool after_stop = !byte || byte->empty() || static_cast<unsigned char>((*byte)[0]) > '.';
+    return after_stop ? text + QLatin1Char('.') : text;
+}
+
+void TForm1::set_settings_file(const QString& path) { settings_file_override() = path; }
+void TForm1::set_skin_file(const QString& path) { skin_file_override() = path; }
+
+TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("Form1"));
+    ctx_.dialogs = &dialogs_;
+    setWindowTitle(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    setFont(font);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kCream);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    central->setFixedSize(696, 526);
+    setCentralWidget(central);
+
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(0, 0, 696, 473);
+
+    ctx_.levels = new LevelsTab(ctx_, PageControl1);
+    ctx_.media = new MediaTab(ctx_, PageControl1);
+    ctx_.options = new OptionsTab(ctx_, PageControl1);
+    ctx_.script = new ScriptTab(ctx_, PageControl1);
+    ctx_.keys = new KeyStringsTab(ctx_, PageControl1);
+    PageControl1->addTab(ctx_.levels, QStringLiteral("Levels"));
+    PageControl1->addTab(ctx_.media, QStringLiteral("Fmv/CutScenes"));
+    PageControl1->addTab(ctx_.options, QStringLiteral("Options"));
+    PageControl1->addTab(ctx_.script, QStringLiteral("Script Commands"));
+    PageControl1->addTab(ctx_.keys, QStringLiteral("Key strings"));
+    PageControl1->setCurrentIndex(0);
+
+    // The picture strip: 697 pixels wide, one more than the client area, so
+    // its last column is cut off as the window's edge cuts it.
+    Image1 = new QLabel(central);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 473, 697, 65);
+    Image1->setScaledContents(true);
+    const QColor blue(0, 128, 255);
+    Shape1 = new HatchShape(Qt::BDiagPattern, blue, central);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(0, 473, 337, 65);
+    Shape2 = new HatchShape(Qt::FDiagPattern, blue, central);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setGeometry(337, 473, 697 - 337, 65);
+
+    views_ = std::make_unique<WindowViews>(ctx_);
+    createActions();
+    setFixedSize(696, 526 + menuBar()->sizeHint().height());
+
+    connect(ctx_.levels->Button19, &QPushButton::clicked, this, &TForm1::SaveText1Click);
+    connect(ctx_.levels->TrackBar1, &QSlider::valueChanged, this,
+            [this](int points) { run_command([&] { set_list_font_size(ctx_, points); }); });
+
+    setAcceptDrops(true);
+    // Ctrl+S/X/C/V belong to the menu even inside text fields.
+    qApp->installEventFilter(this);
+
+    {
+        auto store = open_store();
+        recent_->read(*store);
+    }
+    FormCreate();
+
+    form5_ = new TForm5(this);
+    form5_->setWindowFlag(Qt::Window);
+    form5_->hide();
+    form6_ = new TForm6(dialogs_, this);
+    form6_->hide();
+    form8_ = new TForm8(this);
+    form8_->hide();
+    form8_->save = [this] { return save_command(); };
+}
+
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+    auto store = open_store();
+    recent_->write(*store);
+}
+
+void TForm1::createActions() {
+    auto action = [this](QMenu* menu, const char* name, const QString& text, void (TForm1::*slot)(),
+                         const QKeySequence& key = {}) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        if (slot) connect(a, &QAction::triggered, this, slot);
+        menu->addAction(a);
+        return a;
+    };
+
+    File1 = menuBar()->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    Open1 = action(File1, "Open1", QStringLiteral("&Open"), &TForm1::Open1Click);
+    Save1 = action(File1, "Save1", QStringLiteral("Save"), &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveAS1 = action(File1, "SaveAS1", QStringLiteral("Save As..."), &TForm1::SaveAS1Click);
+    File1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    Exit1 = action(File1, "Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
+    N3 = File1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+
+    EditMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    EditMenu->setObjectName(QStringLiteral("EditMenu"));
+    Copyscriptslot1 = action(EditMenu, "Copyscriptslot1", QStringLiteral("&Copy script slot"), nullptr,
+                             QKeySequence(Qt::CTRL | Qt::Key_C));
+    connect(Copyscriptslot1, &QAction::triggered, this,
+            [this] { run_command([this] { ctx_.script->Copyscriptslot1Click(); }); });
+    Pastescriptslot1 = action(EditMenu, "Pastescriptslot1", QStringLiteral("&Paste script slot"), nullptr,
+                              QKeySequence(Qt::CTRL | Qt::Key_V));
+    connect(Pastescriptslot1, &QAction::triggered, this,
+            [this] { run_command([this] { ctx_.script->Pastescriptslot1Click(); }); });
+
+    OtherCommand1 = menuBar()->addMenu(QStringLiteral("Other Command"));
+    OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
+    SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
+    ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+
+    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    HelpmePlease1 = action(Help1, "HelpmePlease1", QStringLiteral("Help me Please ?!"), &TForm1::HelpmePlease1Click);
+    QAction* divider = action(Help1, "N2", QStringLiteral("_______________"), nullptr);
+    divider->setEnabled(false);
+    AboutThis1 = action(Help1, "AboutThis1", QStringLiteral("About This ..."), &TForm1::AboutThis1Click);
+
+    recent_ = new RecentFiles(File1, N3, this);
+    recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
+}
+
+void TForm1::FormCreate() {
+    views_->clear_appended();
+    ctx_.media->Edit9->clear();
+    ctx_.media->Edit10->clear();
+    ctx_.media->Edit11->clear();
+    load_skin();
+    ctx_.modified = false;
+    ctx_.copied_slot = -1;
+}
+
+void TForm1::load_skin() {
+    QString path = skin_file_override();
+    if (path.isEmpty()) path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("skin.bmp"));
+    path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        show_error(QStringLiteral("Cannot open file %1").arg(path));
+        return;
+    }
+    const QImage image = QImage::fromData(file.readAll(), "BMP");
+    if (image.isNull()) {
+        show_error(QStringLiteral("Bitmap image is not valid"));
+        return;
+    }
+    Image1->setPixmap(QPixmap::fromImage(image));
+}
+
+// ---- the general error handler ---------------------------------------------
+
+void TForm1::show_error(const QString& text) {
+    dialogs_.error(this, application_title(), error_box_text(text));
+}
+
+bool TForm1::run_command(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const std::exception& e) {
+        show_error(QString::fromUtf8(e.what()));
+    } catch (...) {
+        show_error(QStringLiteral("Unknown failure"));
+    }
+    return false;
+}
+
+// ---- file commands ----------------------------------------------------------
+
+void TForm1::load_script_file(const QString& path) {
+    {
+        BusyCursor busy;
+        vellumark::load_script_file(file_name_bytes(path), ctx_.doc, *views_);
+    }
+    // The load completed: only now does anything else change.
+    recent_->add(path);
+    setWindowTitle(path);
+    current_file_name_ = path;
+    file_opened_ = true;
+    ctx_.modified = false;
+    ctx_.copied_slot = -1;
+}
+
+void TForm1::Open1Click() {
+    const QString path = dialogs_.openFileName(this, QStringLiteral("Tombpc DAT files (*.dat)"));
+    if (path.isEmpty()) return;
+    run_command([&] { load_script_file(path); });
+}
+
+bool TForm1::save_command() {
+    if (!file_opened_) return true;  // nothing to save before the first open
+    return run_command([this] { save_to(current_file_name_); });
+}
+
+void TForm1::Save1Click() { save_command(); }
+
+void TForm1::SaveAS1Click() {
+    if (!file_opened_) return;
+    const QString path = dialogs_.saveFileName(this, QStringLiteral("Tomb Raider Script (*.dat)"), last_save_name_);
+    if (path.isEmpty()) return;
+    last_save_name_ = path;
+    run_command([&] {
+        save_to(path);
+    });
+}
+
+void TForm1::save_to(const QString& path) {
+    {
+        BusyCursor busy;
+        const std::size_t slots_before = ctx_.doc.scripts.size();
+        const int row = ctx_.script->ListBox9->currentRow();
+        vellumark::script_slot shown_before;
+        if (row >= 0 && static_cast<std::size_t>(row) < slots_before) shown_before = ctx_.doc.scripts[row];
+
+        vellumark::save_script_file(file_name_bytes(path), ctx_.doc, *views_);
+
+        // The writer completes the slots (a missing "End of set", missing
+        // slots): show what was written.
+        const bool shown_changed = row >= 0 && static_cast<std::size_t>(row) < ctx_.doc.scripts.size() &&
+                                   !(ctx_.doc.scripts[row] == shown_before);
+        if (ctx_.doc.scripts.size() != slots_before || shown_changed) refresh_slot_labels();
+    }
+    current_file_name_ = path;
+    dialogs_.information(this, path + QStringLiteral(" Saved!"));
+    ctx_.modified = false;
+}
+
+void TForm1::refresh_slot_labels() {
+    QListWidget* list = ctx_.script->ListBox9;
+    const int slot_total = static_cast<int>(ctx_.doc.scripts.size());
+    QStringList added;
+    for (int i = list->count(); i < slot_total; ++i) added.append(QStringLiteral("Script#%1").arg(i));
+    if (!added.isEmpty()) list->addItems(added);
+    while (list->count() > slot_total) delete list->takeItem(list->count() - 1);
+    if (list->currentRow() < 0 && list->count() > 0) list->setCurrentRow(0);
+    if (list->currentRow() >= 0) ctx_.script->ListBox9Click();
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // FormCloseQuery: offer to save; the window closes whatever the answer.
+    if (ctx_.modified) dialogs_.exec(form8_);
+    if (form5_) form5_->close();
+    event->accept();
+}
+
+// ---- recent files -----------------------------------------------------------
+
+QStringList TForm1::recent_files() const { return recent_->entries(); }
+
+void TForm1::LMDMRUList1Click(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        recent_->add(path);  // nothing is opened or shown; the entry moves up
+        return;
+    }
+    run_command([&] { load_script_file(path); });
+}
+
+// ---- other commands -----------------------------------------------------------
+
+void TForm1::SaveText1Click() {
+    run_command([this] { save_transcript(this, ctx_, last_transcript_name_); });
+}
+
+void TForm1::ChangeColor1Click() {
+    run_command([this] { change_color(this, ctx_, last_color_); });
+}
+
+void TForm1::HelpmePlease1Click() { form5_->showAndRaise(); }
+
+void TForm1::AboutThis1Click() { dialogs_.exec(form6_); }
+
+// ---- drop and shortcuts -------------------------------------------------------
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (mime && mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (!mime || !mime->hasUrls() || mime->urls().isEmpty()) return;
+    const QUrl url = mime->urls().first();
+    if (!url.isLocalFile()) return;
+    event->acceptProposedAction();
+    const QString path = url.toLocalFile();
+    run_command([&] { load_script_file(path); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1}) {
+            if (a->isEnabled() && a->shortcut() == pressed) {
+                // Refuse the field's claim on the key: the menu's shortcut runs.
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,136 @@
+// The main window: the five tabs, the main menu, the file commands, the close
+// prompt and the recent-files list. It owns the script document for the run.
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "editors/editor_context.h"
+
+class Dialogs;
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class LevelsTab;
+class MediaTab;
+class OptionsTab;
+class ScriptTab;
+class KeyStringsTab;
+class RecentFiles;
+class WindowViews;
+class TForm5;
+class TForm6;
+class TForm8;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creates the tabs and the menu, reads the recent-files list, runs
+    // FormCreate, then creates the secondary windows hidden.
+    explicit TForm1(Dialogs& dialogs, QWidget* parent = nullptr);
+    // Writes the recent-files list.
+    ~TForm1() override;
+
+    EditorContext& context() { return ctx_; }
+    LevelsTab* levels() const { return ctx_.levels; }
+    MediaTab* media() const { return ctx_.media; }
+    OptionsTab* options() const { return ctx_.options; }
+    ScriptTab* script() const { return ctx_.script; }
+    KeyStringsTab* keys() const { return ctx_.keys; }
+    QTabWidget* tabs() const { return PageControl1; }
+    TForm5* form5() const { return form5_; }
+    TForm6* form6() const { return form6_; }
+    TForm8* form8() const { return form8_; }
+    QMenu* file_menu() const { return File1; }
+
+    // The menu handlers. Every failure is shown in the error box.
+    void Open1Click();
+    void Save1Click();
+    void SaveAS1Click();
+    void Exit1Click();
+    void SaveText1Click();
+    void ChangeColor1Click();
+    void HelpmePlease1Click();
+    void AboutThis1Click();
+    // A recent-files entry was clicked.
+    void LMDMRUList1Click(const QString& path);
+
+    // Opens a script all or nothing; throws vellumark::script_error. On
+    // success the views hold the file, the path heads the recent-files list,
+    // names the window and becomes the file that "Save" writes.
+    void load_script_file(const QString& path);
+    QString current_file_name() const { return current_file_name_; }
+
+    // The general error handler: runs the command and shows any failure in
+    // the error box. True when the command completed.
+    bool run_command(const std::function<void()>& command);
+    // The error box as the handler shows it (title, full-stop rule).
+    void show_error(const QString& text);
+
+    QStringList recent_files() const;
+
+    // Where the recent-files list is kept: an INI file at this path instead
+    // of the user's configuration folder (tests). Empty for the default.
+    static void set_settings_file(const QString& path);
+    // The picture shown in the strip instead of "skin.bmp" beside the
+    // executable (tests). Empty for the default.
+    static void set_skin_file(const QString& path);
+
+    QTabWidget* PageControl1 = nullptr;
+    QLabel* Image1 = nullptr;    // the picture strip under the tabs
+    QWidget* Shape1 = nullptr;   // hatching over the left of the strip
+    QWidget* Shape2 = nullptr;   // hatching over the rest
+    QMenu* File1 = nullptr;
+    QMenu* EditMenu = nullptr;
+    QMenu* OtherCommand1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAS1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* N3 = nullptr;  // the separator the recent-files entries follow
+    QAction* Copyscriptslot1 = nullptr;
+    QAction* Pastescriptslot1 = nullptr;
+    QAction* SaveText1 = nullptr;
+    QAction* ChangeColor1 = nullptr;
+    QAction* HelpmePlease1 = nullptr;
+    QAction* AboutThis1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void FormCreate();
+    void load_skin();
+    // "Save" as the close prompt runs it; true unless it failed.
+    bool save_command();
+    void save_to(const QString& path);
+    void refresh_slot_labels();
+
+    EditorContext ctx_;
+    Dialogs& dialogs_;
+    std::unique_ptr<WindowViews> views_;
+    RecentFiles* recent_ = nullptr;
+    TForm5* form5_ = nullptr;
+    TForm6* form6_ = nullptr;
+    TForm8* form8_ = nullptr;
+
+    QString current_file_name_;
+    bool file_opened_ = false;     // "Save" acts once a file has been opened
+    QString last_save_name_;       // offered again by "Save As..."
+    QString last_transcript_name_; // offered again by "Save Text"
+    QColor last_color_ = Qt::black;
+};
+
+// The error box's text: a full stop is added when the last character sorts
+// after "." in the code page (a letter or digit, not ")" or "!").
+QString error_box_text(const QString& text);
