@@ -23,7 +23,8 @@ inline constexpr int kErrInvalidNumericInput = 106;
 // "File not found", "Disk full", ..., or "I/O error %d" for any other code.
 std::string io_error_message(int code);
 
-// The failure code for an errno value of a failed system call.
+// The failure code for an errno value of a failed system call, or -1 when it
+// has none (the message is then "I/O error" with the errno value).
 int io_error_code_from_errno(int err);
 
 [[noreturn]] void throw_io_error(int code);

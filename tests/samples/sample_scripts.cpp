@@ -1,0 +1,177 @@
+#include "tests/samples/sample_scripts.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+#include "codec/layout.h"
+#include "codec/script_file.h"
+
+namespace vellumark::samples {
+
+namespace {
+
+class generator {
+public:
+    generator(unsigned seed, bool all_bytes) : rng_(seed), all_bytes_(all_bytes) {}
+
+    int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    std::uint8_t byte() { return static_cast<std::uint8_t>(between(0, 255)); }
+
+    char text_char() {
+        if (!all_bytes_) return static_cast<char>(between(0x20, 0x7E));
+        for (;;) {
+            const int b = between(1, 255);
+            if (b != '\n' && b != '\r') return static_cast<char>(b);
+        }
+    }
+
+    std::string text(int lo, int hi) {
+        std::string s(static_cast<std::size_t>(between(lo, hi)), ' ');
+        for (auto& c : s) c = text_char();
+        return s;
+    }
+
+    // n strings whose stored sizes stay well inside the 16-bit table limit.
+    std::vector<std::string> table(int n, int max_len) {
+        const int fit = n > 0 ? std::max(0, 60000 / n - 1) : 0;
+        const int hi = std::min(max_len, fit);
+        std::vector<std::string> out;
+        out.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) out.push_back(text(hi - hi / 4, hi));
+        return out;
+    }
+
+    template <std::size_t N>
+    void fill(std::array<std::uint8_t, N>& a) {
+        for (auto& b : a) b = byte();
+    }
+
+private:
+    std::mt19937 rng_;
+    bool all_bytes_;
+};
+
+void set_table(list_strings& t, std::vector<std::string> strings) { t.strings = std::move(strings); }
+
+void push(script_slot& slot, std::uint16_t code, std::uint16_t operand) {
+    slot.commands[static_cast<std::size_t>(slot.command_count++)] = {
+        code, layout::carries_operand(code) ? operand : layout::kNoOperand};
+}
+
+}  // namespace
+
+Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
+    generator g(seed, all_bytes);
+    const int max_len = levels > 1000 ? 24 : 12;
+    Ttombpcdat doc;
+    doc.version = static_cast<std::uint32_t>(g.between(0, 1 << 30));
+    g.fill(doc.description);
+    doc.reserved_a = static_cast<std::uint16_t>(g.between(0, 65535));
+    doc.first_option = g.between(-100000, 100000);
+    doc.title_replace = g.between(-1, 100);
+    doc.on_death_demo = g.between(0, 5000);
+    doc.on_death_game = g.between(0, 5000);
+    doc.demo_time = g.between(0, 1 << 20);
+    doc.on_interrupt = g.between(0, 5000);
+    doc.on_demo_end = g.between(0, 5000);
+    g.fill(doc.reserved_b);
+    doc.title_sound_id = static_cast<std::int16_t>(g.between(-32768, 32767));
+    doc.single_level = g.between(0, 1) ? std::int16_t{-1} : static_cast<std::int16_t>(g.between(0, 40));
+    g.fill(doc.reserved_c);
+    doc.flags = layout::kFlagCodedStrings | layout::kFlagAlwaysSet;
+    for (int box = 2; box <= 10; ++box)
+        if (g.between(0, 1)) doc.flags |= layout::check_box_bit(box);
+    g.fill(doc.reserved_d);
+    doc.cipher_byte = g.byte();
+    doc.reserved_f = g.byte();
+    doc.secret_sound_id = static_cast<std::int16_t>(g.between(-32768, 32767));
+    g.fill(doc.reserved_e);
+
+    const int pics = std::max(0, levels - g.between(0, 3));
+    const int fmvs = g.between(0, 12);
+    const int cutscenes = g.between(0, 8);
+    set_table(doc.level_names, g.table(levels, max_len));
+    set_table(doc.pic_files, g.table(pics, max_len));
+    set_table(doc.title_files, g.table(g.between(0, 4), max_len));
+    set_table(doc.fmv_files, g.table(fmvs, max_len));
+    set_table(doc.level_files, g.table(levels, max_len));
+    set_table(doc.cutscene_files, g.table(cutscenes, max_len));
+
+    // The title slot, then one slot per level that plays it; a few commands
+    // of every kind, unknown numbers included.
+    for (int k = 0; k <= levels; ++k) {
+        script_slot slot;
+        if (k == 0) {
+            if (fmvs > 0) push(slot, 3, static_cast<std::uint16_t>(g.between(0, fmvs - 1)));
+            push(slot, 10, static_cast<std::uint16_t>(g.between(0, 60)));
+        } else {
+            if (g.between(0, 3) == 0 && pics > 0) push(slot, 12, static_cast<std::uint16_t>(g.between(0, pics - 1)));
+            push(slot, 10, static_cast<std::uint16_t>(g.between(0, 60)));
+            push(slot, 4, static_cast<std::uint16_t>(k - 1));
+            if (g.between(0, 4) == 0) {
+                const int extra = g.between(1, 3);
+                for (int i = 0; i < extra; ++i) {
+                    std::uint16_t code = static_cast<std::uint16_t>(g.between(0, 25));
+                    if (code == layout::kEndOfSet) code = 18;
+                    push(slot, code, static_cast<std::uint16_t>(g.between(0, 65534)));
+                }
+            }
+            push(slot, 6, 0);
+        }
+        push(slot, layout::kEndOfSet, 0);
+        doc.scripts.push_back(slot);
+    }
+    doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
+
+    if (levels > 0)
+        for (int i = g.between(0, 4); i > 0; --i)
+            doc.demo_levels.push_back(static_cast<std::uint16_t>(g.between(0, levels - 1)));
+
+    set_table(doc.game_strings1, g.table(levels > 1000 ? 400 : g.between(0, 90), max_len));
+    set_table(doc.game_strings2, g.table(layout::kGameStrings2Count, max_len));
+    for (auto& t : doc.key_strings) set_table(t, g.table(levels, max_len));
+
+    doc.level_count = static_cast<std::int16_t>(levels);
+    doc.pic_count = static_cast<std::int16_t>(doc.pic_files.strings.size());
+    doc.title_count = static_cast<std::int16_t>(doc.title_files.strings.size());
+    doc.fmv_count = static_cast<std::int16_t>(doc.fmv_files.strings.size());
+    doc.cutscene_count = static_cast<std::int16_t>(doc.cutscene_files.strings.size());
+    doc.demo_level_count = static_cast<std::int16_t>(doc.demo_levels.size());
+    doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
+
+    // What a load of the saved file gives: offsets, sizes and counts filled in.
+    return parse_script(file_bytes(doc));
+}
+
+memory_views views_of(const Ttombpcdat& doc) {
+    memory_views v;
+    push_to_views(doc, v);
+    return v;
+}
+
+std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc) {
+    Ttombpcdat copy = doc;
+    const memory_views v = views_of(doc);
+    return write_script_file(copy, v);
+}
+
+std::vector<std::uint8_t> real_size_bytes() { return file_bytes(make_document(2026, 20)); }
+
+std::vector<std::uint8_t> near_limit_bytes() { return file_bytes(make_document(64, 2900)); }
+
+void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::uint8_t> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace vellumark::samples
