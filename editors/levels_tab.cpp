@@ -1,42 +1,225 @@
-// Placeholder layout: every control exists with its name; the real layout and
-// the editing behaviour replace this.
 #include "editors/levels_tab.h"
 
+#include <QFrame>
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTextEdit>
-#include <QVBoxLayout>
+
+#include "editors/Unit3.h"
+#include "editors/colors.h"
+#include "editors/dialogs.h"
+#include "editors/list_edit.h"
+#include "editors/script_tab.h"
+#include "editors/spin_edit.h"
+
+namespace {
 
 template <class W>
-static W* named(QWidget* parent, const char* name) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    parent->layout()->addWidget(w);
-    return w;
+W* make(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
 }
 
+QLabel* heading(QWidget* parent, const QString& text, int x, int y, int w) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(x, y, w, 16);
+    return label;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
+                    int h = 25) {
+    auto* b = make<QPushButton>(parent, name, x, y, w, h);
+    b->setText(caption);
+    return b;
+}
+
+QString row_text(const QListWidget* list, int row) {
+    const QListWidgetItem* item = list->item(row);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
 LevelsTab::LevelsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
-    new QVBoxLayout(this);
-    ListBox1 = named<QListWidget>(this, "ListBox1");
-    ListBox2 = named<QListWidget>(this, "ListBox2");
-    ListBox3 = named<QListWidget>(this, "ListBox3");
-    Edit1 = named<QLineEdit>(this, "Edit1");
-    Edit2 = named<QLineEdit>(this, "Edit2");
-    Edit3 = named<QLineEdit>(this, "Edit3");
-    Label4 = named<QLabel>(this, "Label4");
-    Label5 = named<QLabel>(this, "Label5");
-    Label6 = named<QLabel>(this, "Label6");
-    Button1 = named<QPushButton>(this, "Button1");
-    Button4 = named<QPushButton>(this, "Button4");
-    Button5 = named<QPushButton>(this, "Button5");
-    Button6 = named<QPushButton>(this, "Button6");
-    shit = named<QTextEdit>(this, "shit");
-    Button19 = named<QPushButton>(this, "Button19");
-    Memo12 = named<QPlainTextEdit>(this, "Memo12");
-    TrackBar1 = named<QSlider>(this, "TrackBar1");
-    StaticText11 = named<QLabel>(this, "StaticText11");
+    // Three columns: heading, list, edit box, "Slot#".
+    constexpr int kColumnX[] = {8, 236, 464};
+    constexpr int kColumnW = 216;
+    heading(this, QStringLiteral("Level's Description"), kColumnX[0], 4, kColumnW);
+    heading(this, QStringLiteral("Level's File Names"), kColumnX[1], 4, kColumnW);
+    heading(this, QStringLiteral("Level's Pic file Names"), kColumnX[2], 4, kColumnW);
+    ListBox1 = make<QListWidget>(this, "ListBox1", kColumnX[0], 22, kColumnW, 170);
+    ListBox2 = make<QListWidget>(this, "ListBox2", kColumnX[1], 22, kColumnW, 170);
+    ListBox3 = make<QListWidget>(this, "ListBox3", kColumnX[2], 22, kColumnW, 170);
+    Edit1 = make<QLineEdit>(this, "Edit1", kColumnX[0], 196, kColumnW, 22);
+    Edit2 = make<QLineEdit>(this, "Edit2", kColumnX[1], 196, kColumnW, 22);
+    Edit3 = make<QLineEdit>(this, "Edit3", kColumnX[2], 196, kColumnW, 22);
+    Label4 = make<QLabel>(this, "Label4", kColumnX[0], 220, kColumnW, 16);
+    Label5 = make<QLabel>(this, "Label5", kColumnX[1], 220, kColumnW, 16);
+    Label6 = make<QLabel>(this, "Label6", kColumnX[2], 220, kColumnW, 16);
+    for (QLabel* label : {Label4, Label5, Label6}) label->setText(slot_caption(-1));
+    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        set_background(list, QColor(0xC1, 0xDA, 0xEC));
+    }
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, ctx_);
+    set_background(Edit1, QColor(0x82, 0xC4, 0xE8));
+    set_background(Edit2, QColor(0xFD, 0xB5, 0xAA));
+    set_background(Edit3, QColor(0xBE, 0xFC, 0xFB));
+
+    // The framed button block under the middle column.
+    auto* block = make<QFrame>(this, "Panel1", kColumnX[1], 242, kColumnW, 96);
+    block->setFrameStyle(QFrame::Box | QFrame::Raised);
+    Button1 = button(block, "Button1", QStringLiteral("Replace"), 8, 6, kColumnW - 16);
+    Button4 = button(block, "Button4", QStringLiteral("Add New"), 8, 35, (kColumnW - 20) / 2);
+    Button6 = button(block, "Button6", QStringLiteral("Delete all"), 12 + (kColumnW - 20) / 2, 35,
+                     (kColumnW - 20) / 2);
+    Button5 = button(block, "Button5", QStringLiteral("Delete Last"), 8, 64, kColumnW - 16);
+
+    // The one-byte description lines and the font-size bar on the left.
+    Memo12 = make<QPlainTextEdit>(this, "Memo12", kColumnX[0], 242, kColumnW, 120);
+    Memo12->setReadOnly(true);
+    set_background(Memo12, QColor(0xC7, 0xDF, 0xE7));
+    StaticText11 = make<QLabel>(this, "StaticText11", kColumnX[0], 370, kColumnW, 16);
+    StaticText11->setText(QStringLiteral("ListBox's Font Size"));
+    TrackBar1 = make<QSlider>(this, "TrackBar1", kColumnX[0], 388, kColumnW, 36);
+    TrackBar1->setOrientation(Qt::Horizontal);
+    TrackBar1->setRange(6, 40);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setValue(7);
+
+    // The load transcript at the bottom right, its "Save --->" to the left.
+    shit = make<QTextEdit>(this, "shit", kColumnX[2], 242, kColumnW, 196);
+    shit->setAcceptRichText(true);
+    shit->setReadOnly(false);
+    shit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    set_background(shit, QColor(0xCE, 0xFF, 0xE4));
+    Button19 = button(this, "Button19", QStringLiteral("Save --->"), kColumnX[1] + kColumnW - 90, 412, 90);
+
+    form3_ = new TForm3(*this, ctx_, this);
+    form3_->hide();
+
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox1Click);
+    connect(ListBox2, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox2Click);
+    connect(ListBox3, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox3Click);
+    connect(Button1, &QPushButton::clicked, this, &LevelsTab::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, &LevelsTab::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &LevelsTab::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &LevelsTab::Button6Click);
+}
+
+void LevelsTab::selectLevel(QListWidget* from, QListWidget* partner, bool set_operand) {
+    const int row = selected_row(from);
+    if (row < 0) return;  // a list emptied or refilled: nothing was selected
+    select_row_quietly(partner, row);
+    if (set_operand && ctx_.script && ctx_.script->SpinEdit10) {
+        // Selecting copies only; whatever the operand field does on a change
+        // must not count as an edit.
+        const bool was_modified = ctx_.modified;
+        ctx_.script->SpinEdit10->setValue(row);
+        ctx_.modified = was_modified;
+    }
+    Edit1->setText(row_text(ListBox1, selected_row(ListBox1)));
+    Edit2->setText(row_text(ListBox2, selected_row(ListBox2)));
+    Label4->setText(slot_caption(selected_row(ListBox1)));
+    Label5->setText(slot_caption(selected_row(ListBox2)));
+}
+
+void LevelsTab::ListBox1Click() { selectLevel(ListBox1, ListBox2, true); }
+
+void LevelsTab::ListBox2Click() { selectLevel(ListBox2, ListBox1, false); }
+
+void LevelsTab::ListBox3Click() {
+    const int row = selected_row(ListBox3);
+    if (row < 0) return;
+    Edit3->setText(row_text(ListBox3, row));
+    Label6->setText(slot_caption(row));
+}
+
+void LevelsTab::Button1Click() {
+    const std::pair<QListWidget*, QLineEdit*> pairs[] = {
+        {ListBox1, Edit1}, {ListBox2, Edit2}, {ListBox3, Edit3}};
+    for (const auto& [list, edit] : pairs) {
+        const int row = selected_row(list);
+        if (row >= 0) list->item(row)->setText(edit->text());
+    }
+    ctx_.setModified();
+}
+
+void LevelsTab::Button4Click() {
+    if (ctx_.dialogs) ctx_.dialogs->exec(form3_);
+}
+
+void LevelsTab::AddLevel(const QString& description, const QString& file_name,
+                         const QString& picture) {
+    ListBox1->addItem(description);
+    ListBox2->addItem(file_name);
+    // A picture name made only of characters 0..32 is blank and not added;
+    // otherwise it is added as typed.
+    const bool blank = std::all_of(picture.begin(), picture.end(),
+                                   [](QChar c) { return c.unicode() <= 32; });
+    if (!blank) ListBox3->addItem(picture);
+
+    ++ctx_.doc.script_count;
+    ctx_.doc.scripts.resize(ctx_.doc.script_count);  // the new slot is all zero
+    if (ctx_.script) {
+        ctx_.script->ListBox10->clear();
+        QListWidget* slot_list = ctx_.script->ListBox9;
+        {
+            const QSignalBlocker block(slot_list);
+            slot_list->addItem(QStringLiteral("Script #%1").arg(ctx_.doc.script_count - 1));
+        }
+        // The new slot is empty: its command list is the emptied ListBox10,
+        // so the slot listing is not run.
+        select_row_quietly(slot_list, slot_list->count() - 1, true);
+    }
+    ctx_.setModified();
+}
+
+void LevelsTab::Button5Click() {
+    if (ctx_.dialogs &&
+        !ctx_.dialogs->confirm(this, QStringLiteral("Are you sure you want to delete last slot?")))
+        return;
+    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) remove_row_quietly(list, list->count() - 1);
+    if (ctx_.doc.script_count > 0) {
+        --ctx_.doc.script_count;
+        ctx_.doc.scripts.resize(ctx_.doc.script_count);
+        if (ctx_.script) remove_row_quietly(ctx_.script->ListBox9, ctx_.script->ListBox9->count() - 1);
+    }
+    if (ctx_.script) {
+        select_row_quietly(ctx_.script->ListBox9, 0, true);
+        ctx_.script->ListBox9Click();
+    }
+    ctx_.setModified();
+}
+
+void LevelsTab::Button6Click() {
+    if (ctx_.dialogs &&
+        !ctx_.dialogs->confirm(this, QStringLiteral("Are you sure you want to delete all slot?")))
+        return;
+    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
+        const QSignalBlocker block(list);
+        list->clear();
+    }
+    ctx_.doc.script_count = 0;
+    ctx_.doc.scripts.clear();
+    if (ctx_.script) {
+        {
+            const QSignalBlocker block(ctx_.script->ListBox9);
+            const QSignalBlocker block_model(ctx_.script->ListBox9->selectionModel());
+            ctx_.script->ListBox9->clear();
+        }
+        ctx_.script->ListBox10->clear();
+    }
+    ctx_.setModified();
 }

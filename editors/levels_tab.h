@@ -13,6 +13,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QTextEdit;
+class TForm3;
 
 class LevelsTab : public QWidget {
     Q_OBJECT
@@ -38,6 +39,27 @@ public:
     QSlider* TrackBar1 = nullptr;        // "ListBox's Font Size"
     QLabel* StaticText11 = nullptr;      // the bar's caption
 
+    // The add-level dialog, created with the tab and kept for the whole run.
+    TForm3* Form3() const { return form3_; }
+
+    // Selection handling of the three lists (each change of the selection).
+    void ListBox1Click();
+    void ListBox2Click();
+    void ListBox3Click();
+    void Button1Click();  // "Replace"
+    void Button4Click();  // "Add New": shows the add-level dialog
+    void Button5Click();  // "Delete Last"
+    void Button6Click();  // "Delete all"
+
+    // Adds one level: the description and file name always, the picture name
+    // only when it is not blank, and one empty script slot, which is selected
+    // without being listed.
+    void AddLevel(const QString& description, const QString& file_name, const QString& picture);
+
 private:
+    // The levels partner of ListBox1/ListBox2 selection, run for either list.
+    void selectLevel(QListWidget* from, QListWidget* partner, bool set_operand);
+
     EditorContext& ctx_;
+    TForm3* form3_ = nullptr;
 };

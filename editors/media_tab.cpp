@@ -1,42 +1,135 @@
-// Placeholder layout: every control exists with its name; the real layout and
-// the editing behaviour replace this.
 #include "editors/media_tab.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
+
+#include "editors/colors.h"
+#include "editors/list_edit.h"
+
+namespace {
 
 template <class W>
-static W* named(QWidget* parent, const char* name) {
-    auto* w = new W(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    parent->layout()->addWidget(w);
-    return w;
+W* make(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
 }
 
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y, int w) {
+    auto* b = make<QPushButton>(parent, name, x, y, w, 25);
+    b->setText(caption);
+    return b;
+}
+
+}  // namespace
+
 MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
-    new QVBoxLayout(this);
-    ListBox4 = named<QListWidget>(this, "ListBox4");
-    ListBox5 = named<QListWidget>(this, "ListBox5");
-    ListBox6 = named<QListWidget>(this, "ListBox6");
-    Edit4 = named<QLineEdit>(this, "Edit4");
-    Edit5 = named<QLineEdit>(this, "Edit5");
-    Edit6 = named<QLineEdit>(this, "Edit6");
-    Label7 = named<QLabel>(this, "Label7");
-    Label8 = named<QLabel>(this, "Label8");
-    Label9 = named<QLabel>(this, "Label9");
-    BitBtn2 = named<QPushButton>(this, "BitBtn2");
-    Button22 = named<QPushButton>(this, "Button22");
-    Button24 = named<QPushButton>(this, "Button24");
-    Button7 = named<QPushButton>(this, "Button7");
-    Button20 = named<QPushButton>(this, "Button20");
-    Button8 = named<QPushButton>(this, "Button8");
-    Button3 = named<QPushButton>(this, "Button3");
-    Button21 = named<QPushButton>(this, "Button21");
-    Button23 = named<QPushButton>(this, "Button23");
-    Edit9 = named<QLineEdit>(this, "Edit9");
-    Edit10 = named<QLineEdit>(this, "Edit10");
-    Edit11 = named<QLineEdit>(this, "Edit11");
+    struct Spec {
+        const char* heading;
+        const char* list;
+        const char* edit;
+        const char* label;
+        const char* replace;
+        const char* remove;
+        const char* group;
+        const char* group_title;
+        const char* add;
+        const char* add_edit;
+    };
+    const Spec specs[3] = {
+        {"RPLs File Names", "ListBox4", "Edit4", "Label7", "BitBtn2", "Button7", "GroupBox4",
+         "Add new RPL's file name", "Button3", "Edit9"},
+        {"Cut Scene File names", "ListBox5", "Edit5", "Label8", "Button22", "Button20", "GroupBox5",
+         "Add New Cut Scene's file name", "Button21", "Edit10"},
+        {"Titles and legal file names", "ListBox6", "Edit6", "Label9", "Button24", "Button8",
+         "GroupBox6", "Add New title's and legel's File Name", "Button23", "Edit11"},
+    };
+    QListWidget** lists[3] = {&ListBox4, &ListBox5, &ListBox6};
+    QLineEdit** edits[3] = {&Edit4, &Edit5, &Edit6};
+    QLabel** labels[3] = {&Label7, &Label8, &Label9};
+    QPushButton** replaces[3] = {&BitBtn2, &Button22, &Button24};
+    QPushButton** removes[3] = {&Button7, &Button20, &Button8};
+    QGroupBox** groups[3] = {&GroupBox4, &GroupBox5, &GroupBox6};
+    QPushButton** adds[3] = {&Button3, &Button21, &Button23};
+    QLineEdit** add_edits[3] = {&Edit9, &Edit10, &Edit11};
+
+    constexpr int kColumnW = 216;
+    for (int i = 0; i < 3; ++i) {
+        const Spec& s = specs[i];
+        const int x = 8 + i * 228;
+        auto* heading = new QLabel(QString::fromLatin1(s.heading), this);
+        heading->setGeometry(x, 4, kColumnW, 16);
+        QListWidget* list = *lists[i] = make<QListWidget>(this, s.list, x, 22, kColumnW, 250);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        QLineEdit* edit = *edits[i] = make<QLineEdit>(this, s.edit, x, 276, kColumnW, 22);
+        restrict_to_script_text(edit, ctx_);
+        QLabel* label = *labels[i] = make<QLabel>(this, s.label, x, 300, kColumnW, 16);
+        label->setText(slot_caption(-1));
+        const int half = (kColumnW - 4) / 2;
+        QPushButton* replace = *replaces[i] =
+            button(this, s.replace, QStringLiteral("Replace"), x, 320, half);
+        QPushButton* remove = *removes[i] =
+            button(this, s.remove, QStringLiteral("Delete Last"), x + half + 4, 320, half);
+        QGroupBox* group = *groups[i] = make<QGroupBox>(this, s.group, x, 354, kColumnW, 64);
+        group->setTitle(QString::fromLatin1(s.group_title));
+        QPushButton* add = *adds[i] = button(group, s.add, QStringLiteral("Add New"), 8, 26, 70);
+        QLineEdit* add_edit = *add_edits[i] = make<QLineEdit>(group, s.add_edit, 84, 27, kColumnW - 92, 22);
+        restrict_to_script_text(add_edit, ctx_);
+
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, i] { selectEntry(i); });
+        connect(replace, &QPushButton::clicked, this, [this, i] { replaceEntry(i); });
+        connect(remove, &QPushButton::clicked, this, [this, i] { deleteEntry(i); });
+        connect(add, &QPushButton::clicked, this, [this, i] { addEntry(i); });
+    }
+
+    set_background(ListBox4, QColor(0xC7, 0xDF, 0xE7));
+    set_background(ListBox5, kSilver);
+    set_background(ListBox6, QColor(0xFE, 0xD9, 0xC2));
+    set_background(Edit4, QColor(0x00, 0x00, 0xFF));
+    set_text_color(Edit4, QColor(0xFF, 0xFF, 0x00));
+    set_background(Edit5, QColor(0x80, 0xFF, 0x00));
+    set_text_color(Edit5, QColor(0x00, 0x00, 0x00));
+    set_background(Edit6, QColor(0xCA, 0xD6, 0xE3));
+    set_background(Edit9, QColor(0xC7, 0xDF, 0xE7));
+    set_background(Edit10, kSilver);
+    set_background(Edit11, QColor(0xFE, 0xD9, 0xC2));
+}
+
+MediaTab::Column MediaTab::column(int index) const {
+    switch (index) {
+    case 0: return {ListBox4, Edit4, Label7, Edit9};
+    case 1: return {ListBox5, Edit5, Label8, Edit10};
+    default: return {ListBox6, Edit6, Label9, Edit11};
+    }
+}
+
+void MediaTab::selectEntry(int index) {
+    const Column c = column(index);
+    const int row = selected_row(c.list);
+    if (row < 0) return;
+    c.edit->setText(c.list->item(row)->text());
+    c.label->setText(slot_caption(row));
+}
+
+void MediaTab::replaceEntry(int index) {
+    const Column c = column(index);
+    const int row = selected_row(c.list);
+    if (row >= 0) c.list->item(row)->setText(c.edit->text());
+    ctx_.setModified();
+}
+
+void MediaTab::deleteEntry(int index) {
+    const Column c = column(index);
+    remove_row_quietly(c.list, selected_row(c.list));
+    ctx_.setModified();
+}
+
+void MediaTab::addEntry(int index) {
+    const Column c = column(index);
+    c.list->addItem(c.add_edit->text());
+    ctx_.setModified();
 }

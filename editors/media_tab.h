@@ -37,6 +37,24 @@ public:
     QLineEdit* Edit9 = nullptr;   // new movie name
     QLineEdit* Edit10 = nullptr;  // new cut-scene name
     QLineEdit* Edit11 = nullptr;  // new title/legal name
+    QGroupBox* GroupBox4 = nullptr;  // "Add new RPL's file name"
+    QGroupBox* GroupBox5 = nullptr;  // "Add New Cut Scene's file name"
+    QGroupBox* GroupBox6 = nullptr;  // "Add New title's and legel's File Name"
+
+    // One column: a list with its edit box, "Slot#" label and buttons.
+    struct Column {
+        QListWidget* list;
+        QLineEdit* edit;
+        QLabel* label;
+        QLineEdit* add_edit;
+    };
+    Column column(int index) const;  // 0 movies, 1 cut scenes, 2 titles
+
+    void selectEntry(int column);   // ListBox4Click, ListBox5Click, ListBox6Click
+    void replaceEntry(int column);  // BitBtn2Click, Button22Click, Button24Click
+    // "Delete Last": removes the SELECTED entry (nothing when none is selected).
+    void deleteEntry(int column);   // Button7Click, Button20Click, Button8Click
+    void addEntry(int column);      // Button3Click, Button21Click, Button23Click
 
 private:
     EditorContext& ctx_;

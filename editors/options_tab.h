@@ -28,6 +28,11 @@ public:
     QPushButton* Button9 = nullptr;   // "Replace" of ListBox7
     QPushButton* Button10 = nullptr;  // "Replace" of ListBox8
 
+    void ListBox7Click();  // copies the selected entry into Edit7
+    void ListBox8Click();  // copies the selected entry into Edit8
+    void Button9Click();   // replaces the selected entry of ListBox7 with Edit7
+    void Button10Click();  // replaces the selected entry of ListBox8 with Edit8
+
 private:
     EditorContext& ctx_;
     SpinEdit* spins_[10] = {};
