@@ -1,0 +1,152 @@
+#include "cli/diff.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "cli/json_format.h"
+#include "codec/codepage.h"
+#include "codec/commands.h"
+#include "codec/layout.h"
+
+namespace vellumark::cli {
+
+namespace {
+
+using lines = std::vector<std::string>;
+
+std::string quoted(const std::string& bytes) {
+    return json(codepage::bytes_to_utf8(bytes)).dump(-1, ' ', false);
+}
+
+std::string byte_hex(std::uint8_t b) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", b);
+    return text;
+}
+
+// Compares two runs of entries position by position: a changed entry, then
+// the entries one side has past the end of the other.
+void diff_entries(lines& out, const std::string& path, std::size_t na, std::size_t nb,
+                  const char* unit, const std::function<bool(std::size_t)>& same,
+                  const std::function<std::string(std::size_t)>& show_a,
+                  const std::function<std::string(std::size_t)>& show_b) {
+    if (na != nb)
+        out.push_back(path + ": " + std::to_string(na) + " " + unit + " -> " + std::to_string(nb) + " " + unit);
+    for (std::size_t i = 0; i < std::max(na, nb); ++i) {
+        std::string at = path + "[" + std::to_string(i) + "]: ";
+        if (i >= nb)
+            out.push_back(at + "removed " + show_a(i));
+        else if (i >= na)
+            out.push_back(at + "added " + show_b(i));
+        else if (!same(i))
+            out.push_back(at + show_a(i) + " -> " + show_b(i));
+    }
+}
+
+void diff_table(lines& out, const std::string& path, const list_strings& a, const list_strings& b) {
+    diff_entries(
+        out, path, a.strings.size(), b.strings.size(), "entries",
+        [&](std::size_t i) { return a.strings[i] == b.strings[i]; },
+        [&](std::size_t i) { return quoted(a.strings[i]); },
+        [&](std::size_t i) { return quoted(b.strings[i]); });
+}
+
+template <std::size_t N>
+void diff_bytes(lines& out, const std::string& path, const std::array<std::uint8_t, N>& a,
+                const std::array<std::uint8_t, N>& b) {
+    diff_entries(
+        out, path, N, N, "bytes", [&](std::size_t i) { return a[i] == b[i]; },
+        [&](std::size_t i) { return byte_hex(a[i]); }, [&](std::size_t i) { return byte_hex(b[i]); });
+}
+
+template <typename T>
+void diff_value(lines& out, const std::string& path, T a, T b) {
+    if (a != b) out.push_back(path + ": " + std::to_string(a) + " -> " + std::to_string(b));
+}
+
+std::vector<script_command> commands_of(const std::vector<script_slot>& slots, std::size_t s) {
+    if (s >= slots.size()) return {};
+    const script_slot& slot = slots[s];
+    int n = std::clamp<int>(slot.command_count, 0, kSlotCapacity);
+    return {slot.commands.begin(), slot.commands.begin() + n};
+}
+
+bool same_command(const script_command& a, const script_command& b) {
+    return a.command == b.command && (!layout::carries_operand(a.command) || a.operand == b.operand);
+}
+
+std::string demo_entry(const Ttombpcdat& doc, std::uint16_t level) {
+    std::string name = level < doc.level_names.strings.size() ? doc.level_names.strings[level] : "?";
+    return std::to_string(level) + " (" + codepage::bytes_to_utf8(name) + ")";
+}
+
+}  // namespace
+
+std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b) {
+    lines out;
+
+    diff_value(out, "header.version", a.version, b.version);
+    diff_bytes(out, "header.description", a.description, b.description);
+    diff_value(out, "header.reserved_a", a.reserved_a, b.reserved_a);
+    diff_bytes(out, "header.reserved_b", a.reserved_b, b.reserved_b);
+    diff_value(out, "header.single_level", a.single_level, b.single_level);
+    diff_bytes(out, "header.reserved_c", a.reserved_c, b.reserved_c);
+    diff_bytes(out, "header.reserved_d", a.reserved_d, b.reserved_d);
+    diff_value<int>(out, "header.cipher_byte", a.cipher_byte, b.cipher_byte);
+    diff_value<int>(out, "header.reserved_f", a.reserved_f, b.reserved_f);
+    diff_bytes(out, "header.reserved_e", a.reserved_e, b.reserved_e);
+
+    diff_value(out, "options.first_option", a.first_option, b.first_option);
+    diff_value(out, "options.title_replace", a.title_replace, b.title_replace);
+    diff_value(out, "options.on_death_demo", a.on_death_demo, b.on_death_demo);
+    diff_value(out, "options.on_death_game", a.on_death_game, b.on_death_game);
+    diff_value(out, "options.demo_time", a.demo_time, b.demo_time);
+    diff_value(out, "options.on_interrupt", a.on_interrupt, b.on_interrupt);
+    diff_value(out, "options.on_demo_end", a.on_demo_end, b.on_demo_end);
+    diff_value<int>(out, "options.title_sound_id", a.title_sound_id, b.title_sound_id);
+    diff_value<int>(out, "options.secret_sound_id", a.secret_sound_id, b.secret_sound_id);
+
+    diff_value<int>(out, "flags.value", a.flags, b.flags);
+    for (int box = 2; box <= 10; ++box) {
+        bool fa = (a.flags & layout::check_box_bit(box)) != 0;
+        bool fb = (b.flags & layout::check_box_bit(box)) != 0;
+        if (fa != fb)
+            out.push_back("flags[\"" + std::string(flag_caption(box)) + "\"]: " + (fa ? "true" : "false") +
+                          " -> " + (fb ? "true" : "false"));
+    }
+
+    diff_table(out, "level_names", a.level_names, b.level_names);
+    diff_table(out, "pic_files", a.pic_files, b.pic_files);
+    diff_table(out, "title_files", a.title_files, b.title_files);
+    diff_table(out, "fmv_files", a.fmv_files, b.fmv_files);
+    diff_table(out, "level_files", a.level_files, b.level_files);
+    diff_table(out, "cutscene_files", a.cutscene_files, b.cutscene_files);
+
+    document_lookup lookup_a(a), lookup_b(b);
+    if (a.scripts.size() != b.scripts.size())
+        out.push_back("slots: " + std::to_string(a.scripts.size()) + " slots -> " +
+                      std::to_string(b.scripts.size()) + " slots");
+    for (std::size_t s = 0; s < std::max(a.scripts.size(), b.scripts.size()); ++s) {
+        auto ca = commands_of(a.scripts, s), cb = commands_of(b.scripts, s);
+        diff_entries(
+            out, "slots[" + std::to_string(s) + "]", ca.size(), cb.size(), "commands",
+            [&](std::size_t i) { return same_command(ca[i], cb[i]); },
+            [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(ca[i], lookup_a)); },
+            [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(cb[i], lookup_b)); });
+    }
+
+    diff_entries(
+        out, "demo_levels", a.demo_levels.size(), b.demo_levels.size(), "entries",
+        [&](std::size_t i) { return a.demo_levels[i] == b.demo_levels[i]; },
+        [&](std::size_t i) { return demo_entry(a, a.demo_levels[i]); },
+        [&](std::size_t i) { return demo_entry(b, b.demo_levels[i]); });
+
+    diff_table(out, "game_strings1", a.game_strings1, b.game_strings1);
+    diff_table(out, "game_strings2", a.game_strings2, b.game_strings2);
+    for (std::size_t t = 0; t < a.key_strings.size(); ++t)
+        diff_table(out, "key_strings[" + std::to_string(t) + "]", a.key_strings[t], b.key_strings[t]);
+    return out;
+}
+
+}  // namespace vellumark::cli

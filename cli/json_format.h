@@ -1,0 +1,62 @@
+// The JSON form of a script document (docs/json-format.md describes it).
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "codec/tombpcdat.h"
+
+namespace vellumark::cli {
+
+using json = nlohmann::ordered_json;
+
+inline constexpr std::string_view kFormatName = "vellumark-script";
+inline constexpr int kFormatVersion = 1;
+
+// A JSON document that does not describe a storable script. what() is
+// "<path>: <reason>", the path written as in `slots[3][2].operand`.
+class json_error : public std::runtime_error {
+public:
+    json_error(std::string path, const std::string& reason);
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The captions of CheckBox2..CheckBox10, indexed by box number.
+std::string_view flag_caption(int box);
+
+// The name of a command as the JSON writes it: the name of the command table
+// without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
+std::string command_json_name(std::uint16_t code);
+
+// The list (as numbered by listing_lookup) whose row a command's listing
+// names, or 0 when the listing names none.
+int named_list(std::uint16_t code);
+
+// The whole document as JSON, members in a fixed order.
+json document_to_json(const Ttombpcdat& doc);
+
+// The text of a JSON value: two-blank indentation, every command and every
+// list of numbers on one line, one string per line, UTF-8, ending with a
+// line feed.
+std::string json_text(const json& j);
+
+// The document that a JSON value describes, checked so that it can be saved
+// and read back as the same script. Throws json_error naming the first fault.
+Ttombpcdat document_from_json(const json& j);
+
+// The file image the editor's Save writes for a document made by
+// document_from_json (the views filled as a load would fill them).
+std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc);
+
+// Writes that image to path atomically; the target is untouched on failure.
+void save_document(const std::string& path, const Ttombpcdat& doc);
+
+}  // namespace vellumark::cli

@@ -1,0 +1,148 @@
+// dump then build gives the bytes of the editor's Save.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/json_format.h"
+#include "cli_support.h"
+#include "codec/codepage.h"
+#include "codec/layout.h"
+#include "codec/script_file.h"
+#include "tests/samples/sample_scripts.h"
+
+using namespace vellumark;
+using namespace vellumark::cli;
+using namespace vellumark::cli::testing;
+
+namespace {
+
+// What the editor's Save writes for a document that was just opened.
+std::vector<std::uint8_t> editor_save(const Ttombpcdat& doc) {
+    Ttombpcdat copy = doc;
+    memory_views views;
+    push_to_views(copy, views);
+    return write_script_file(copy, views);
+}
+
+std::vector<std::uint8_t> through_json(const Ttombpcdat& doc) {
+    json j = json::parse(json_text(document_to_json(doc)));
+    return saved_image(document_from_json(j));
+}
+
+}  // namespace
+
+TEST(JsonRoundTrip, GeneratedDocumentsComeBackByteForByte) {
+    for (bool all_bytes : {false, true}) {
+        for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
+            for (int levels : {0, 1, 4, 20}) {
+                SCOPED_TRACE("seed " + std::to_string(seed) + ", levels " + std::to_string(levels) +
+                             (all_bytes ? ", all bytes" : ""));
+                std::vector<std::uint8_t> bytes = samples::file_bytes(samples::make_document(seed, levels, all_bytes));
+                Ttombpcdat opened = parse_script(bytes);
+                json j = document_to_json(opened);
+                std::string text = json_text(j);
+                EXPECT_EQ(json::parse(text), j);
+                EXPECT_EQ(json_text(json::parse(text)), text) << "the text is stable";
+                EXPECT_EQ(through_json(opened), bytes);
+            }
+        }
+    }
+}
+
+TEST(JsonRoundTrip, NearLimitScriptComesBack) {
+    std::vector<std::uint8_t> bytes = samples::near_limit_bytes();
+    Ttombpcdat opened = parse_script(bytes);
+    EXPECT_EQ(through_json(opened), editor_save(opened));
+}
+
+// Files the editor opens but saves differently: build must save them the
+// same way, not as they were.
+TEST(JsonRoundTrip, FollowsSaveWhereSaveChangesTheFile) {
+    Ttombpcdat doc = samples::make_document(11, 6);
+    doc.cipher_byte = 0;  // coded and plain strings are then the same bytes
+    std::vector<std::uint8_t> bytes = samples::file_bytes(doc);
+    // Flags without 0x0100 and 0x0200 but with 0x0800 and "Demo Version".
+    bytes[layout::kFlags] = 0x01;
+    bytes[layout::kFlags + 1] = 0x08;
+    Ttombpcdat opened = parse_script(bytes);
+    ASSERT_EQ(opened.flags, 0x0801);
+    json j = document_to_json(opened);
+    EXPECT_EQ(j["flags"]["value"], 0x0801);
+    EXPECT_EQ(j["flags"]["Demo Version"], true);
+    EXPECT_EQ(through_json(opened), editor_save(opened));
+    EXPECT_NE(editor_save(opened), bytes);
+
+    // Editing states the writer normalises: a slot missing, an empty slot, a
+    // slot without "End of set", an operand that names no level.
+    Ttombpcdat edited = opened;
+    edited.scripts.pop_back();
+    edited.scripts[1].command_count = 0;
+    edited.scripts[2].command_count = 2;
+    edited.scripts[2].commands[0] = {4, 999};
+    edited.scripts[2].commands[1] = {10, 33};
+    edited.script_count = static_cast<std::uint16_t>(edited.scripts.size());
+    j = document_to_json(edited);
+    EXPECT_TRUE(j["slots"][2][0]["name"].is_null());
+    EXPECT_EQ(j["slots"][1], json::array());
+    EXPECT_EQ(through_json(edited), editor_save(edited));
+}
+
+TEST(JsonRoundTrip, CommandsAreNamedWithoutTrailingBlanks) {
+    Ttombpcdat doc = samples::make_document(5, 3);
+    doc.scripts[1].command_count = 4;
+    doc.scripts[1].commands[0] = {4, 2};
+    doc.scripts[1].commands[1] = {6, layout::kNoOperand};
+    doc.scripts[1].commands[2] = {40, layout::kNoOperand};
+    doc.scripts[1].commands[3] = {9, layout::kNoOperand};
+    std::string text = json_text(document_to_json(doc));
+    std::string level2 = json(codepage::bytes_to_utf8(doc.level_names.strings[2])).dump();
+    EXPECT_NE(text.find("{\"command\": \"Play level\", \"code\": 4, \"operand\": 2, \"name\": " + level2 + "},"),
+              std::string::npos);
+    EXPECT_NE(text.find("{\"command\": \"Show level-completion display\", \"code\": 6},"), std::string::npos);
+    EXPECT_NE(text.find("{\"command\": \"---UNKNOWN(40)\", \"code\": 40},"), std::string::npos);
+    EXPECT_NE(text.find("{\"command\": \"End of set\", \"code\": 9}"), std::string::npos);
+    EXPECT_EQ(through_json(doc), editor_save(doc));
+
+    // Without a code, a unique name (with or without its blank) is enough.
+    json j = json::parse(text);
+    j["slots"][1][1].erase("code");
+    j["slots"][1][3] = {{"command", "End of set "}};
+    j["slots"][1][2] = {{"command", "---UNKNOWN(40)"}};
+    EXPECT_EQ(document_from_json(j).scripts[1], document_from_json(json::parse(text)).scripts[1]);
+}
+
+TEST(JsonRoundTrip, ThroughTheExecutable) {
+    scratch_dir dir;
+    std::vector<std::uint8_t> bytes = samples::file_bytes(samples::make_document(21, 7, true));
+    samples::write_file(dir / "in.dat", bytes);
+
+    result dumped = run_executable(dir, {"dump", dir / "in.dat", "-o", dir / "script.json"});
+    ASSERT_EQ(dumped.code, 0) << dumped.err;
+    EXPECT_EQ(dumped.out, "");
+    result to_stdout = run_executable(dir, {"dump", dir / "in.dat"});
+    EXPECT_EQ(to_stdout.out, slurp(dir / "script.json"));
+
+    result built = run_executable(dir, {"build", dir / "script.json", "-o", dir / "built.dat"});
+    ASSERT_EQ(built.code, 0) << built.err;
+    result resaved = run_executable(dir, {"resave", dir / "in.dat", dir / "resaved.dat"});
+    ASSERT_EQ(resaved.code, 0) << resaved.err;
+    EXPECT_EQ(samples::read_file(dir / "built.dat"), samples::read_file(dir / "resaved.dat"));
+    EXPECT_EQ(samples::read_file(dir / "built.dat"), bytes);
+}
+
+// The example of docs/json-format.md builds, and dumps back to itself.
+TEST(JsonRoundTrip, DocumentedExampleBuilds) {
+    std::filesystem::path doc_path =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "docs" / "json-format.md";
+    std::string markdown = slurp(doc_path.string());
+    ASSERT_FALSE(markdown.empty()) << doc_path;
+    const std::string start = "<!-- example -->\n```json\n";
+    auto from = markdown.find(start);
+    ASSERT_NE(from, std::string::npos);
+    from += start.size();
+    auto to = markdown.find("```", from);
+    std::string example = markdown.substr(from, to - from);
+    Ttombpcdat doc = document_from_json(json::parse(example));
+    std::vector<std::uint8_t> image = saved_image(doc);
+    EXPECT_EQ(json_text(document_to_json(parse_script(image))), example);
+}
