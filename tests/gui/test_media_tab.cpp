@@ -1,0 +1,143 @@
+// The Fmv/CutScenes tab: selecting, Replace, "Delete Last" (the selected
+// entry), Add New, and what Save writes afterwards.
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "codec/script_file.h"
+#include "editors/colors.h"
+#include "editors/list_edit.h"
+#include "editors/media_tab.h"
+#include "support/window_fixture.h"
+
+using vellumark::Ttombpcdat;
+using vellumark::samples::file_bytes;
+using vellumark::samples::make_document;
+
+namespace {
+
+QStringList rows(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out.append(list->item(i)->text());
+    return out;
+}
+
+void click_row(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+class MediaTabTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Ttombpcdat doc = make_document(11, 4);
+        doc.fmv_files.strings = {"a.rpl", "b.rpl", "c.rpl"};
+        doc.cutscene_files.strings = {"cut1.tr2", "cut2.tr2"};
+        doc.title_files.strings = {"title.pcx", "legal.pcx", "logo.pcx", "end.pcx"};
+        file = open_sample(QStringLiteral("media.dat"), file_bytes(doc));
+        dialogs.clear();
+        form->tabs()->setCurrentIndex(1);
+        form->show();
+        QApplication::processEvents();
+        m = form->media();
+    }
+
+    Ttombpcdat save_and_read() {
+        form->Save1Click();
+        EXPECT_EQ(dialogs.texts("error"), std::vector<QString>{});
+        return vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
+    }
+
+    QString file;
+    MediaTab* m = nullptr;
+};
+
+TEST_F(MediaTabTest, LayoutCaptionsAndDesignColours) {
+    EXPECT_EQ(m->BitBtn2->text(), "Replace");
+    EXPECT_EQ(m->Button7->text(), "Delete Last");
+    EXPECT_EQ(m->Button21->text(), "Add New");
+    EXPECT_EQ(m->GroupBox4->title(), "Add new RPL's file name");
+    EXPECT_EQ(m->GroupBox5->title(), "Add New Cut Scene's file name");
+    EXPECT_EQ(m->GroupBox6->title(), "Add New title's and legel's File Name");
+    EXPECT_EQ(m->Button3->parentWidget(), m->GroupBox4);
+    EXPECT_EQ(m->Edit11->parentWidget(), m->GroupBox6);
+    EXPECT_LT(m->Button22->x(), m->Button20->x());  // "Replace" left of "Delete Last"
+    EXPECT_EQ(m->Button22->y(), m->Button20->y());
+    EXPECT_EQ(background(m->Edit4), QColor(Qt::blue));
+    EXPECT_EQ(m->Edit4->palette().color(QPalette::Text), QColor(Qt::yellow));
+    EXPECT_EQ(background(m->ListBox5), kSilver);
+    EXPECT_EQ(background(m->Edit11), QColor(0xFE, 0xD9, 0xC2));
+}
+
+TEST_F(MediaTabTest, SelectingCopiesIntoItsOwnColumnOnly) {
+    click_row(m->ListBox5, 0);
+    EXPECT_EQ(m->Label8->text(), "Slot#0");
+    EXPECT_EQ(m->Edit5->text(), "cut1.tr2");
+    EXPECT_EQ(m->Label7->text(), "Slot#");
+    EXPECT_EQ(m->Label9->text(), "Slot#");
+    EXPECT_TRUE(m->Edit4->text().isEmpty());
+    EXPECT_EQ(selected_row(m->ListBox4), -1);
+    EXPECT_EQ(selected_row(m->ListBox6), -1);
+    click_row(m->ListBox6, 3);
+    EXPECT_EQ(m->Label9->text(), "Slot#3");
+    EXPECT_EQ(m->Label8->text(), "Slot#0");
+    EXPECT_FALSE(form->context().modified);
+}
+
+TEST_F(MediaTabTest, DeleteLastRemovesTheSelectedEntry) {
+    click_row(m->ListBox4, 1);
+    QTest::mouseClick(m->Button7, Qt::LeftButton);
+    EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
+    EXPECT_EQ(m->ListBox4->item(1)->text(), "c.rpl");
+    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(dialogs.shown.empty());  // no confirmation here
+
+    // Nothing is selected now: a second press removes nothing, yet counts as a change.
+    form->context().modified = false;
+    QTest::mouseClick(m->Button7, Qt::LeftButton);
+    EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
+    EXPECT_TRUE(form->context().modified);
+
+    const Ttombpcdat saved = save_and_read();
+    EXPECT_EQ(saved.fmv_count, 2);
+    EXPECT_EQ(saved.fmv_files.strings, (std::vector<std::string>{"a.rpl", "c.rpl"}));
+}
+
+TEST_F(MediaTabTest, ReplaceAndAddNew) {
+    click_row(m->ListBox6, 2);
+    m->Edit6->setText("new.pcx");
+    QTest::mouseClick(m->Button24, Qt::LeftButton);
+    EXPECT_EQ(m->ListBox6->item(2)->text(), "new.pcx");
+    EXPECT_EQ(selected_row(m->ListBox6), 2);
+
+    // Replace without a selection changes no entry.
+    m->Edit5->setText("unused");
+    QTest::mouseClick(m->Button22, Qt::LeftButton);
+    EXPECT_EQ(rows(m->ListBox5), (QStringList{"cut1.tr2", "cut2.tr2"}));
+
+    // An empty box adds an empty entry; the box keeps its text and nothing new is selected.
+    QTest::mouseClick(m->Button21, Qt::LeftButton);
+    m->Edit9->setText("d.rpl");
+    QTest::mouseClick(m->Button3, Qt::LeftButton);
+    QTest::mouseClick(m->Button3, Qt::LeftButton);
+    EXPECT_EQ(rows(m->ListBox5), (QStringList{"cut1.tr2", "cut2.tr2", ""}));
+    EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "b.rpl", "c.rpl", "d.rpl", "d.rpl"}));
+    EXPECT_EQ(m->Edit9->text(), "d.rpl");
+    EXPECT_EQ(selected_row(m->ListBox4), -1);
+    EXPECT_TRUE(form->context().modified);
+
+    const Ttombpcdat saved = save_and_read();
+    EXPECT_EQ(saved.title_files.strings,
+              (std::vector<std::string>{"title.pcx", "legal.pcx", "new.pcx", "end.pcx"}));
+    EXPECT_EQ(saved.cutscene_count, 3);
+    EXPECT_EQ(saved.cutscene_files.strings.back(), "");
+    EXPECT_EQ(saved.fmv_count, 5);
+}
+
+}  // namespace
