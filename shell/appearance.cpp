@@ -36,9 +36,12 @@ std::vector<std::u32string> pane_lines(const QTextEdit* pane) {
     return lines;
 }
 
+// Written to a temporary file that replaces the target only when complete.
+// Unbuffered, so that a failed or short write shows at once: a buffered
+// QSaveFile can commit a truncated file when the final flush fails.
 void write_file(const QString& name, const std::string& bytes) {
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw vellumark::script_error(("Cannot create file " + name).toStdString());
     const qint64 n = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (n != static_cast<qint64>(bytes.size())) {

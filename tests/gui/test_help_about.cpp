@@ -1,0 +1,167 @@
+// The help window and the About window.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTime>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "shell/Unit1.h"
+#include "shell/Unit5.h"
+#include "shell/Unit6.h"
+#include "support/scripted_dialogs.h"
+
+namespace {
+
+// Runs the test inside a fresh working directory.
+class InFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        old_cwd = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    }
+    void TearDown() override { QDir::setCurrent(old_cwd); }
+
+    void write_readme(const QByteArray& bytes) {
+        QFile f(dir.filePath("readme"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    QTemporaryDir dir;
+    QString old_cwd;
+    ScriptedDialogs dialogs;
+};
+
+// ---- TForm5 -----------------------------------------------------------------------------
+
+TEST(HelpWindow, HoldsTheManualInOrder) {
+    TForm5 help;
+    EXPECT_EQ(help.windowTitle(), "Vellumark : Help.");
+    EXPECT_EQ(help.size(), QSize(472, 394));
+    EXPECT_TRUE(help.isWindow());
+    EXPECT_FALSE(help.RichEdit1->isReadOnly());
+    EXPECT_EQ(help.RichEdit1->lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_EQ(help.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    const QString text = help.RichEdit1->toPlainText();
+    EXPECT_GT(text.count(QLatin1Char('\n')), 180);
+    // The tabs first, then adding levels step by step.
+    qsizetype at = 0;
+    for (const char* topic :
+         {"Level's Description", "Level's File Names", "Tomb Raider III", "RPLs File Names",
+          "Cut Scene File names", "Titles and legal", "Demo Time", "Select Any Level",
+          "Game String 1", "Slot 0 runs the title level", "Slot 1 runs the home level",
+          "Slot n plays level n - 1", "list N holds the name of the Nth pick-up",
+          "ADDING YOUR OWN LEVELS", "copy and rename the level files", "replace a level or add",
+          "enable \"Select Any Level\"", "Play soundtrack", "Play level",
+          "Show level-completion display", "End of set", "save the file"}) {
+        const qsizetype next = text.indexOf(QString::fromUtf8(topic), at);
+        EXPECT_GE(next, at) << topic;
+        if (next >= 0) at = next;
+    }
+}
+
+TEST(HelpWindow, OneWindowBroughtToTheFrontKeepingTypedText) {
+    ScriptedDialogs dialogs;
+    TForm1 w(dialogs);
+    w.HelpmePlease1Click();
+    TForm5* help = w.form5();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    help->RichEdit1->setPlainText(QStringLiteral("my own notes"));
+    help->close();
+    EXPECT_FALSE(help->isVisible());
+    w.HelpmePlease1Click();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->RichEdit1->toPlainText(), "my own notes");
+
+    int windows = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (qobject_cast<TForm5*>(top)) ++windows;
+    EXPECT_EQ(windows, 1);
+    // Modeless: nothing waited on it.
+    for (const auto& s : dialogs.shown) EXPECT_NE(s.caption, "Vellumark : Help.");
+}
+
+// ---- TForm6 -----------------------------------------------------------------------------
+
+TEST_F(InFolder, AboutShowsTheReadmeReadOnce) {
+    write_readme("Vellumark\r\n\r\nsecond line \xe9\r\nlast");
+    TForm6 about(dialogs);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(about.windowTitle(), "About this ...");
+    EXPECT_EQ(about.size(), QSize(244, 340));
+    EXPECT_EQ(about.minimumSize(), about.maximumSize());
+    EXPECT_TRUE(about.Memo1->isReadOnly());
+    EXPECT_EQ(about.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(about.Memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(about.Memo1->toPlainText(), QString::fromUtf8("Vellumark\n\nsecond line \u00e9\nlast"));
+    EXPECT_EQ(about.Panel1->geometry(), QRect(0, 318, 244, 22));
+
+    // Changed on disk afterwards: the window keeps what it read.
+    write_readme("changed\n");
+    about.show();
+    about.hide();
+    EXPECT_EQ(about.Memo1->document()->blockCount(), 4);
+    EXPECT_EQ(about.Memo1->document()->firstBlock().text(), "Vellumark");
+}
+
+TEST_F(InFolder, AboutReadmeInUtf8) {
+    write_readme("caf\xc3\xa9 \xe2\x82\xac\n");
+    TForm6 about(dialogs);
+    EXPECT_EQ(about.Memo1->toPlainText(), QString::fromUtf8("caf\u00e9 \u20ac"));
+}
+
+TEST_F(InFolder, MissingReadmeIsReportedAndStartUpGoesOn) {
+    TForm6 about(dialogs);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "error");
+    EXPECT_EQ(dialogs.shown[0].caption, application_title());
+    EXPECT_EQ(dialogs.shown[0].text, "Cannot open file readme.");
+    EXPECT_TRUE(about.Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(about.Timer1->isActive());
+}
+
+TEST_F(InFolder, ClockShowsTheTimeFromTheFirstTick) {
+    write_readme("x\n");
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    TForm6 about(dialogs);
+    EXPECT_EQ(about.Panel1->text(), "Panel1");
+    EXPECT_TRUE(about.Timer1->isActive());  // running while hidden
+    EXPECT_EQ(about.Timer1->interval(), 1000);
+
+    about.Timer1Timer();
+    const QString shown = about.Panel1->text();
+    // Hour without a leading zero, minutes, seconds and the marker; no zone.
+    const QTime t = QTime::fromString(shown, QStringLiteral("h:mm:ss AP"));
+    ASSERT_TRUE(t.isValid()) << shown.toStdString();
+    EXPECT_LE(std::abs(t.secsTo(QTime::currentTime())), 2);
+
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    about.Timer1Timer();
+    EXPECT_TRUE(QTime::fromString(about.Panel1->text(), QStringLiteral("HH:mm:ss")).isValid())
+        << about.Panel1->text().toStdString();
+    QLocale::setDefault(saved);
+}
+
+TEST_F(InFolder, AboutIsModal) {
+    write_readme("x\n");
+    TForm1 w(dialogs);
+    dialogs.clear();
+    w.AboutThis1Click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "exec");
+    EXPECT_EQ(dialogs.shown[0].caption, "About this ...");
+}
+
+}  // namespace
