@@ -1,0 +1,59 @@
+// Writes the fuzz seed corpus into a folder: script files made from the
+// generated sample documents (no game files), small and real-size, coded and
+// plain, printable and all-byte strings, and a few cut-off ones.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "codec/layout.h"
+#include "tests/samples/sample_scripts.h"
+
+namespace {
+
+namespace samples = vellumark::samples;
+
+void put(const std::filesystem::path& dir, const std::string& name,
+         const std::vector<std::uint8_t>& bytes) {
+    samples::write_file((dir / name).string(), bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path dir(argv[1]);
+    std::filesystem::create_directories(dir);
+    int count = 0;
+
+    const std::vector<std::uint8_t> real = samples::real_size_bytes();
+    put(dir, "real_size", real);
+    ++count;
+    // The header alone, and the file cut inside its first tables.
+    put(dir, "header_only", {real.begin(), real.begin() + vellumark::layout::kHeaderSize});
+    put(dir, "cut_early", {real.begin(), real.begin() + vellumark::layout::kHeaderSize + 40});
+    count += 2;
+
+    unsigned seed = 1;
+    for (int levels : {0, 1, 2, 3, 5, 8, 13, 24}) {
+        for (bool all_bytes : {false, true}) {
+            const auto doc = samples::make_document(seed++, levels, all_bytes);
+            put(dir, "levels" + std::to_string(levels) + (all_bytes ? "_bytes" : "_text"),
+                samples::file_bytes(doc));
+            ++count;
+        }
+        // Plain strings: no key, and the coded-strings flag cleared.
+        auto plain = samples::make_document(seed++, levels);
+        plain.cipher_byte = 0;
+        std::vector<std::uint8_t> bytes = samples::file_bytes(plain);
+        bytes[vellumark::layout::kFlags + 1] &= static_cast<std::uint8_t>(~0x01);
+        put(dir, "levels" + std::to_string(levels) + "_plain", bytes);
+        ++count;
+    }
+    std::printf("%d seeds in %s\n", count, dir.c_str());
+    return 0;
+}
