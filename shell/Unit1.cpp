@@ -396,32 +396,50 @@ void TForm1::AboutThis1Click() { dialogs_.exec(form6_); }
 
 // ---- drop and shortcuts -------------------------------------------------------
 
+namespace {
+
+// The local file a drag carries, or an empty string.
+QString dropped_file(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().isEmpty()) return {};
+    const QUrl url = mime->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+}  // namespace
+
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* mime = event->mimeData();
-    if (mime && mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile())
-        event->acceptProposedAction();
+    if (!dropped_file(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const QMimeData* mime = event->mimeData();
-    if (!mime || !mime->hasUrls() || mime->urls().isEmpty()) return;
-    const QUrl url = mime->urls().first();
-    if (!url.isLocalFile()) return;
+    const QString path = dropped_file(event->mimeData());
+    if (path.isEmpty()) return;
     event->acceptProposedAction();
-    const QString path = url.toLocalFile();
     run_command([&] { load_script_file(path); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-        for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1}) {
-            if (a->isEnabled() && a->shortcut() == pressed) {
-                // Refuse the field's claim on the key: the menu's shortcut runs.
-                event->ignore();
-                return true;
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::ShortcutOverride || type == QEvent::DragEnter || type == QEvent::DragMove ||
+         type == QEvent::Drop) &&
+        watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        if (type == QEvent::ShortcutOverride) {
+            const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+            for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1}) {
+                if (a->isEnabled() && a->shortcut() == pressed) {
+                    // Refuse the field's claim on the key: the menu's shortcut runs.
+                    event->ignore();
+                    return true;
+                }
             }
+        } else if (!dropped_file(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
+            // A file dropped anywhere in the window opens it, also over the
+            // text fields, which would otherwise take its name as text.
+            if (type == QEvent::Drop)
+                dropEvent(static_cast<QDropEvent*>(event));
+            else
+                static_cast<QDropEvent*>(event)->acceptProposedAction();
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -410,6 +410,20 @@ TEST_F(WindowTest, DroppingAFileOpensIt) {
     QApplication::sendEvent(form.get(), &drop2);
     EXPECT_EQ(dialogs.texts("error"), std::vector<QString>{"File not found."});
     EXPECT_EQ(form->current_file_name(), p);
+
+    // Dropped on a text field, the file opens rather than becoming text.
+    const QString q = write_sample("onfield.dat", small_script(13, 2));
+    QMimeData onfield;
+    onfield.setUrls({QUrl::fromLocalFile(q)});
+    QLineEdit* field = form->levels()->Edit1;
+    field->clear();
+    QDragEnterEvent enter3(QPoint(2, 2), Qt::CopyAction, &onfield, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(field, &enter3);
+    EXPECT_TRUE(enter3.isAccepted());
+    QDropEvent drop3(QPointF(2, 2), Qt::CopyAction, &onfield, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(field, &drop3);
+    EXPECT_EQ(form->current_file_name(), q);
+    EXPECT_TRUE(field->text().isEmpty());
 }
 
 // ---- the picture strip ---------------------------------------------------------------
