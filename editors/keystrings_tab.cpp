@@ -25,7 +25,7 @@ QColor memo_color(int memo) {
 
 [[noreturn]] void refuse(int memo, int line, const char* why) {
     throw vellumark::script_error("Key Strings #" + std::to_string(memo) + ", line " +
-                                  std::to_string(line + 1) + ": " + why);
+                                  std::to_string(line + 1) + " " + why);
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ std::string KeyStringsTab::line_bytes(int memo, int line) const {
     if (line < 0 || line >= all.size()) return {};
     const QString& text = all[line];
     if (text.size() > vellumark::layout::kMaxStringLength)
-        refuse(memo, line, "longer than 255 characters");
+        refuse(memo, line, "is longer than 255 characters and cannot be saved");
     auto bytes = to_bytes(text);
     if (!bytes) refuse(memo, line, "holds a character that cannot be stored in a script");
     return std::move(*bytes);

@@ -26,7 +26,7 @@ public:
     int line_count(int memo) const;
     // Line `line` (from 0) of Memo n as script bytes, as the save stores it;
     // empty past the last line. Throws vellumark::script_error, naming the
-    // memo and the line ("Key Strings #3, line 5: ..."), when the line is
+    // memo and the line ("Key Strings #3, line 5 is longer than ..."), when the line is
     // longer than 255 characters or holds a character that a script cannot
     // store.
     std::string line_bytes(int memo, int line) const;
