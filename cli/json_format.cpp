@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <climits>
 #include <cstdio>
 #include <optional>
-#include <sstream>
 
 #include "codec/codepage.h"
 #include "codec/commands.h"
@@ -35,18 +36,16 @@ constexpr std::array<std::string_view, 6> kHeaderCounts = {
 // Entry counts are signed 16-bit in the file: a larger table reads back negative.
 constexpr std::size_t kMaxEntries = 32767;
 
-list_strings* leading_table(Ttombpcdat& doc, std::size_t i) {
-    list_strings* tables[] = {&doc.level_names, &doc.pic_files,   &doc.title_files,
+template <class Doc>
+auto* leading_table(Doc& doc, std::size_t i) {
+    decltype(&doc.level_names) tables[] = {&doc.level_names, &doc.pic_files,   &doc.title_files,
                               &doc.fmv_files,   &doc.level_files, &doc.cutscene_files};
     return tables[i];
 }
 
-const list_strings* leading_table(const Ttombpcdat& doc, std::size_t i) {
-    return leading_table(const_cast<Ttombpcdat&>(doc), i);
-}
-
-std::int32_t* option_field(Ttombpcdat& doc, std::size_t i) {
-    std::int32_t* fields[] = {&doc.first_option, &doc.title_replace, &doc.on_death_demo,
+template <class Doc>
+auto* option_field(Doc& doc, std::size_t i) {
+    decltype(&doc.first_option) fields[] = {&doc.first_option, &doc.title_replace, &doc.on_death_demo,
                               &doc.on_death_game, &doc.demo_time,    &doc.on_interrupt,
                               &doc.on_demo_end};
     return fields[i];
@@ -241,7 +240,7 @@ void read_table(const json& j, const std::string& path, list_strings& table) {
     table.offsets.assign(table.strings.size(), 0);
 }
 
-std::uint16_t command_code(const json& c, const object_reader& r) {
+std::uint16_t command_code(const object_reader& r) {
     const json* code = r.maybe("code");
     const json* name = r.maybe("command");
     if (!code && !name) fail(r.path("command"), "missing field");
@@ -279,7 +278,6 @@ std::uint16_t command_code(const json& c, const object_reader& r) {
         fail(r.path("command"), json(given).dump() + " names the commands " + codes +
                                     "; give the \"code\" as well");
     }
-    (void)c;
     return matches.front();
 }
 
@@ -295,7 +293,7 @@ script_slot read_slot(const json& j, const std::string& path) {
         if (k > 0 && slot.commands[k - 1].command == layout::kEndOfSet)
             fail(cpath, "follows \"End of set\", which ends the slot");
         script_command cmd;
-        cmd.command = command_code(j[k], r);
+        cmd.command = command_code(r);
         cmd.operand = layout::kNoOperand;
         const json* operand = r.maybe("operand");
         if (layout::carries_operand(cmd.command)) {
@@ -390,8 +388,7 @@ json document_to_json(const Ttombpcdat& doc) {
     out["header"] = std::move(header);
 
     json options = json::object();
-    Ttombpcdat& d = const_cast<Ttombpcdat&>(doc);
-    for (std::size_t i = 0; i < 7; ++i) options[std::string(kOptionNames[i])] = *option_field(d, i);
+    for (std::size_t i = 0; i < 7; ++i) options[std::string(kOptionNames[i])] = *option_field(doc, i);
     options["title_sound_id"] = doc.title_sound_id;
     options["secret_sound_id"] = doc.secret_sound_id;
     out["options"] = std::move(options);
