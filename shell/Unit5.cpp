@@ -45,6 +45,13 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 void TForm5::showAndRaise() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm5::showEvent(QShowEvent* event) {
+    // Centred on the desktop the first time; later where the user left it.
     if (!shown_once_) {
         shown_once_ = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -52,7 +59,5 @@ void TForm5::showAndRaise() {
             move(area.center() - QPoint(width() / 2, height() / 2));
         }
     }
-    show();
-    raise();
-    activateWindow();
+    QWidget::showEvent(event);
 }

@@ -15,6 +15,9 @@ public:
 
     QTextEdit* RichEdit1 = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     bool shown_once_ = false;
 };
