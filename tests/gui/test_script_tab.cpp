@@ -3,7 +3,6 @@
 // paste, and a save after edits.
 #include <QAction>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -13,7 +12,6 @@
 
 #include "codec/commands.h"
 #include "codec/script_file.h"
-#include "editors/colors.h"
 #include "editors/levels_tab.h"
 #include "editors/script_tab.h"
 #include "editors/spin_edit.h"
@@ -109,15 +107,6 @@ protected:
 
 TEST_F(ScriptTabTest, StartsEmptyWithTheCommandTableInTheChooser) {
     ScriptTab* t = tab();
-    EXPECT_EQ(t->GroupBox1->title(), QStringLiteral("Script Slots"));
-    EXPECT_EQ(t->GroupBox3->title(), QStringLiteral("Demo level list"));
-    EXPECT_EQ(t->Button15->text(), QStringLiteral("Add"));
-    EXPECT_EQ(t->Button14->text(), QStringLiteral("Replace"));
-    EXPECT_EQ(t->Button16->text(), QStringLiteral("Delete"));
-    EXPECT_EQ(t->Button11->text(), QStringLiteral("Add"));
-    EXPECT_EQ(t->Button17->text(), QStringLiteral("Replace"));
-    EXPECT_EQ(t->Button18->text(), QStringLiteral("Delete"));
-
     ASSERT_EQ(t->ComboBox1->count(), vellumark::kCommandNameCount);
     for (int i = 0; i < vellumark::kCommandNameCount; ++i)
         EXPECT_EQ(t->ComboBox1->itemText(i).toStdString(), vellumark::command_names[static_cast<std::size_t>(i)]);
@@ -127,14 +116,6 @@ TEST_F(ScriptTabTest, StartsEmptyWithTheCommandTableInTheChooser) {
     EXPECT_EQ(t->SpinEdit10->text(), QStringLiteral("0"));
     EXPECT_EQ(t->SpinEdit11->text(), QStringLiteral("0"));
     EXPECT_EQ(t->ListBox9->count() + t->ListBox10->count() + t->ListBox11->count(), 0);
-
-    EXPECT_EQ(background(t->ListBox9), QColor(0xCA, 0xD6, 0xE3));
-    EXPECT_EQ(background(t->ListBox10), QColor(0xCA, 0xD6, 0xE3));
-    EXPECT_EQ(background(t->ListBox11), QColor(0xCA, 0xD6, 0xE3));
-    EXPECT_EQ(background(t->ComboBox1), QColor(0x9F, 0xCF, 0xFF));
-    EXPECT_EQ(t->ComboBox1->palette().color(QPalette::Text), QColor(Qt::blue));
-    EXPECT_EQ(background(t->SpinEdit10), QColor(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(background(t->SpinEdit11), QColor(0xC7, 0xE7, 0xE7));
 
     // With no slots every button and Paste do nothing.
     choose(10, 3);
