@@ -159,6 +159,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     Shape2->setGeometry(337, 473, 697 - 337, 65);
 
     views_ = std::make_unique<WindowViews>(ctx_);
+    // Every list shows one line per item: with uniform item sizes a list of
+    // thousands of entries is laid out at once instead of item by item.
+    for (int n = 1; n <= 11; ++n) views_->list(n)->setUniformItemSizes(true);
     createActions();
     setFixedSize(696, 526 + menuBar()->sizeHint().height());
 

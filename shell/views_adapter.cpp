@@ -127,13 +127,23 @@ void WindowViews::set_spin(int spin, std::int32_t value) { ctx_.options->spin(sp
 void WindowViews::set_check(int box, bool checked) { ctx_.options->check(box)->setChecked(checked); }
 
 void WindowViews::append_memo12(const std::vector<std::string>& lines) {
-    NoUpdates hold(ctx_.levels->Memo12);
-    append_lines(ctx_.levels->Memo12->document(), lines);
+    QPlainTextEdit* memo = ctx_.levels->Memo12;
+    NoUpdates hold(memo);
+    append_lines(memo->document(), lines);
 }
 
 void WindowViews::append_transcript(const std::vector<std::string>& lines) {
-    NoUpdates hold(ctx_.levels->shit);
-    append_lines(ctx_.levels->shit->document(), lines);
+    QTextEdit* pane = ctx_.levels->shit;
+    QTextDocument* doc = pane->document();
+    NoUpdates hold(pane);
+    if (doc->isEmpty() && !doc->property(kHoldsLines).toBool() && !lines.empty()) {
+        // The first transcript: setting the whole text is several times
+        // faster than inserting the paragraphs through a cursor.
+        pane->setPlainText(joined(lines));
+        doc->setProperty(kHoldsLines, true);
+        return;
+    }
+    append_lines(doc, lines);
 }
 
 void WindowViews::slots_loaded(const vellumark::Ttombpcdat&) {
