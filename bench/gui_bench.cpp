@@ -1,0 +1,194 @@
+// The main window's figures, offscreen, in a Release build:
+//   gui_bench              open and save of the real-size and the near-limit
+//                          script in the full window (Google Benchmark)
+//   gui_bench --startup    start-up to a shown main window, in ms
+//   gui_bench --memory     peak memory with the near-limit script open
+// run_benchmarks.sh runs all three and prints the table.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "bench_table.h"
+#include "editors/levels_tab.h"
+#include "shell/Unit1.h"
+#include "support/scripted_dialogs.h"
+#include "tests/samples/sample_scripts.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+namespace samples = vellumark::samples;
+
+double ms_since(clock_type::time_point t) {
+    return std::chrono::duration<double, std::milli>(clock_type::now() - t).count();
+}
+
+double peak_rss_mb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KB
+}
+
+// Keeps the recent-files list and the skin picture of the run in a
+// throwaway folder.
+struct environment {
+    QTemporaryDir dir;
+    QString real_path;
+    QString near_path;
+
+    environment() {
+        QStandardPaths::setTestModeEnabled(true);
+        TForm1::set_settings_file(dir.filePath(QStringLiteral("settings.ini")));
+        TForm1::set_skin_file(QStringLiteral(VELLUMARK_SOURCE_DIR "/assets/skin.bmp"));
+        real_path = dir.filePath(QStringLiteral("REAL.DAT"));
+        near_path = dir.filePath(QStringLiteral("NEAR.DAT"));
+        samples::write_file(real_path.toStdString(), samples::real_size_bytes());
+        samples::write_file(near_path.toStdString(), samples::near_limit_bytes());
+    }
+};
+
+struct window {
+    ScriptedDialogs dialogs;
+    TForm1 form{dialogs};
+
+    window() {
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "the window was not exposed\n");
+    }
+    // A load appends to the transcript and Memo12; empty them so that every
+    // open starts alike.
+    void clear_appended() {
+        form.levels()->shit->clear();
+        form.levels()->Memo12->clear();
+    }
+    bool failed() const { return !dialogs.texts(QStringLiteral("error")).empty(); }
+};
+
+environment* env = nullptr;
+window* win = nullptr;
+
+const QString& path_of(int which) { return which == 0 ? env->real_path : env->near_path; }
+const char* label(int which) { return which == 0 ? "real_size" : "near_limit"; }
+
+// Open: read, parse, fill every view, then one pass of the event loop so the
+// window is laid out and painted.
+void BM_WindowOpen(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        win->clear_appended();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        win->form.load_script_file(path_of(which));
+        QCoreApplication::processEvents();
+    }
+    if (win->form.current_file_name() != path_of(which)) state.SkipWithError("the file did not open");
+    state.SetLabel(label(which));
+}
+
+// Save: pull the views, build, write, flush and rename, the " Saved!" box
+// (scripted), then one pass of the event loop.
+void BM_WindowSave(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    win->clear_appended();
+    win->form.load_script_file(path_of(which));
+    QCoreApplication::processEvents();
+    win->dialogs.clear();
+    for (auto _ : state) {
+        win->form.Save1Click();
+        QCoreApplication::processEvents();
+    }
+    if (win->failed()) state.SkipWithError("the save failed");
+    if (win->dialogs.texts(QStringLiteral("information")).empty()) state.SkipWithError("no save was made");
+    win->dialogs.clear();
+    state.SetLabel(label(which));
+}
+
+BENCHMARK(BM_WindowOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowSave)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int run_startup(int argc, char** argv, clock_type::time_point main_start) {
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    TForm1::set_settings_file(dir.filePath(QStringLiteral("settings.ini")));
+    TForm1::set_skin_file(QStringLiteral(VELLUMARK_SOURCE_DIR "/assets/skin.bmp"));
+    const auto start = clock_type::now();
+    QApplication app(argc, argv);
+    ScriptedDialogs dialogs;
+    TForm1 form(dialogs);
+    form.show();
+    const bool exposed = QTest::qWaitForWindowExposed(&form);
+    const double ms = ms_since(start);
+    std::printf("startup_ms %.1f (from main: %.1f)%s\n", ms, ms_since(main_start), exposed ? "" : " NOT EXPOSED");
+    return exposed ? 0 : 1;
+}
+
+int run_memory(int argc, char** argv) {
+    QApplication app(argc, argv);
+    environment e;
+    const double before = peak_rss_mb();
+    window w;
+    const double shown = peak_rss_mb();
+    w.form.load_script_file(e.near_path);
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    const double open = peak_rss_mb();
+    if (w.failed() || w.form.current_file_name() != e.near_path) {
+        std::fprintf(stderr, "the near-limit script did not open\n");
+        return 1;
+    }
+    std::printf("peak memory: %.1f MB before the window, %.1f MB with it shown, %.1f MB with the near-limit script open\n",
+                before, shown, open);
+    bench::result("peak memory, near-limit script open", open, "MB", "< 120 MB", open < 120);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto main_start = clock_type::now();
+    if (argc > 1 && std::strcmp(argv[1], "--startup") == 0) return run_startup(argc, argv, main_start);
+    if (argc > 1 && std::strcmp(argv[1], "--memory") == 0) return run_memory(argc, argv);
+
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::printf("Qt %s, platform %s\n", qVersion(), qPrintable(QGuiApplication::platformName()));
+
+    environment e;
+    env = &e;
+    window w;
+    win = &w;
+    bench::keeping_reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto row = [&](const std::string& name, const char* what, double budget_ms) {
+        const auto r = reporter.runs.find(name);
+        if (r == reporter.runs.end()) return;
+        // Wall-clock time decides; the CPU time of the process shows how much
+        // of it was waiting (the disk's flush, a busy machine).
+        const double ms = r->second.ms_per_iteration;
+        std::printf("@@ %s | %.1f ms (CPU %.1f ms) | < %d ms | %s\n", what, ms, r->second.cpu_ms_per_iteration,
+                    static_cast<int>(budget_ms), ms < budget_ms ? "met" : "MISSED");
+    };
+    row("BM_WindowOpen/0/real_time", "window open, real-size script", 30);
+    row("BM_WindowOpen/1/real_time", "window open, near-limit script", 300);
+    row("BM_WindowSave/0/real_time", "window save, real-size script", 50);
+    row("BM_WindowSave/1/real_time", "window save, near-limit script", 50);
+    win = nullptr;
+    env = nullptr;
+    return 0;
+}
