@@ -35,8 +35,8 @@ std::string format_command(const script_command& cmd, const listing_lookup& look
     if (cmd.command < kCommandNameCount)
         line = command_names[cmd.command];
     else
-        line = "---UNKNOWN(" + std::to_string(cmd.command) + ")";
-    if (cmd.operand != layout::kNoOperand) line += "," + std::to_string(cmd.operand);
+        line.append("---UNKNOWN(").append(std::to_string(cmd.command)).append(")");
+    if (cmd.operand != layout::kNoOperand) line.append(",").append(std::to_string(cmd.operand));
 
     int list = 0;
     switch (cmd.command) {

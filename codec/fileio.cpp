@@ -69,7 +69,9 @@ void atomic_write_file(const std::string& path, std::span<const std::uint8_t> by
 
     const std::filesystem::path p(target);
     const std::filesystem::path dir = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
-    std::string templ = (dir / ("." + p.filename().string() + ".XXXXXX")).string();
+    std::string hidden(".");
+    hidden.append(p.filename().string()).append(".XXXXXX");
+    const std::string templ = (dir / hidden).string();
     std::vector<char> name(templ.begin(), templ.end());
     name.push_back('\0');
 
