@@ -39,11 +39,6 @@ protected:
     QString ini() const { return path("settings.ini"); }
 };
 
-TEST_F(RecentFilesTest, StartsEmptyAndTheMenuEndsWithN3) {
-    EXPECT_TRUE(form->recent_files().isEmpty());
-    EXPECT_EQ(form->file_menu()->actions().last(), form->N3);
-}
-
 TEST_F(RecentFilesTest, FiveOpensKeepTheLastFourNewestFirst) {
     const QStringList p = open_files(5);
     EXPECT_EQ(form->recent_files(), (QStringList{p[4], p[3], p[2], p[1]}));
