@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -56,13 +57,22 @@ void script_reader::raw(std::uint8_t* out, std::size_t n) {
 
 std::string script_reader::read_coded_string(const Ttombpcdat& doc) {
     const std::uint8_t key = (doc.flags & layout::kFlagCodedStrings) ? doc.cipher_byte : 0;
-    // A string ends after its terminator, or after 256 bytes without one.
-    std::string s;
-    for (int i = 0; i < 256; ++i) {
-        const std::uint8_t b = static_cast<std::uint8_t>(u8() ^ key);
-        if (b == 0) return s;
-        s.push_back(static_cast<char>(b));
+    // A string ends after its terminator (a byte that decodes to 0, so the
+    // key itself), or after 256 bytes without one.
+    const std::uint8_t* p = data_.data() + pos_;
+    const std::size_t window = std::min<std::size_t>(data_.size() - pos_, 256);
+    const void* end = std::memchr(p, key, window);
+    std::size_t n;
+    if (end) {
+        n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - p);
+    } else {
+        if (window < 256) read_beyond_end();
+        n = 256;
     }
+    std::string s(reinterpret_cast<const char*>(p), n);
+    if (key)
+        for (char& c : s) c = static_cast<char>(static_cast<std::uint8_t>(c) ^ key);
+    pos_ += end ? n + 1 : n;
     return s;
 }
 
@@ -469,17 +479,36 @@ std::vector<std::uint8_t> build_file(Ttombpcdat& doc, const script_views& views)
     return std::move(w.out);
 }
 
+// A copy of the document for a save to work on. The string tables are left
+// out: the save rebuilds every one of them from the views.
+Ttombpcdat working_copy(Ttombpcdat& doc) {
+    std::array<list_strings*, 18> tables = {&doc.level_names, &doc.pic_files, &doc.title_files,
+                                            &doc.fmv_files, &doc.level_files, &doc.cutscene_files,
+                                            &doc.game_strings1, &doc.game_strings2};
+    for (std::size_t i = 0; i < doc.key_strings.size(); ++i) tables[8 + i] = &doc.key_strings[i];
+    std::array<list_strings, 18> held;
+    for (std::size_t i = 0; i < tables.size(); ++i) held[i] = std::move(*tables[i]);
+    struct restore {
+        std::array<list_strings*, 18>& tables;
+        std::array<list_strings, 18>& held;
+        ~restore() {
+            for (std::size_t i = 0; i < tables.size(); ++i) *tables[i] = std::move(held[i]);
+        }
+    } guard{tables, held};
+    return doc;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc, const script_views& views) {
-    Ttombpcdat work = doc;
+    Ttombpcdat work = working_copy(doc);
     std::vector<std::uint8_t> bytes = build_file(work, views);
     doc = std::move(work);
     return bytes;
 }
 
 void save_script_file(const std::string& path, Ttombpcdat& doc, const script_views& views) {
-    Ttombpcdat work = doc;
+    Ttombpcdat work = working_copy(doc);
     const std::vector<std::uint8_t> bytes = build_file(work, views);
     atomic_write_file(path, bytes);
     doc = std::move(work);
