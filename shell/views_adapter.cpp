@@ -20,6 +20,15 @@
 
 namespace {
 
+// The heading each list has on its tab, for messages.
+std::string list_heading(int n) {
+    static const char* const headings[] = {
+        "", "Level's Description", "Level's File Names", "Level's Pic file Names", "RPLs File Names",
+        "Cut Scene File names", "Titles and legal file names", "Game String 1", "Game String 2",
+        "Script Slots", "Script Commands", "Demo level list"};
+    return n >= 1 && n <= 11 ? headings[n] : std::string();
+}
+
 QStringList texts_of(const std::vector<std::string>& rows) {
     QStringList out;
     out.reserve(static_cast<qsizetype>(rows.size()));
@@ -91,23 +100,13 @@ std::string WindowViews::list_row(int n, int row) const {
     if (!item) return {};
     auto bytes = to_bytes(item->text());
     if (!bytes)
-        throw vellumark::script_error("ListBox" + std::to_string(n) + " row " + std::to_string(row) +
-                                      " holds characters that the windows-1252 code page cannot store");
+        throw vellumark::script_error("Entry " + std::to_string(row) + " of \"" + list_heading(n) +
+                                      "\" holds a character that cannot be stored in a script");
     return *bytes;
 }
 
-std::string WindowViews::memo_line(int n, int line) const {
-    // A line is one paragraph as typed, however the memo wraps it. The
-    // block's own text keeps every character (toPlainText() would turn
-    // non-breaking spaces into blanks).
-    const QTextBlock b = memo(n)->document()->findBlockByNumber(line);
-    if (!b.isValid()) return {};
-    auto bytes = to_bytes(b.text());
-    if (!bytes)
-        throw vellumark::script_error("Memo" + std::to_string(n) + " line " + std::to_string(line) +
-                                      " holds characters that the windows-1252 code page cannot store");
-    return *bytes;
-}
+// A line as the user sees it, with the key-string tab's own checks.
+std::string WindowViews::memo_line(int n, int line) const { return ctx_.keys->line_bytes(n, line); }
 
 void WindowViews::set_list(int n, const std::vector<std::string>& rows) {
     QListWidget* w = list(n);

@@ -216,12 +216,15 @@ TEST_F(WindowTest, ARefusedSaveLeavesTheFileAndModified) {
     list_box(*form, 3)->item(0)->setText(QString::fromUtf8("pic\u4E00.pcx"));
     form->Save1Click();
     ASSERT_EQ(dialogs.texts("error").size(), 1u);
-    EXPECT_TRUE(dialogs.texts("error")[0].contains("ListBox3")) << dialogs.texts("error")[0].toStdString();
+    EXPECT_EQ(dialogs.texts("error")[0],
+              "Entry 0 of \"Level's Pic file Names\" holds a character that cannot be stored in a script.");
     list_box(*form, 3)->item(0)->setText("pic.pcx");
 
     form->keys()->memo(4)->setPlainText(QString(300, QLatin1Char('k')));
     form->Save1Click();
-    EXPECT_EQ(dialogs.texts("error").size(), 2u);
+    ASSERT_EQ(dialogs.texts("error").size(), 2u);
+    EXPECT_EQ(dialogs.texts("error")[1],
+              "Key Strings #4, line 1 is longer than 255 characters and cannot be saved.");
     EXPECT_TRUE(dialogs.texts("information").empty());
     EXPECT_EQ(read_file(p.toStdString()), bytes);
     EXPECT_TRUE(form->context().modified);
