@@ -242,60 +242,27 @@ TEST(Loader, ReportsTheDocumentedFailures) {
     const bytes_t good = samples::real_size_bytes();
     EXPECT_EQ(error_of(bytes_t(good.begin(), good.begin() + 390)), "Read beyond end of file");
     EXPECT_EQ(error_of({}), "Read beyond end of file");
-
     bytes_t neg = good;
     neg[layout::kPicCount + 1] = 0x80;
     EXPECT_EQ(error_of(neg), "Range check error");
-
-    // A demo level number that names no level.
-    Ttombpcdat doc = parse_script(good);
-    ASSERT_GT(doc.level_count, 0);
-    doc.demo_levels = {0};
-    doc.demo_level_count = 1;
-    bytes_t b = samples::file_bytes(doc);
-    const Ttombpcdat shown = parse_script(b);
-    EXPECT_EQ(shown.demo_levels, (std::vector<std::uint16_t>{0}));  // level 0 is the first description
-    // Patch the demo entry in place to the level count.
-    const std::size_t demo_at = b.size() - [&] {
-        std::size_t tail = 2;  // game_strings1_count
-        auto table = [](const list_strings& t) {
-            std::size_t n = 2 * t.strings.size() + 2;
-            for (auto& s : t.strings) n += s.size() + 1;
-            return n;
-        };
-        tail += table(shown.game_strings1) + table(shown.game_strings2);
-        for (auto& t : shown.key_strings) tail += table(t);
-        return tail + 2;
-    }();
-    EXPECT_EQ(u16_at(b, demo_at), 0);
-    b[demo_at] = static_cast<std::uint8_t>(doc.level_count);
-    b[demo_at + 1] = static_cast<std::uint8_t>(doc.level_count >> 8);
-    EXPECT_EQ(error_of(b), "List index out of bounds (" + std::to_string(doc.level_count) + ")");
 }
 
-TEST(Loader, RefusesASequenceOfMoreThan64Commands) {
-    Ttombpcdat doc = empty_document();
-    const bytes_t b = save(doc);
-    // Replace the lone "End of set" by 64 "Play soundtrack" commands: the
-    // sequence block grows, its size word follows.
-    bytes_t longer(b.begin(), b.begin() + layout::kHeaderSize + 12 + 2);
-    const std::uint16_t size = 64 * 4 + 2;
-    longer.push_back(size & 0xFF);
-    longer.push_back(size >> 8);
-    for (int i = 0; i < 64; ++i) longer.insert(longer.end(), {10, 0, 1, 0});
-    longer.insert(longer.end(), {9, 0});
-    longer.insert(longer.end(), b.begin() + layout::kHeaderSize + 12 + 6, b.end());
-    EXPECT_EQ(error_of(longer), "Script sequence 0 has more than 64 commands");
-
-    // 63 commands and the end fit exactly.
-    bytes_t fits(b.begin(), b.begin() + layout::kHeaderSize + 12 + 2);
-    const std::uint16_t fsize = 63 * 4 + 2;
-    fits.push_back(fsize & 0xFF);
-    fits.push_back(fsize >> 8);
-    for (int i = 0; i < 63; ++i) fits.insert(fits.end(), {10, 0, 1, 0});
-    fits.insert(fits.end(), {9, 0});
-    fits.insert(fits.end(), b.begin() + layout::kHeaderSize + 12 + 6, b.end());
-    EXPECT_EQ(parse_script(fits).scripts[0].command_count, 64);
+TEST(Loader, TakesUpTo64CommandsInASequence) {
+    // The empty document's lone "End of set" replaced by n "Play soundtrack"
+    // commands and the end; the size word in front of the block follows.
+    const bytes_t b = save(empty_document());
+    const auto with_commands = [&b](int n) {
+        const std::size_t block = layout::kHeaderSize + 12 + 2;
+        bytes_t out(b.begin(), b.begin() + block);
+        const auto size = static_cast<std::uint16_t>(n * 4 + 2);
+        out.insert(out.end(), {static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8)});
+        for (int i = 0; i < n; ++i) out.insert(out.end(), {10, 0, 1, 0});
+        out.insert(out.end(), {9, 0});
+        out.insert(out.end(), b.begin() + block + 4, b.end());
+        return out;
+    };
+    EXPECT_EQ(parse_script(with_commands(63)).scripts[0].command_count, 64);
+    EXPECT_EQ(error_of(with_commands(64)), "Script sequence 0 has more than 64 commands");
 }
 
 TEST(Loader, AnEmptySequenceBlockHasNoSlots) {
