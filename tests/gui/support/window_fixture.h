@@ -34,15 +34,9 @@ protected:
         TForm1::set_skin_file({});
     }
 
-    // Ends this run (writing the recent-files list) and starts a new window.
+    // Ends this run (writing the recent-files list) and starts a new window;
+    // `dialogs` then holds what the new window showed while it started.
     void restart() {
-        form.reset();
-        form = std::make_unique<TForm1>(dialogs);
-        dialogs.clear();
-    }
-
-    // The same, keeping what the new window showed while it started.
-    void restart_with_dialogs() {
         form.reset();
         dialogs.clear();
         form = std::make_unique<TForm1>(dialogs);
