@@ -1,7 +1,6 @@
 // The Fmv/CutScenes tab: selecting, Replace, "Delete Last" (the selected
 // entry), Add New, and what Save writes afterwards.
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,7 +8,6 @@
 #include <QTest>
 
 #include "codec/script_file.h"
-#include "editors/colors.h"
 #include "editors/list_edit.h"
 #include "editors/media_tab.h"
 #include "support/window_fixture.h"
@@ -32,6 +30,7 @@ void click_row(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
 
+// Movies a-c, cut-scenes 1-2 and four title pictures, shown on the tab.
 class MediaTabTest : public WindowTest {
 protected:
     void SetUp() override {
@@ -54,39 +53,22 @@ protected:
         return vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
     }
 
+    // The "Slot#" labels of the three columns.
+    QStringList slot_labels() const { return {m->Label7->text(), m->Label8->text(), m->Label9->text()}; }
+
     QString file;
     MediaTab* m = nullptr;
 };
 
-TEST_F(MediaTabTest, LayoutCaptionsAndDesignColours) {
-    EXPECT_EQ(m->BitBtn2->text(), "Replace");
-    EXPECT_EQ(m->Button7->text(), "Delete Last");
-    EXPECT_EQ(m->Button21->text(), "Add New");
-    EXPECT_EQ(m->GroupBox4->title(), "Add new RPL's file name");
-    EXPECT_EQ(m->GroupBox5->title(), "Add New Cut Scene's file name");
-    EXPECT_EQ(m->GroupBox6->title(), "Add New title's and legel's File Name");
-    EXPECT_EQ(m->Button3->parentWidget(), m->GroupBox4);
-    EXPECT_EQ(m->Edit11->parentWidget(), m->GroupBox6);
-    EXPECT_LT(m->Button22->x(), m->Button20->x());  // "Replace" left of "Delete Last"
-    EXPECT_EQ(m->Button22->y(), m->Button20->y());
-    EXPECT_EQ(background(m->Edit4), QColor(Qt::blue));
-    EXPECT_EQ(m->Edit4->palette().color(QPalette::Text), QColor(Qt::yellow));
-    EXPECT_EQ(background(m->ListBox5), kSilver);
-    EXPECT_EQ(background(m->Edit11), QColor(0xFE, 0xD9, 0xC2));
-}
-
 TEST_F(MediaTabTest, SelectingCopiesIntoItsOwnColumnOnly) {
     click_row(m->ListBox5, 0);
-    EXPECT_EQ(m->Label8->text(), "Slot#0");
     EXPECT_EQ(m->Edit5->text(), "cut1.tr2");
-    EXPECT_EQ(m->Label7->text(), "Slot#");
-    EXPECT_EQ(m->Label9->text(), "Slot#");
+    EXPECT_EQ(slot_labels(), (QStringList{"Slot#", "Slot#0", "Slot#"}));
     EXPECT_TRUE(m->Edit4->text().isEmpty());
     EXPECT_EQ(selected_row(m->ListBox4), -1);
     EXPECT_EQ(selected_row(m->ListBox6), -1);
     click_row(m->ListBox6, 3);
-    EXPECT_EQ(m->Label9->text(), "Slot#3");
-    EXPECT_EQ(m->Label8->text(), "Slot#0");
+    EXPECT_EQ(slot_labels(), (QStringList{"Slot#", "Slot#0", "Slot#3"}));
     EXPECT_FALSE(form->context().modified);
 }
 
@@ -94,7 +76,6 @@ TEST_F(MediaTabTest, DeleteLastRemovesTheSelectedEntry) {
     click_row(m->ListBox4, 1);
     QTest::mouseClick(m->Button7, Qt::LeftButton);
     EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
-    EXPECT_EQ(m->ListBox4->item(1)->text(), "c.rpl");
     EXPECT_TRUE(form->context().modified);
     EXPECT_TRUE(dialogs.shown.empty());  // no confirmation here
 
@@ -116,8 +97,7 @@ TEST_F(MediaTabTest, ReplaceAndAddNew) {
     EXPECT_EQ(m->ListBox6->item(2)->text(), "new.pcx");
     EXPECT_EQ(selected_row(m->ListBox6), 2);
 
-    // Replace without a selection changes no entry.
-    m->Edit5->setText("unused");
+    m->Edit5->setText("unused");  // Replace without a selection changes no entry
     QTest::mouseClick(m->Button22, Qt::LeftButton);
     EXPECT_EQ(rows(m->ListBox5), (QStringList{"cut1.tr2", "cut2.tr2"}));
 
@@ -133,8 +113,7 @@ TEST_F(MediaTabTest, ReplaceAndAddNew) {
     EXPECT_TRUE(form->context().modified);
 
     const Ttombpcdat saved = save_and_read();
-    EXPECT_EQ(saved.title_files.strings,
-              (std::vector<std::string>{"title.pcx", "legal.pcx", "new.pcx", "end.pcx"}));
+    EXPECT_EQ(saved.title_files.strings, (std::vector<std::string>{"title.pcx", "legal.pcx", "new.pcx", "end.pcx"}));
     EXPECT_EQ(saved.cutscene_count, 3);
     EXPECT_EQ(saved.cutscene_files.strings.back(), "");
     EXPECT_EQ(saved.fmv_count, 5);
