@@ -6,10 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -22,10 +20,8 @@
 #include "editors/colors.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
-#include "shell/Unit1.h"
 #include "shell/rtf_writer.h"
-#include "support/scripted_dialogs.h"
-#include "tests/samples/sample_scripts.h"
+#include "support/window_fixture.h"
 
 namespace {
 
@@ -99,42 +95,26 @@ TEST(RtfWriter, EscapesEveryKindOfCharacter) {
 
 // ---- "Save Text" ------------------------------------------------------------------
 
-class Appearance : public ::testing::Test {
+class Appearance : public WindowTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        TForm1::set_settings_file(dir.filePath("settings.ini"));
-        w = std::make_unique<TForm1>(dialogs);
-        dialogs.clear();
-    }
-    void TearDown() override {
-        w.reset();
-        TForm1::set_settings_file({});
-    }
-
     QString load(const QString& name, const vellumark::Ttombpcdat& doc) {
-        const QString path = dir.filePath(name);
-        vellumark::samples::write_file(path.toStdString(), vellumark::samples::file_bytes(doc));
-        w->load_script_file(path);
-        return path;
+        const QString p = write_sample(name, vellumark::samples::file_bytes(doc));
+        form->load_script_file(p);
+        return p;
     }
     QString save_text_as(const QString& name) {
-        dialogs.fileNames.push_back(dir.filePath(name));
-        w->SaveText1Click();
-        return dir.filePath(name);
+        dialogs.fileNames.push_back(path(name));
+        form->SaveText1Click();
+        return path(name);
     }
     std::vector<QString> infos() const { return dialogs.texts("information"); }
-
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> w;
 };
 
 const QString kSaved = QStringLiteral("The Text file is now saved. The num of level in script are ");
 
 TEST_F(Appearance, CancelledSavesWriteNothingAndBeforeAnyLoadTheDocumentIsEmpty) {
-    w->SaveText1Click();
-    w->levels()->Button19->click();
+    form->SaveText1Click();
+    form->levels()->Button19->click();
     EXPECT_EQ(dialogs.texts("save"), (std::vector<QString>(2, "MS Document File (*.doc)")));
     EXPECT_TRUE(infos().empty());
     EXPECT_TRUE(dialogs.texts("error").empty());
@@ -155,7 +135,7 @@ TEST_F(Appearance, TwoLoadsInOrderThenTypedText) {
 
     // A name without an extension is used as typed; an existing file is
     // replaced without a question.
-    const QString name = dir.filePath("transcript");
+    const QString name = path("transcript");
     vellumark::samples::write_file(name.toStdString(), {'o', 'l', 'd'});
     save_text_as("transcript");
     expect_document(name, expected);
@@ -163,27 +143,27 @@ TEST_F(Appearance, TwoLoadsInOrderThenTypedText) {
     EXPECT_TRUE(dialogs.texts("confirm").empty());
 
     // Typed text goes too; "Save --->" offers the last name again.
-    QTextCursor c(w->levels()->shit->document());
+    QTextCursor c(form->levels()->shit->document());
     c.movePosition(QTextCursor::End);
     c.insertText(QStringLiteral("\nmy note {1} \\ caf\u00e9 \u20ac \u0141\u00f3d\u017a"));
     dialogs.fileNames.push_back(name);
-    w->levels()->Button19->click();
+    form->levels()->Button19->click();
     EXPECT_EQ(dialogs.lastSaveOffered, name);
     expected.push_back(U"my note {1} \\ caf\u00e9 \u20ac \u0141\u00f3d\u017a");
     expect_document(name, expected);
-    EXPECT_FALSE(w->context().modified);
+    EXPECT_FALSE(form->context().modified);
 }
 
 TEST_F(Appearance, LevelCountIsTheLastLoadedOrSavedOne) {
-    const QString path = load("LEVELS.DAT", vellumark::samples::make_document(3, 5));
+    const QString script = load("LEVELS.DAT", vellumark::samples::make_document(3, 5));
     save_text_as("a.doc");
     // Levels added on the tab count only once the script is saved.
-    w->levels()->ListBox1->addItem(QStringLiteral("New level"));
-    w->levels()->ListBox2->addItem(QStringLiteral("data\\new.tr2"));
+    form->levels()->ListBox1->addItem(QStringLiteral("New level"));
+    form->levels()->ListBox2->addItem(QStringLiteral("data\\new.tr2"));
     save_text_as("b.doc");
-    w->Save1Click();
+    form->Save1Click();
     save_text_as("c.doc");
-    EXPECT_EQ(infos(), (std::vector<QString>{kSaved + "5", kSaved + "5", path + " Saved!", kSaved + "6"}));
+    EXPECT_EQ(infos(), (std::vector<QString>{kSaved + "5", kSaved + "5", script + " Saved!", kSaved + "6"}));
 }
 
 TEST_F(Appearance, FailuresShowTheirMessageAndKeepTheEarlierFile) {
@@ -191,7 +171,7 @@ TEST_F(Appearance, FailuresShowTheirMessageAndKeepTheEarlierFile) {
     const QString cannot = save_text_as("no/such/folder/t.doc");
 
     // A file size limit makes the write fail part-way.
-    const QString kept = dir.filePath("kept.doc");
+    const QString kept = path("kept.doc");
     vellumark::samples::write_file(kept.toStdString(), {'o', 'l', 'd'});
     const auto old_handler = signal(SIGXFSZ, SIG_IGN);
     rlimit old_limit{};
@@ -215,20 +195,20 @@ TEST_F(Appearance, FailuresShowTheirMessageAndKeepTheEarlierFile) {
 // ---- "Change Color" and "ListBox's Font Size" -------------------------------------
 
 TEST_F(Appearance, ChangeColorRecoloursExactlyTheThirtyControls) {
-    const auto all = w->findChildren<QWidget*>();
+    const auto all = form->findChildren<QWidget*>();
     auto backgrounds = [&] {
-        std::map<QWidget*, QColor> m{{w.get(), w->palette().color(QPalette::Window)}};
+        std::map<QWidget*, QColor> m{{form.get(), form->palette().color(QPalette::Window)}};
         for (QWidget* x : all) m[x] = background(x);
         return m;
     };
     const auto before = backgrounds();
-    w->ChangeColor1Click();  // cancelled: black offered, nothing changes
+    form->ChangeColor1Click();  // cancelled: black offered, nothing changes
     EXPECT_EQ(dialogs.lastColorOffered, QColor(Qt::black));
     EXPECT_EQ(backgrounds(), before);
 
     const QColor chosen(0x12, 0x34, 0x56);
     dialogs.colors.push_back(chosen);
-    w->ChangeColor1Click();
+    form->ChangeColor1Click();
     const auto after = backgrounds();
     QStringList changed;  // the outermost widgets whose background changed
     for (QWidget* x : all) {
@@ -246,18 +226,18 @@ TEST_F(Appearance, ChangeColorRecoloursExactlyTheThirtyControls) {
     EXPECT_EQ(changed, expected);
 
     // The next dialog starts at the last colour; a cancel keeps it.
-    w->ChangeColor1Click();
-    w->ChangeColor1Click();
+    form->ChangeColor1Click();
+    form->ChangeColor1Click();
     EXPECT_EQ(dialogs.lastColorOffered, chosen);
-    EXPECT_FALSE(w->context().modified);
+    EXPECT_FALSE(form->context().modified);
 }
 
 TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
-    const auto lists = w->findChildren<QListWidget*>();
+    const auto lists = form->findChildren<QListWidget*>();
     ASSERT_EQ(lists.size(), 11);
-    QSlider* bar = w->levels()->TrackBar1;
+    QSlider* bar = form->levels()->TrackBar1;
     EXPECT_EQ(bar->value(), 7);
-    QListWidget* first = w->levels()->ListBox1;
+    QListWidget* first = form->levels()->ListBox1;
     first->addItem(QStringLiteral("Great Wall"));
     auto line_height = [&] { return first->visualItemRect(first->item(0)).height(); };
 
@@ -270,10 +250,9 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     for (QListWidget* l : lists) EXPECT_EQ(l->font().pointSize(), 40) << l->objectName().toStdString();
     EXPECT_GT(line_height(), small);
     // Nothing else changes size.
-    EXPECT_NE(w->levels()->Edit1->font().pointSize(), 40);
-    EXPECT_NE(w->levels()->shit->font().pointSize(), 40);
-    EXPECT_NE(w->keys()->memo(1)->font().pointSize(), 40);
-    EXPECT_FALSE(w->context().modified);
+    for (QWidget* x : std::initializer_list<QWidget*>{form->levels()->Edit1, form->levels()->shit, form->keys()->memo(1)})
+        EXPECT_NE(x->font().pointSize(), 40) << x->objectName().toStdString();
+    EXPECT_FALSE(form->context().modified);
 }
 
 }  // namespace

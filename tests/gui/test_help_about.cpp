@@ -46,14 +46,13 @@ TEST(HelpWindow, HoldsTheManualInOrder) {
     EXPECT_GT(text.count(QLatin1Char('\n')), 180);
     // The tabs first, then adding levels step by step.
     qsizetype at = 0;
-    for (const char* topic :
-         {"Level's Description", "Level's File Names", "Tomb Raider III", "RPLs File Names",
-          "Cut Scene File names", "Titles and legal", "Demo Time", "Select Any Level",
-          "Game String 1", "Slot 0 runs the title level", "Slot 1 runs the home level",
-          "Slot n plays level n - 1", "list N holds the name of the Nth pick-up",
-          "ADDING YOUR OWN LEVELS", "copy and rename the level files", "replace a level or add",
-          "enable \"Select Any Level\"", "Play soundtrack", "Play level",
-          "Show level-completion display", "End of set", "save the file"}) {
+    for (const char* topic : {"Level's Description", "Level's File Names", "Tomb Raider III", "RPLs File Names",
+                              "Cut Scene File names", "Titles and legal", "Demo Time", "Select Any Level",
+                              "Game String 1", "Slot 0 runs the title level", "Slot 1 runs the home level",
+                              "Slot n plays level n - 1", "list N holds the name of the Nth pick-up",
+                              "ADDING YOUR OWN LEVELS", "copy and rename the level files", "replace a level or add",
+                              "enable \"Select Any Level\"", "Play soundtrack", "Play level",
+                              "Show level-completion display", "End of set", "save the file"}) {
         const qsizetype next = text.indexOf(QString::fromUtf8(topic), at);
         EXPECT_GE(next, at) << topic;
         if (next >= 0) at = next;
