@@ -20,13 +20,10 @@ namespace {
 
 using vellumark::script_command;
 using vellumark::script_slot;
-using vellumark::Ttombpcdat;
 using Commands = std::vector<script_command>;
 using Levels = std::vector<std::uint16_t>;
-// The selected command line, the chooser's index and the operand field.
-using Shown = std::tuple<int, int, int>;
-// The demo list's lines, demo_levels and demo_level_count.
-using Demo = std::tuple<QStringList, Levels, int>;
+using Shown = std::tuple<int, int, int>;           // selected line, chooser index, operand field
+using Demo = std::tuple<QStringList, Levels, int>;  // the list's lines, demo_levels, demo_level_count
 
 constexpr std::uint16_t kNone = 0xFFFF;
 const QString kInvalidDemo = QStringLiteral("Invalid demo level # slot");
@@ -37,7 +34,6 @@ script_slot slot_of(const Commands& commands) {
     return s;
 }
 
-// Only the commands in use count.
 Commands used(const script_slot& s) {
     return {s.commands.begin(), s.commands.begin() + std::max<int>(0, s.command_count)};
 }
@@ -49,11 +45,10 @@ QStringList lines(const QListWidget* list) {
 }
 
 // Four levels with known names, two pictures, two movies, one cut-scene,
-// demo levels 1 and 3, and five slots:
-//   0: title (as generated)   1: the listing cases   2: a short level slot
-//   3: 63 commands and "End of set"   4: as generated
-Ttombpcdat test_document() {
-    Ttombpcdat doc = vellumark::samples::make_document(11, 4);
+// demo levels 1 and 3, and five slots: 0 and 4 as generated, 1 the listing
+// cases, 2 a short level slot, 3 full (63 commands and "End of set").
+std::vector<std::uint8_t> test_file() {
+    vellumark::Ttombpcdat doc = vellumark::samples::make_document(11, 4);
     doc.level_names.strings = {"Great Wall", "Venice", "Bartoli", "Opera"};
     doc.pic_files.strings = {"pic0", "pic1"};
     doc.fmv_files.strings = {"fmv0", "fmv1"};
@@ -66,13 +61,14 @@ Ttombpcdat test_document() {
     Commands full(63, {10, 1});
     full.push_back({9, kNone});
     doc.scripts.at(3) = slot_of(full);
-    return doc;
+    return vellumark::samples::file_bytes(doc);
 }
 
 class ScriptTabTest : public WindowTest {
 protected:
-    void open() {
-        file = open_sample(QStringLiteral("TOMBPC.DAT"), vellumark::samples::file_bytes(test_document()));
+    void SetUp() override {
+        WindowTest::SetUp();
+        file = open_sample(QStringLiteral("TOMBPC.DAT"), test_file());
         ASSERT_EQ(t()->ListBox9->currentRow(), 0);
         ASSERT_FALSE(ctx().modified);
         dialogs.clear();
@@ -93,16 +89,14 @@ protected:
         t()->ComboBox1->setCurrentIndex(command);
         t()->SpinEdit10->setValue(operand);
     }
-    void add(int command, int operand) {
+    // Presses a command button with line `line` selected and the command chosen.
+    void press(QPushButton* b, int line, int command, int operand) {
+        select_line(line);
         choose(command, operand);
-        t()->Button15->click();
-    }
-    void replace(int command, int operand) {
-        choose(command, operand);
-        t()->Button14->click();
+        b->click();
     }
     // Presses a demo list button with entry `row` selected and `n` in the field.
-    void demo_button(QPushButton* b, int row, int n) {
+    void demo_press(QPushButton* b, int row, int n) {
         t()->ListBox11->setCurrentRow(row);
         t()->SpinEdit11->setValue(n);
         b->click();
@@ -113,29 +107,29 @@ protected:
         action();
         return ctx().modified;
     }
+    void confirmed(void (LevelsTab::*button)()) {
+        dialogs.confirms.push_back(true);
+        (form->levels()->*button)();
+    }
 
     QString file;
 };
 
-TEST_F(ScriptTabTest, WithNoSlotsEveryButtonAndPasteDoNothing) {
-    ASSERT_EQ(t()->ComboBox1->count(), vellumark::kCommandNameCount);
-    for (int i = 0; i < vellumark::kCommandNameCount; ++i)
-        EXPECT_EQ(t()->ComboBox1->itemText(i).toStdString(), vellumark::command_names[static_cast<std::size_t>(i)]);
-    EXPECT_EQ(t()->ComboBox1->itemText(9), QStringLiteral("End of set "));
-
-    choose(10, 3);
-    for (QPushButton* b : {t()->Button15, t()->Button14, t()->Button16, t()->Button11, t()->Button17, t()->Button18})
-        b->click();
+TEST_F(WindowTest, ScriptTabWithNoSlotsDoesNothing) {
+    ScriptTab* t = form->script();
+    ASSERT_EQ(t->ComboBox1->count(), vellumark::kCommandNameCount);
+    EXPECT_EQ(t->ComboBox1->itemText(9), QStringLiteral("End of set "));
+    t->ComboBox1->setCurrentIndex(10);
+    for (QPushButton* b : {t->Button15, t->Button14, t->Button16, t->Button11, t->Button17, t->Button18}) b->click();
     form->Copyscriptslot1->trigger();
     form->Pastescriptslot1->trigger();
-    EXPECT_EQ(ctx().copied_slot, -1);
-    EXPECT_EQ(t()->ListBox10->count() + t()->ListBox11->count(), 0);
-    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{kInvalidDemo});  // demo level 0 of none
-    EXPECT_FALSE(ctx().modified);
+    EXPECT_EQ(form->context().copied_slot, -1);
+    EXPECT_EQ(t->ListBox10->count() + t->ListBox11->count(), 0);
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{kInvalidDemo});  // demo level 0 of no levels
+    EXPECT_FALSE(form->context().modified);
 }
 
 TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
-    open();
     choose(18, 77);
     select_slot(1);
     EXPECT_EQ(commands(), (QStringList{"Play soundtrack,33", "Play soundtrack,0", "Show level-completion display ",
@@ -151,88 +145,58 @@ TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
         EXPECT_EQ(shown(), s);
     }
 
-    // Names are read from the lists when the slot is listed.
-    form->levels()->ListBox1->item(2)->setText(QStringLiteral("Opera House"));
+    form->levels()->ListBox1->item(2)->setText(QStringLiteral("Opera House"));  // names are read when listing
     select_slot(2);
     select_slot(1);
     EXPECT_EQ(commands().at(3), QStringLiteral("Play level,2 (Opera House)"));
     EXPECT_FALSE(ctx().modified);
 }
 
-TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirst) {
-    open();
+TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirstAndKeepsTheOperandsLow16Bits) {
     select_slot(2);
-    add(10, 33);  // no line selected: the first command
+    EXPECT_TRUE(changes([&] { press(t()->Button15, -1, 10, 33); }));  // no line selected: the first command
     EXPECT_EQ(commands(), (QStringList{"Play soundtrack,33", "Play soundtrack,5", "Play level,1 (Venice)", "End of set "}));
-    EXPECT_EQ(t()->ListBox10->currentRow(), 0);
-    EXPECT_TRUE(ctx().modified);
-
-    select_line(3);
-    add(6, 500);  // under the last line: appended; no operand is stored as none
+    EXPECT_EQ(shown(), Shown(0, 10, 33));
+    press(t()->Button15, 3, 6, 500);  // under the last line: appended; no operand is stored as none
     EXPECT_EQ(shown(), Shown(4, 6, 500));
-    select_line(1);
-    add(4, 3);
+    press(t()->Button15, 1, 4, 3);
     EXPECT_EQ(commands().at(2), QStringLiteral("Play level,3 (Opera)"));
-    EXPECT_EQ(t()->ListBox10->currentRow(), 2);
+    EXPECT_EQ(shown(), Shown(2, 4, 3));
     EXPECT_EQ(used(slot(2)), (Commands{{10, 33}, {10, 5}, {4, 3}, {4, 1}, {9, kNone}, {6, kNone}}));
-
-    t()->ComboBox1->setCurrentIndex(-1);  // no command chosen: nothing happens
-    EXPECT_FALSE(changes([&] { t()->Button15->click(); }));
+    EXPECT_FALSE(changes([&] { press(t()->Button15, 1, -1, 3); }));  // no command chosen
     EXPECT_EQ(slot(2).command_count, 6);
-}
 
-TEST_F(ScriptTabTest, OperandKeepsItsLow16Bits) {
-    open();
-    select_slot(2);
-    for (int operand : {-1, 65535, 65536, 0}) {  // each becomes the first line
-        select_line(-1);
-        add(10, operand);
-    }
+    for (int operand : {-1, 65535, 65536, 0}) press(t()->Button15, -1, 10, operand);  // each goes first
     EXPECT_EQ(commands().mid(0, 4), (QStringList{"Play soundtrack,0", "Play soundtrack,0", "Play soundtrack", "Play soundtrack"}));
-    EXPECT_EQ(used(slot(2)).at(1).operand, 0);
-    EXPECT_EQ(used(slot(2)).at(2).operand, kNone);
-    EXPECT_EQ(used(slot(2)).at(3).operand, kNone);
+    EXPECT_EQ(Commands(slot(2).commands.begin(), slot(2).commands.begin() + 4),
+              (Commands{{10, 0}, {10, 0}, {10, kNone}, {10, kNone}}));
 }
 
 TEST_F(ScriptTabTest, ReplaceOverwritesTheSelectedLineAndKeepsTheCount) {
-    open();
     select_slot(2);
-    EXPECT_FALSE(changes([&] { replace(18, 7); }));  // no line selected
+    EXPECT_FALSE(changes([&] { press(t()->Button14, -1, 18, 7); }));  // no line selected
     EXPECT_EQ(used(slot(2)), (Commands{{10, 5}, {4, 1}, {9, kNone}}));
-
-    select_line(0);
-    replace(18, 7);
+    EXPECT_TRUE(changes([&] { press(t()->Button14, 0, 18, 7); }));
     EXPECT_EQ(commands(), (QStringList{"Give item,7", "Play level,1 (Venice)", "End of set "}));
     EXPECT_EQ(t()->ListBox10->currentRow(), 0);
-    EXPECT_TRUE(ctx().modified);
-
-    select_line(1);
-    replace(9, 0);  // the last command made "End of set ": the slot is not shortened
-    EXPECT_EQ(used(slot(2)), (Commands{{18, 7}, {9, kNone}, {9, kNone}}));
+    press(t()->Button14, 1, 9, 0);  // the last command made "End of set ": the slot is not shortened
     EXPECT_EQ(t()->ListBox10->currentRow(), 1);
-
-    t()->ComboBox1->setCurrentIndex(-1);  // no command chosen
-    EXPECT_FALSE(changes([&] { t()->Button14->click(); }));
+    EXPECT_FALSE(changes([&] { press(t()->Button14, 1, -1, 0); }));  // no command chosen
     EXPECT_EQ(used(slot(2)), (Commands{{18, 7}, {9, kNone}, {9, kNone}}));
 }
 
 TEST_F(ScriptTabTest, DeleteSelectsTheFollowingLine) {
-    open();
     select_slot(2);
     EXPECT_FALSE(changes([&] { t()->Button16->click(); }));  // no line selected
     EXPECT_EQ(slot(2).command_count, 3);
-
     select_line(0);
-    t()->Button16->click();
+    EXPECT_TRUE(changes([&] { t()->Button16->click(); }));
     EXPECT_EQ(commands(), (QStringList{"Play level,1 (Venice)", "End of set "}));
     EXPECT_EQ(shown(), Shown(0, 4, 1));
-    EXPECT_TRUE(ctx().modified);
-
     select_line(1);  // the last line: none selected, the chooser and operand keep their values
     t()->Button16->click();
     EXPECT_EQ(commands(), QStringList{"Play level,1 (Venice)"});
     EXPECT_EQ(shown(), Shown(-1, 9, 1));
-
     select_line(0);  // the only command: the slot becomes empty, also when listed again
     t()->Button16->click();
     EXPECT_EQ(slot(2).command_count, 0);
@@ -242,49 +206,37 @@ TEST_F(ScriptTabTest, DeleteSelectsTheFollowingLine) {
 }
 
 TEST_F(ScriptTabTest, ASlotHoldsAtMost64Commands) {
-    open();
     select_slot(3);
     ASSERT_EQ(t()->ListBox10->count(), 64);
     const script_slot before = slot(3);
-    select_line(10);
-    EXPECT_FALSE(changes([&] { add(10, 2); }));
+    EXPECT_FALSE(changes([&] { press(t()->Button15, 10, 10, 2); }));
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{QStringLiteral("A script slot holds at most 64 commands.")});
     EXPECT_EQ(slot(3), before);
     EXPECT_EQ(t()->ListBox10->count(), 64);
-
     t()->Button14->click();  // Replace still works on a full slot
     EXPECT_EQ(slot(3).commands[10], (script_command{10, 2}));
     EXPECT_EQ(slot(3).command_count, 64);
 }
 
 TEST_F(ScriptTabTest, DemoLevelList) {
-    open();
     ScriptTab* d = t();
     ASSERT_EQ(demo(), Demo({"Venice", "Opera"}, {1, 3}, 2));
-
-    // Level numbers from the level count up, and below 0, are refused.
-    demo_button(d->Button11, -1, 4);
-    demo_button(d->Button11, -1, -1);
-    demo_button(d->Button17, 0, 4);
+    demo_press(d->Button11, -1, 4);  // numbers from the level count up, and below 0, are refused
+    demo_press(d->Button11, -1, -1);
+    demo_press(d->Button17, 0, 4);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(3, kInvalidDemo));
     EXPECT_EQ(demo(), Demo({"Venice", "Opera"}, {1, 3}, 2));
     EXPECT_FALSE(ctx().modified);
 
     d->ListBox11->setCurrentRow(1);
     EXPECT_EQ(d->SpinEdit11->value(), 3);  // the selected entry's number
-
-    demo_button(d->Button11, 1, 0);  // appended at the end whatever is selected
+    EXPECT_TRUE(changes([&] { demo_press(d->Button11, 1, 0); }));  // appended whatever is selected
     EXPECT_EQ(demo(), Demo({"Venice", "Opera", "Great Wall"}, {1, 3, 0}, 3));
-    EXPECT_TRUE(ctx().modified);
-    demo_button(d->Button17, 0, 2);
+    demo_press(d->Button17, 0, 2);
     EXPECT_EQ(demo(), Demo({"Bartoli", "Opera", "Great Wall"}, {2, 3, 0}, 3));
-    EXPECT_FALSE(changes([&] { demo_button(d->Button17, -1, 1); }));  // Replace with no entry selected
-    EXPECT_EQ(demo(), Demo({"Bartoli", "Opera", "Great Wall"}, {2, 3, 0}, 3));
-
-    // Delete removes the last entry, whatever is selected.
-    EXPECT_TRUE(changes([&] { demo_button(d->Button18, 0, 0); }));
+    EXPECT_FALSE(changes([&] { demo_press(d->Button17, -1, 1); }));  // Replace with no entry selected
+    EXPECT_TRUE(changes([&] { demo_press(d->Button18, 0, 0); }));  // Delete takes the last entry
     EXPECT_EQ(demo(), Demo({"Bartoli", "Opera"}, {2, 3}, 2));
-    d->ListBox11->setCurrentRow(1);
     d->Button18->click();
     d->Button18->click();
     EXPECT_EQ(demo(), Demo({}, {}, 0));
@@ -292,75 +244,62 @@ TEST_F(ScriptTabTest, DemoLevelList) {
 }
 
 TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
-    open();
     select_slot(2);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));  // nothing copied since the load
     EXPECT_FALSE(changes([&] { form->Copyscriptslot1->trigger(); }));
     EXPECT_EQ(ctx().copied_slot, 2);
-    add(14, 0);  // the source changes after Copy
+    press(t()->Button15, -1, 14, 0);  // the source changes after Copy
     const script_slot source = slot(2);
 
     select_slot(4);
     EXPECT_TRUE(changes([&] { form->Pastescriptslot1->trigger(); }));
     EXPECT_EQ(slot(4), source);
     EXPECT_EQ(commands(), (QStringList{"Lose your weapons ", "Play soundtrack,5", "Play level,1 (Venice)", "End of set "}));
-    EXPECT_EQ(t()->ListBox10->currentRow(), 0);
-    EXPECT_EQ(t()->ComboBox1->currentIndex(), 14);
-
+    EXPECT_EQ(shown(), Shown(0, 14, 0));
     select_slot(2);  // onto itself: unchanged, but modified
-    EXPECT_TRUE(changes([&] { t()->Pastescriptslot1Click(); }));
+    EXPECT_TRUE(changes([&] { form->Pastescriptslot1->trigger(); }));
     EXPECT_EQ(slot(2), source);
 
-    // A copied slot that no longer exists: the last slots go as the Levels
-    // tab's "Delete Last" removes them.
-    select_slot(4);
-    t()->Copyscriptslot1Click();
-    const script_slot target = slot(1);
-    ctx().doc.scripts.resize(3);
-    ctx().doc.script_count = 3;
-    delete t()->ListBox9->takeItem(4);
-    delete t()->ListBox9->takeItem(3);
+    select_slot(4);  // a copied slot that no longer exists
+    form->Copyscriptslot1->trigger();
+    confirmed(&LevelsTab::Button5Click);
+    confirmed(&LevelsTab::Button5Click);
+    ASSERT_EQ(t()->ListBox9->count(), 3);
     select_slot(1);
-    EXPECT_FALSE(changes([&] { t()->Pastescriptslot1Click(); }));
+    const script_slot target = slot(1);
+    EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
     EXPECT_EQ(slot(1), target);
 
-    // Copy with an empty slot list keeps the slot remembered earlier.
-    t()->ListBox9->clear();
-    ctx().doc.scripts.clear();
-    ctx().doc.script_count = 0;
-    t()->Copyscriptslot1Click();
+    confirmed(&LevelsTab::Button6Click);  // Copy with no slots keeps the slot remembered earlier
+    form->Copyscriptslot1->trigger();
     EXPECT_EQ(ctx().copied_slot, 4);
-    EXPECT_FALSE(changes([&] { t()->Pastescriptslot1Click(); }));
+    EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
 }
 
 TEST_F(ScriptTabTest, SavedEditsReadBackAsTheSameSlots) {
-    open();
     select_slot(1);  // slot 1 keeps one "End of set", last
-    select_line(7);
-    replace(20, 3);
+    press(t()->Button14, 7, 20, 3);
     select_line(9);
     t()->Button16->click();
-    select_line(0);
-    add(12, 0);
+    press(t()->Button15, 0, 12, 0);
     select_slot(2);
     form->Copyscriptslot1->trigger();
     select_slot(4);
     form->Pastescriptslot1->trigger();
-    demo_button(t()->Button11, -1, 2);
+    demo_press(t()->Button11, -1, 2);
     ASSERT_TRUE(ctx().modified);
 
     form->Save1Click();
     EXPECT_TRUE(dialogs.texts("error").empty());
     EXPECT_EQ(dialogs.texts("information"), std::vector<QString>{file + QStringLiteral(" Saved!")});
     EXPECT_FALSE(ctx().modified);
-    const Ttombpcdat saved = vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
+    const auto saved = vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
     EXPECT_EQ(used(saved.scripts.at(1)), (Commands{{10, 33}, {12, 0}, {10, 0}, {6, kNone}, {4, 2}, {3, 1}, {5, 0},
                                                    {12, 1}, {20, 3}, {4, 99}, {9, kNone}}));
     ASSERT_EQ(saved.scripts.size(), ctx().doc.scripts.size());
     for (std::size_t i = 0; i < saved.scripts.size(); ++i)
         EXPECT_EQ(used(saved.scripts[i]), used(ctx().doc.scripts[i])) << "slot " << i;
-    EXPECT_EQ(saved.demo_levels, (Levels{1, 3, 2}));
-    EXPECT_EQ(saved.demo_level_count, 3);
+    EXPECT_EQ(std::make_pair(saved.demo_levels, saved.demo_level_count), std::make_pair(Levels{1, 3, 2}, std::int16_t{3}));
 }
 
 }  // namespace
