@@ -1,8 +1,7 @@
 // Helpers of the command-line companion's tests: a scratch folder, and runs
-// of the commands in process or through the built executable.
+// of the commands in process or through a built executable.
 #pragma once
 
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,10 +19,8 @@ class scratch_dir {
 public:
     scratch_dir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vellumark-cli-XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (!::mkdtemp(buf.data())) std::abort();
-        path_ = buf.data();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        path_ = pattern;
     }
     ~scratch_dir() {
         std::error_code ec;
@@ -41,18 +38,14 @@ private:
 
 struct result {
     int code = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // Runs a command in process.
 inline result run_cli(const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    result r;
-    r.code = run(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    const int code = run(args, out, err);
+    return {code, out.str(), err.str()};
 }
 
 inline std::string slurp(const std::string& path) {
@@ -60,30 +53,20 @@ inline std::string slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline std::string shell_quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs a program with its output caught in files of the scratch folder.
-inline result run_program(const scratch_dir& dir, const std::string& program,
-                          const std::vector<std::string>& args) {
-    std::string command = shell_quoted(program);
-    for (const std::string& a : args) command += " " + shell_quoted(a);
-    const std::string out = dir / ".stdout", err = dir / ".stderr";
-    command += " >" + shell_quoted(out) + " 2>" + shell_quoted(err) + " </dev/null";
-    int status = std::system(command.c_str());
-    result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
-}
-
-// Runs the built vellumark-cli.
-inline result run_executable(const scratch_dir& dir, const std::vector<std::string>& args) {
-    return run_program(dir, VELLUMARK_CLI_PATH, args);
+// Runs a program (by default the built vellumark-cli), its output caught in
+// files of the scratch folder.
+inline result run_program(const scratch_dir& dir, const std::vector<std::string>& args,
+                          const std::string& program = VELLUMARK_CLI_PATH) {
+    const auto quoted = [](const std::string& s) {
+        std::string q = "'";
+        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    };
+    std::string command = quoted(program);
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " >" + quoted(dir / ".stdout") + " 2>" + quoted(dir / ".stderr") + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir / ".stdout"), slurp(dir / ".stderr")};
 }
 
 }  // namespace vellumark::cli::testing

@@ -15,112 +15,95 @@
 using namespace vellumark;
 using namespace vellumark::cli;
 using namespace vellumark::cli::testing;
+using args_t = std::vector<std::string>;
 
 namespace {
 
 struct sample_file {
     scratch_dir dir;
     Ttombpcdat doc;
-    std::vector<std::uint8_t> bytes;
-    std::string path;
-
+    std::vector<std::uint8_t> bytes = samples::file_bytes(doc);
+    std::string path = dir / "TOMBPC.DAT";
     explicit sample_file(unsigned seed = 9, int levels = 5, bool all_bytes = false)
-        : doc(samples::make_document(seed, levels, all_bytes)),
-          bytes(samples::file_bytes(doc)),
-          path(dir / "TOMBPC.DAT") {
+        : doc(samples::make_document(seed, levels, all_bytes)) {
         samples::write_file(path, bytes);
     }
 };
 
+std::string utf8(const std::string& bytes) { return codepage::bytes_to_utf8(bytes); }
+
 }  // namespace
 
-TEST(Commands, CheckSummarisesTheOpenedScript) {
+TEST(Commands, CheckResaveAndTranscript) {
     sample_file f;
     result r = run_cli({"check", f.path});
     ASSERT_EQ(r.code, 0) << r.err;
-    const Ttombpcdat& d = f.doc;
     auto n = [](const list_strings& t) { return std::to_string(t.strings.size()); };
-    EXPECT_EQ(r.out, "level_names: 5\n"
-                     "pic_files: " + n(d.pic_files) + "\n"
-                     "title_files: " + n(d.title_files) + "\n"
-                     "fmv_files: " + n(d.fmv_files) + "\n"
-                     "level_files: 5\n"
-                     "cutscene_files: " + n(d.cutscene_files) + "\n"
-                     "script slots: 6\n"
-                     "demo levels: " + std::to_string(d.demo_levels.size()) + "\n"
-                     "game_strings1: " + n(d.game_strings1) + "\n"
-                     "game_strings2: 41\n"
-                     "key_strings: 10 tables of 5\n");
+    EXPECT_EQ(r.out, "level_names: 5\npic_files: " + n(f.doc.pic_files) + "\ntitle_files: " + n(f.doc.title_files) +
+                         "\nfmv_files: " + n(f.doc.fmv_files) + "\nlevel_files: 5\ncutscene_files: " +
+                         n(f.doc.cutscene_files) + "\nscript slots: 6\ndemo levels: " +
+                         std::to_string(f.doc.demo_levels.size()) + "\ngame_strings1: " + n(f.doc.game_strings1) +
+                         "\ngame_strings2: 41\nkey_strings: 10 tables of 5\n");
     EXPECT_EQ(r.err, "");
-}
 
-TEST(Commands, ResaveWritesWhatSaveWrites) {
-    sample_file f(4, 8, true);
-    result r = run_cli({"resave", f.path, f.dir / "out.dat"});
+    // resave writes what Save writes; a flag Save does not keep is dropped.
+    sample_file g(4, 8, true);
+    r = run_cli({"resave", g.path, g.dir / "out.dat"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out + r.err, "");
-    EXPECT_EQ(samples::read_file(f.dir / "out.dat"), f.bytes);
-
-    // A flag Save does not keep is dropped, as Save drops it.
-    std::vector<std::uint8_t> odd = f.bytes;
+    EXPECT_EQ(samples::read_file(g.dir / "out.dat"), g.bytes);
+    std::vector<std::uint8_t> odd = g.bytes;
     odd[layout::kFlags + 1] |= 0x08;
-    samples::write_file(f.dir / "odd.dat", odd);
-    r = run_cli({"resave", f.dir / "odd.dat", f.dir / "odd.dat"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(samples::read_file(f.dir / "odd.dat"), f.bytes);
-}
+    samples::write_file(g.dir / "odd.dat", odd);
+    ASSERT_EQ(run_cli({"resave", g.dir / "odd.dat", g.dir / "odd.dat"}).code, 0);
+    EXPECT_EQ(samples::read_file(g.dir / "odd.dat"), g.bytes);
 
-TEST(Commands, TranscriptPrintsTheLoadLinesInUtf8) {
-    sample_file f(6, 4, true);
-    result r = run_cli({"transcript", f.path});
+    // transcript prints the lines of a load in UTF-8.
+    r = run_cli({"transcript", g.path});
     ASSERT_EQ(r.code, 0) << r.err;
     std::string expected;
-    for (const std::string& line : transcript_lines(parse_script(f.bytes)))
-        expected += codepage::bytes_to_utf8(line) + "\n";
+    for (const std::string& line : transcript_lines(parse_script(g.bytes))) expected += utf8(line) + "\n";
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(r.out.rfind("Translated by Vellumark\n", 0), 0u);
     EXPECT_NE(r.out.find("\nScript#4\n"), std::string::npos);
 }
 
-TEST(Commands, FailuresShowTheEditorsMessage) {
-    scratch_dir dir;
-    const std::string missing = dir / "missing.dat", out = dir / "out.dat";
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"check", missing}, {"transcript", missing}, {"resave", missing, out},
-          {"dump", missing}, {"dump", missing, "-o", out}}) {
-        SCOPED_TRACE(args[0]);
-        result r = run_cli(args);
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(r.err, "File not found.\n");
+TEST(Commands, FailuresShowTheEditorsMessageAndWriteNothing) {
+    sample_file f(2, 3);
+    const std::string missing = f.dir / "missing.dat", out = f.dir / "out.dat", cut = f.dir / "cut.dat",
+                      negative = f.dir / "negative.dat";
+    samples::write_file(cut, std::vector<std::uint8_t>(f.bytes.begin(), f.bytes.end() - 1));
+    std::vector<std::uint8_t> bytes = f.bytes;
+    bytes[layout::kPicCount + 1] = 0x80;  // a count that reads as negative
+    samples::write_file(negative, bytes);
+    const struct {
+        args_t args;
+        int code;
+        std::string err;
+    } cases[] = {
+        {{"check", missing}, 1, "File not found.\n"},
+        {{"transcript", missing}, 1, "File not found.\n"},
+        {{"resave", missing, out}, 1, "File not found.\n"},
+        {{"dump", missing}, 1, "File not found.\n"},
+        {{"dump", missing, "-o", out}, 1, "File not found.\n"},
+        {{"check", f.dir / "no-folder/x.dat"}, 1, "Invalid filename.\n"},
+        {{"resave", cut, out}, 1, "Read beyond end of file.\n"},
+        {{"transcript", negative}, 1, "Range check error.\n"},
+        {{"diff", f.path, missing}, 2, "File not found.\n"},  // could not compare
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        result r = run_cli(c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.out, "");
         EXPECT_FALSE(std::filesystem::exists(out));
     }
-    result r = run_cli({"check", dir / "no-folder/x.dat"});
-    EXPECT_EQ(r.err, "Invalid filename.\n");
-
-    // A truncated file: nothing is written, an existing target keeps its bytes.
-    std::vector<std::uint8_t> bytes = samples::file_bytes(samples::make_document(2, 3));
-    bytes.resize(bytes.size() - 1);
-    samples::write_file(dir / "cut.dat", bytes);
-    r = run_cli({"resave", dir / "cut.dat", out});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Read beyond end of file.\n");
-    EXPECT_FALSE(std::filesystem::exists(out));
+    // An existing target keeps its bytes.
     samples::write_file(out, {1, 2, 3});
-    EXPECT_EQ(run_cli({"dump", dir / "cut.dat", "-o", out}).code, 1);
+    EXPECT_EQ(run_cli({"dump", cut, "-o", out}).code, 1);
     EXPECT_EQ(samples::read_file(out), (std::vector<std::uint8_t>{1, 2, 3}));
 
-    // A count that reads as negative.
-    std::vector<std::uint8_t> negative = samples::file_bytes(samples::make_document(2, 3));
-    negative[layout::kPicCount + 1] = 0x80;
-    samples::write_file(dir / "negative.dat", negative);
-    r = run_cli({"transcript", dir / "negative.dat"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Range check error.\n");
-    EXPECT_EQ(r.out, "");
-}
-
-TEST(Commands, MessagesGetTheErrorBoxFullStop) {
     EXPECT_EQ(error_box_text("Range check error"), "Range check error.");
     EXPECT_EQ(error_box_text("I/O error 5"), "I/O error 5.");
     EXPECT_EQ(error_box_text("List index out of bounds (7)"), "List index out of bounds (7)");
@@ -128,11 +111,10 @@ TEST(Commands, MessagesGetTheErrorBoxFullStop) {
     EXPECT_EQ(error_box_text("Ends."), "Ends.");
 }
 
-TEST(Commands, UsageErrorsExitWithTwo) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"frobnicate"}, {"check"}, {"check", "a", "b"}, {"resave", "a"},
-          {"build", "in.json"}, {"dump", "a", "-o"}, {"check", "-x", "a"}, {"diff", "a"},
-          {"resave", "a", "b", "-o", "c"}}) {
+TEST(Commands, UsageHelpVersionAndExitCodesOfTheExecutable) {
+    for (const args_t& args : {args_t{}, {"frobnicate"}, {"check"}, {"check", "a", "b"}, {"resave", "a"},
+                               {"build", "in.json"}, {"dump", "a", "-o"}, {"check", "-x", "a"}, {"diff", "a"},
+                               {"resave", "a", "b", "-o", "c"}}) {
         result r = run_cli(args);
         EXPECT_EQ(r.code, 2) << (args.empty() ? "(none)" : args[0]);
         EXPECT_NE(r.err.find("Usage: vellumark-cli"), std::string::npos);
@@ -142,32 +124,24 @@ TEST(Commands, UsageErrorsExitWithTwo) {
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.out, usage_text());
     EXPECT_EQ(run_cli({"dump", "--help"}).out, usage_text());
-    result version = run_cli({"--version"});
-    EXPECT_EQ(version.code, 0);
-    EXPECT_EQ(version.out, "vellumark-cli " VELLUMARK_VERSION "\n");
-}
 
-TEST(Commands, ExecutableExitCodes) {
     sample_file f;
-    result r = run_executable(f.dir, {"check", f.path});
+    result r = run_program(f.dir, {"check", f.path});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out.rfind("level_names: 5\n", 0), 0u);
-    r = run_executable(f.dir, {"check", f.dir / "missing.dat"});
+    r = run_program(f.dir, {"check", f.dir / "missing.dat"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "File not found.\n");
-    r = run_executable(f.dir, {"bogus"});
-    EXPECT_EQ(r.code, 2);
-    r = run_executable(f.dir, {"--version"});
+    EXPECT_EQ(run_program(f.dir, {"bogus"}).code, 2);
+    r = run_program(f.dir, {"--version"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "vellumark-cli " VELLUMARK_VERSION "\n");
 }
 
-// ---- diff ---------------------------------------------------------------------
-
 TEST(Diff, OneSlotOneFlagOneString) {
     scratch_dir dir;
     Ttombpcdat a = samples::make_document(7, 5);
-    a.flags &= static_cast<std::uint16_t>(~layout::kFlagDemoVersion);
+    a.flags &= std::uint16_t(~layout::kFlagDemoVersion);
     Ttombpcdat b = a;
     b.scripts[2].commands[0] = {10, 33};
     b.flags |= layout::kFlagDemoVersion;
@@ -175,17 +149,14 @@ TEST(Diff, OneSlotOneFlagOneString) {
     samples::write_file(dir / "a.dat", samples::file_bytes(a));
     samples::write_file(dir / "b.dat", samples::file_bytes(b));
 
-    document_lookup lookup(a);
-    std::string old_command = codepage::bytes_to_utf8(format_command(a.scripts[2].commands[0], lookup));
-    std::string old_name = json(codepage::bytes_to_utf8(a.level_files.strings[1])).dump();
+    const std::string old_command = utf8(format_command(a.scripts[2].commands[0], document_lookup(a)));
     result r = run_cli({"diff", dir / "a.dat", dir / "b.dat"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "flags.value: " + std::to_string(a.flags) + " -> " + std::to_string(b.flags) + "\n"
-                     "flags[\"Demo Version\"]: false -> true\n"
-                     "level_files[1]: " + old_name + " -> \"NEWFILE.TR2\"\n"
-                     "slots[2][0]: " + old_command + " -> Play soundtrack,33\n");
+    EXPECT_EQ(r.out, "flags.value: " + std::to_string(a.flags) + " -> " + std::to_string(b.flags) +
+                         "\nflags[\"Demo Version\"]: false -> true\nlevel_files[1]: " +
+                         json(utf8(a.level_files.strings[1])).dump() + " -> \"NEWFILE.TR2\"\nslots[2][0]: " +
+                         old_command + " -> Play soundtrack,33\n");
     EXPECT_EQ(r.err, "");
-
     r = run_cli({"diff", dir / "a.dat", dir / "a.dat"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "");
@@ -202,26 +173,17 @@ TEST(Diff, EntriesAddedAndRemoved) {
     a.scripts[1].commands[1] = {9, layout::kNoOperand};
     b.demo_levels = {2};
     a.demo_levels = {0, 1};
-    std::string level = [&](int i) { return codepage::bytes_to_utf8(a.level_names.strings[i]); }(0);
-    std::vector<std::string> lines = diff_documents(a, b);
-    std::vector<std::string> expected = {
-        "pic_files: " + std::to_string(a.pic_files.strings.size()) + " entries -> " +
-            std::to_string(b.pic_files.strings.size()) + " entries",
-        "pic_files[" + std::to_string(a.pic_files.strings.size()) + "]: added \"EXTRA.PCX\"",
+    const auto level = [&](int i) { return utf8(a.level_names.strings[i]); };
+    const std::string pics = std::to_string(a.pic_files.strings.size());
+    const std::vector<std::string> expected = {
+        "pic_files: " + pics + " entries -> " + std::to_string(b.pic_files.strings.size()) + " entries",
+        "pic_files[" + pics + "]: added \"EXTRA.PCX\"",
         "slots[1]: 2 commands -> 1 commands",
-        "slots[1][0]: Play level,0 (" + level + ") -> End of set ",
+        "slots[1][0]: Play level,0 (" + level(0) + ") -> End of set ",
         "slots[1][1]: removed End of set ",
         "demo_levels: 2 entries -> 1 entries",
-        "demo_levels[0]: 0 (" + level + ") -> 2 (" + codepage::bytes_to_utf8(a.level_names.strings[2]) + ")",
-        "demo_levels[1]: removed 1 (" + codepage::bytes_to_utf8(a.level_names.strings[1]) + ")",
+        "demo_levels[0]: 0 (" + level(0) + ") -> 2 (" + level(2) + ")",
+        "demo_levels[1]: removed 1 (" + level(1) + ")",
     };
-    EXPECT_EQ(lines, expected);
-}
-
-TEST(Diff, UnreadableScriptIsTrouble) {
-    sample_file f;
-    result r = run_cli({"diff", f.path, f.dir / "missing.dat"});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.err, "File not found.\n");
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(diff_documents(a, b), expected);
 }
