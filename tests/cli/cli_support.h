@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -15,25 +16,19 @@
 namespace vellumark::cli::testing {
 
 // A fresh folder under the system's temporary folder, removed afterwards.
-class scratch_dir {
-public:
-    scratch_dir() {
+struct scratch_dir {
+    std::filesystem::path path_ = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "vellumark-cli-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        path_ = pattern;
-    }
+        return ::mkdtemp(pattern.data()) ? pattern : throw std::runtime_error("mkdtemp failed");
+    }();
+    scratch_dir() = default;
+    scratch_dir(const scratch_dir&) = delete;
     ~scratch_dir() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    scratch_dir(const scratch_dir&) = delete;
-    scratch_dir& operator=(const scratch_dir&) = delete;
-
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 struct result {
