@@ -28,7 +28,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 }  // namespace
 
 MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
-    struct Spec {
+    struct Column {
         const char* heading;
         const char* list;
         const char* edit;
@@ -40,7 +40,7 @@ MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(
         const char* add;
         const char* add_edit;
     };
-    const Spec specs[3] = {
+    const Column columns[3] = {
         {"RPLs File Names", "ListBox4", "Edit4", "Label7", "BitBtn2", "Button7", "GroupBox4",
          "Add new RPL's file name", "Button3", "Edit9"},
         {"Cut Scene File names", "ListBox5", "Edit5", "Label8", "Button22", "Button20", "GroupBox5",
@@ -59,7 +59,7 @@ MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(
 
     constexpr int kColumnW = 216;
     for (int i = 0; i < 3; ++i) {
-        const Spec& s = specs[i];
+        const Column& s = columns[i];
         const int x = 8 + i * 228;
         auto* heading = new QLabel(QString::fromLatin1(s.heading), this);
         heading->setGeometry(x, 4, kColumnW, 16);
