@@ -33,6 +33,7 @@
 #include "editors/dialogs.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
+#include "editors/list_edit.h"
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
@@ -358,7 +359,7 @@ void TForm1::refresh_slot_labels() {
     for (int i = list->count(); i < slot_total; ++i) added.append(QStringLiteral("Script#%1").arg(i));
     if (!added.isEmpty()) list->addItems(added);
     while (list->count() > slot_total) delete list->takeItem(list->count() - 1);
-    if (list->currentRow() < 0 && list->count() > 0) list->setCurrentRow(0);
+    if (list->currentRow() < 0 && list->count() > 0) select_row_quietly(list, 0);
     if (list->currentRow() >= 0) ctx_.script->ListBox9Click();
 }
 

@@ -12,6 +12,7 @@
 #include "codec/errors.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
+#include "editors/list_edit.h"
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
@@ -151,7 +152,8 @@ void WindowViews::slots_loaded(const vellumark::Ttombpcdat&) {
         ctx_.script->ListBox10->clear();
         return;
     }
-    slot_list->setCurrentRow(0);
+    // Select slot 0 without the selection handler, then list it once.
+    select_row_quietly(slot_list, 0);
     ctx_.script->ListBox9Click();
 }
 
