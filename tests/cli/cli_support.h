@@ -58,8 +58,9 @@ inline result run_program(const scratch_dir& dir, const std::vector<std::string>
         return q + "'";
     };
     std::string command = quoted(program);
-    for (const std::string& a : args) command += " " + quoted(a);
-    command += " >" + quoted(dir / ".stdout") + " 2>" + quoted(dir / ".stderr") + " </dev/null";
+    for (const std::string& a : args) command.append(" ").append(quoted(a));
+    command.append(" >").append(quoted(dir / ".stdout"));
+    command.append(" 2>").append(quoted(dir / ".stderr")).append(" </dev/null");
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir / ".stdout"), slurp(dir / ".stderr")};
 }
