@@ -36,14 +36,13 @@ void BM_Parse(benchmark::State& state) {
     state.SetLabel(label(static_cast<int>(state.range(0))));
 }
 
-// Pulls the views into the record, checks, normalises and builds the image.
+// Checks, normalises and builds the image.
 void BM_Write(benchmark::State& state) {
     const auto& file = file_of(static_cast<int>(state.range(0)));
     vellumark::Ttombpcdat doc = vellumark::parse_script(file);
-    const vellumark::memory_views views = samples::views_of(doc);
     std::size_t written = 0;
     for (auto _ : state) {
-        std::vector<std::uint8_t> image = vellumark::write_script_file(doc, views);
+        std::vector<std::uint8_t> image = vellumark::write_script_file(doc);
         written = image.size();
         benchmark::DoNotOptimize(image);
     }
@@ -55,10 +54,9 @@ void BM_Write(benchmark::State& state) {
 void BM_SaveToDisk(benchmark::State& state) {
     const auto& file = file_of(static_cast<int>(state.range(0)));
     vellumark::Ttombpcdat doc = vellumark::parse_script(file);
-    const vellumark::memory_views views = samples::views_of(doc);
     const auto path = std::filesystem::temp_directory_path() /
                       ("vellumark-bench-" + std::to_string(::getpid()) + ".DAT");
-    for (auto _ : state) vellumark::save_script_file(path.string(), doc, views);
+    for (auto _ : state) vellumark::save_script_file(path.string(), doc);
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));
     state.SetLabel(label(static_cast<int>(state.range(0))));

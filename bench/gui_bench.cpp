@@ -23,7 +23,7 @@
 
 #include "bench_table.h"
 #include "editors/levels_tab.h"
-#include "shell/Unit1.h"
+#include "shell/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "tests/samples/sample_scripts.h"
 

@@ -11,7 +11,7 @@
 #include "codec/errors.h"
 #include "codec/fileio.h"
 #include "codec/script_file.h"
-#include "codec/views.h"
+#include "codec/transcript.h"
 
 namespace vellumark::cli {
 
@@ -60,21 +60,8 @@ void expect_operands(const arguments& a, const std::string& command, std::size_t
                           std::to_string(a.operands.size())};
 }
 
-// Opens a script as the editor's Open does.
-struct opened_script {
-    Ttombpcdat doc;
-    memory_views views;
-};
-
-opened_script open_script(const std::string& path) {
-    opened_script s;
-    load_script_file(path, s.doc, s.views);
-    return s;
-}
-
 int do_check(const std::string& path, std::ostream& out) {
-    opened_script s = open_script(path);
-    const Ttombpcdat& d = s.doc;
+    const Ttombpcdat d = load_script_file(path);
     out << "level_names: " << d.level_names.strings.size() << '\n'
         << "pic_files: " << d.pic_files.strings.size() << '\n'
         << "title_files: " << d.title_files.strings.size() << '\n'
@@ -91,20 +78,19 @@ int do_check(const std::string& path, std::ostream& out) {
 }
 
 int do_resave(const std::string& path, const std::string& target) {
-    opened_script s = open_script(path);
-    save_script_file(target, s.doc, s.views);
+    Ttombpcdat doc = load_script_file(path);
+    save_script_file(target, doc);
     return kExitOk;
 }
 
 int do_transcript(const std::string& path, std::ostream& out) {
-    opened_script s = open_script(path);
-    for (const std::string& line : s.views.transcript) out << codepage::bytes_to_utf8(line) << '\n';
+    for (const std::string& line : transcript_lines(load_script_file(path)))
+        out << codepage::bytes_to_utf8(line) << '\n';
     return kExitOk;
 }
 
 int do_dump(const std::string& path, const std::optional<std::string>& target, std::ostream& out) {
-    opened_script s = open_script(path);
-    std::string text = json_text(document_to_json(s.doc));
+    std::string text = json_text(document_to_json(load_script_file(path)));
     if (target)
         atomic_write_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
@@ -139,9 +125,9 @@ int do_build(const std::string& path, const std::string& target) {
 }
 
 int do_diff(const std::string& a_path, const std::string& b_path, std::ostream& out) {
-    opened_script a = open_script(a_path);
-    opened_script b = open_script(b_path);
-    std::vector<std::string> lines = diff_documents(a.doc, b.doc);
+    const Ttombpcdat a = load_script_file(a_path);
+    const Ttombpcdat b = load_script_file(b_path);
+    std::vector<std::string> lines = diff_documents(a, b);
     for (const std::string& line : lines) out << line << '\n';
     return lines.empty() ? kExitOk : kExitFailure;
 }

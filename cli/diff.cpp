@@ -8,6 +8,8 @@
 #include "codec/codepage.h"
 #include "codec/commands.h"
 #include "codec/layout.h"
+#include "codec/options.h"
+#include "codec/tables.h"
 
 namespace vellumark::cli {
 
@@ -73,7 +75,7 @@ std::vector<script_command> commands_of(const std::vector<script_slot>& slots, s
 }
 
 bool same_command(const script_command& a, const script_command& b) {
-    return a.command == b.command && (!layout::carries_operand(a.command) || a.operand == b.operand);
+    return a.command == b.command && (!cmd::carries_operand(a.command) || a.operand == b.operand);
 }
 
 std::string demo_entry(const Ttombpcdat& doc, std::uint16_t level) {
@@ -97,55 +99,38 @@ std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b
     diff_value<int>(out, "header.reserved_f", a.reserved_f, b.reserved_f);
     diff_bytes(out, "header.reserved_e", a.reserved_e, b.reserved_e);
 
-    diff_value(out, "options.first_option", a.first_option, b.first_option);
-    diff_value(out, "options.title_replace", a.title_replace, b.title_replace);
-    diff_value(out, "options.on_death_demo", a.on_death_demo, b.on_death_demo);
-    diff_value(out, "options.on_death_game", a.on_death_game, b.on_death_game);
-    diff_value(out, "options.demo_time", a.demo_time, b.demo_time);
-    diff_value(out, "options.on_interrupt", a.on_interrupt, b.on_interrupt);
-    diff_value(out, "options.on_demo_end", a.on_demo_end, b.on_demo_end);
-    diff_value<int>(out, "options.title_sound_id", a.title_sound_id, b.title_sound_id);
-    diff_value<int>(out, "options.secret_sound_id", a.secret_sound_id, b.secret_sound_id);
+    for (const option_info& o : kOptions)
+        diff_value(out, "options." + std::string(o.json), option_value(a, o.id), option_value(b, o.id));
 
     diff_value<int>(out, "flags.value", a.flags, b.flags);
-    for (int box = 2; box <= 10; ++box) {
-        bool fa = (a.flags & layout::check_box_bit(box)) != 0;
-        bool fb = (b.flags & layout::check_box_bit(box)) != 0;
+    for (const flag_info& f : kOptionFlags) {
+        const bool fa = (a.flags & f.bit) != 0, fb = (b.flags & f.bit) != 0;
         if (fa != fb)
-            out.push_back("flags[\"" + std::string(flag_caption(box)) + "\"]: " + (fa ? "true" : "false") +
-                          " -> " + (fb ? "true" : "false"));
+            out.push_back("flags[\"" + std::string(f.caption) + "\"]: " + (fa ? "true" : "false") + " -> " +
+                          (fb ? "true" : "false"));
     }
 
-    diff_table(out, "level_names", a.level_names, b.level_names);
-    diff_table(out, "pic_files", a.pic_files, b.pic_files);
-    diff_table(out, "title_files", a.title_files, b.title_files);
-    diff_table(out, "fmv_files", a.fmv_files, b.fmv_files);
-    diff_table(out, "level_files", a.level_files, b.level_files);
-    diff_table(out, "cutscene_files", a.cutscene_files, b.cutscene_files);
-
-    document_lookup lookup_a(a), lookup_b(b);
-    if (a.scripts.size() != b.scripts.size())
-        out.push_back("slots: " + std::to_string(a.scripts.size()) + " slots -> " +
-                      std::to_string(b.scripts.size()) + " slots");
-    for (std::size_t s = 0; s < std::max(a.scripts.size(), b.scripts.size()); ++s) {
-        auto ca = commands_of(a.scripts, s), cb = commands_of(b.scripts, s);
-        diff_entries(
-            out, "slots[" + std::to_string(s) + "]", ca.size(), cb.size(), "commands",
-            [&](std::size_t i) { return same_command(ca[i], cb[i]); },
-            [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(ca[i], lookup_a)); },
-            [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(cb[i], lookup_b)); });
+    for (const table_info& t : kTables) {
+        if (t.id == table_id::game_strings1) {
+            if (a.scripts.size() != b.scripts.size())
+                out.push_back("slots: " + std::to_string(a.scripts.size()) + " slots -> " +
+                              std::to_string(b.scripts.size()) + " slots");
+            for (std::size_t s = 0; s < std::max(a.scripts.size(), b.scripts.size()); ++s) {
+                auto ca = commands_of(a.scripts, s), cb = commands_of(b.scripts, s);
+                diff_entries(
+                    out, "slots[" + std::to_string(s) + "]", ca.size(), cb.size(), "commands",
+                    [&](std::size_t i) { return same_command(ca[i], cb[i]); },
+                    [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(ca[i], a)); },
+                    [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(cb[i], b)); });
+            }
+            diff_entries(
+                out, "demo_levels", a.demo_levels.size(), b.demo_levels.size(), "entries",
+                [&](std::size_t i) { return a.demo_levels[i] == b.demo_levels[i]; },
+                [&](std::size_t i) { return demo_entry(a, a.demo_levels[i]); },
+                [&](std::size_t i) { return demo_entry(b, b.demo_levels[i]); });
+        }
+        diff_table(out, json_path(t.id), table(a, t.id), table(b, t.id));
     }
-
-    diff_entries(
-        out, "demo_levels", a.demo_levels.size(), b.demo_levels.size(), "entries",
-        [&](std::size_t i) { return a.demo_levels[i] == b.demo_levels[i]; },
-        [&](std::size_t i) { return demo_entry(a, a.demo_levels[i]); },
-        [&](std::size_t i) { return demo_entry(b, b.demo_levels[i]); });
-
-    diff_table(out, "game_strings1", a.game_strings1, b.game_strings1);
-    diff_table(out, "game_strings2", a.game_strings2, b.game_strings2);
-    for (std::size_t t = 0; t < a.key_strings.size(); ++t)
-        diff_table(out, "key_strings[" + std::to_string(t) + "]", a.key_strings[t], b.key_strings[t]);
     return out;
 }
 

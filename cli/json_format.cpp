@@ -7,49 +7,27 @@
 #include <cstdio>
 #include <optional>
 
+#include "codec/check.h"
 #include "codec/codepage.h"
 #include "codec/commands.h"
 #include "codec/layout.h"
+#include "codec/options.h"
 #include "codec/script_file.h"
-#include "codec/views.h"
+#include "codec/tables.h"
 
 namespace vellumark::cli {
 
 namespace {
 
-constexpr std::array<std::string_view, 11> kFlagCaptions = {
-    "", "",
-    "Demo Version", "Title Disabled", "Cheat mode Disabled", "Demos Disabled",
-    "Load/Save Disabled", "Screen Sizing Disabled", "Lockup Option Ring",
-    "Dozy Cheat Enabled", "Select Any Level"};
-
-constexpr std::array<std::string_view, 6> kLeadingTables = {
-    "level_names", "pic_files", "title_files", "fmv_files", "level_files", "cutscene_files"};
-
-constexpr std::array<std::string_view, 9> kOptionNames = {
-    "first_option", "title_replace", "on_death_demo", "on_death_game", "demo_time",
-    "on_interrupt", "on_demo_end", "title_sound_id", "secret_sound_id"};
-
 constexpr std::array<std::string_view, 6> kHeaderCounts = {
     "level_count", "pic_count", "title_count", "fmv_count", "cutscene_count", "demo_level_count"};
 
 // Entry counts are signed 16-bit in the file: a larger table reads back negative.
-constexpr std::size_t kMaxEntries = 32767;
+constexpr std::size_t kMaxEntries = static_cast<std::size_t>(vellumark::kMaxEntries);
 
-template <class Doc>
-auto* leading_table(Doc& doc, std::size_t i) {
-    decltype(&doc.level_names) tables[] = {&doc.level_names, &doc.pic_files,   &doc.title_files,
-                              &doc.fmv_files,   &doc.level_files, &doc.cutscene_files};
-    return tables[i];
-}
-
-template <class Doc>
-auto* option_field(Doc& doc, std::size_t i) {
-    decltype(&doc.first_option) fields[] = {&doc.first_option, &doc.title_replace, &doc.on_death_demo,
-                              &doc.on_death_game, &doc.demo_time,    &doc.on_interrupt,
-                              &doc.on_demo_end};
-    return fields[i];
-}
+// The tables that stand as members of their own, in file order (the ten
+// key-string tables stand together under "key_strings").
+bool own_member(table_id id) { return !is_key_table(id); }
 
 // ---- writing ----------------------------------------------------------------
 
@@ -75,16 +53,16 @@ json strings_json(const list_strings& table) {
     return out;
 }
 
-json command_json(const script_command& cmd, const document_lookup& lookup) {
+json command_json(const script_command& command, const Ttombpcdat& doc) {
     json c = json::object();
-    c["command"] = command_json_name(cmd.command);
-    c["code"] = cmd.command;
-    if (layout::carries_operand(cmd.command)) {
-        c["operand"] = cmd.operand;
-        if (int list = named_list(cmd.command)) {
-            std::string name;
-            if (lookup.row(list, cmd.operand, name))
-                c["name"] = codepage::bytes_to_utf8(name);
+    c["command"] = command_json_name(command.command);
+    c["code"] = command.command;
+    if (cmd::carries_operand(command.command)) {
+        c["operand"] = command.operand;
+        if (const auto named = named_table(command.command)) {
+            const auto& strings = table(doc, *named).strings;
+            if (command.operand < strings.size())
+                c["name"] = codepage::bytes_to_utf8(strings[command.operand]);
             else
                 c["name"] = nullptr;
         }
@@ -121,7 +99,7 @@ std::string shown(const std::string& path) { return path.empty() ? "(top level)"
 // are refused before any is read.
 class object_reader {
 public:
-    object_reader(const json& j, std::string path, std::initializer_list<std::string_view> known)
+    object_reader(const json& j, std::string path, const std::vector<std::string_view>& known)
         : j_(j), path_(std::move(path)) {
         if (!j.is_object()) fail(path_, "must be an object");
         for (const auto& item : j.items()) {
@@ -202,7 +180,6 @@ std::string read_string(const json& j, const std::string& path) {
     for (std::size_t i = 0; i < s.size();) {
         std::optional<char32_t> cp = next_code_point(s, i);
         if (!cp) fail(path, "is not valid UTF-8");
-        if (*cp == 0) fail(path, "holds a NUL character, which would end the stored string");
         std::optional<unsigned char> byte = codepage::from_unicode(*cp);
         if (!byte) {
             char code[16];
@@ -212,9 +189,6 @@ std::string read_string(const json& j, const std::string& path) {
         }
         bytes += static_cast<char>(*byte);
     }
-    if (bytes.size() > static_cast<std::size_t>(layout::kMaxStringLength))
-        fail(path, "is " + std::to_string(bytes.size()) + " characters long; a stored string holds at most " +
-                       std::to_string(layout::kMaxStringLength));
     return bytes;
 }
 
@@ -229,15 +203,8 @@ void read_table(const json& j, const std::string& path, list_strings& table) {
         fail(path, "has " + std::to_string(j.size()) + " entries; a table holds at most " +
                        std::to_string(kMaxEntries));
     table = list_strings{};
-    std::size_t block = 0;
-    for (std::size_t i = 0; i < j.size(); ++i) {
-        table.strings.push_back(read_string(j[i], index_path(path, i)));
-        block += table.strings.back().size() + 1;
-    }
-    if (block > layout::kMaxBlockSize)
-        fail(path, "takes " + std::to_string(block) + " bytes stored; a table holds at most " +
-                       std::to_string(layout::kMaxBlockSize));
-    table.offsets.assign(table.strings.size(), 0);
+    table.strings.reserve(j.size());
+    for (std::size_t i = 0; i < j.size(); ++i) table.strings.push_back(read_string(j[i], index_path(path, i)));
 }
 
 std::uint16_t command_code(const object_reader& r) {
@@ -290,41 +257,59 @@ script_slot read_slot(const json& j, const std::string& path) {
     for (std::size_t k = 0; k < j.size(); ++k) {
         std::string cpath = index_path(path, k);
         object_reader r(j[k], cpath, {"command", "code", "operand", "name"});
-        if (k > 0 && slot.commands[k - 1].command == layout::kEndOfSet)
-            fail(cpath, "follows \"End of set\", which ends the slot");
-        script_command cmd;
-        cmd.command = command_code(r);
-        cmd.operand = layout::kNoOperand;
+        script_command command;
+        command.command = command_code(r);
+        command.operand = cmd::kNoOperand;
         const json* operand = r.maybe("operand");
-        if (layout::carries_operand(cmd.command)) {
-            cmd.operand = static_cast<std::uint16_t>(whole_number(r.need("operand"), r.path("operand"), 0, 65535));
+        if (cmd::carries_operand(command.command)) {
+            command.operand =
+                static_cast<std::uint16_t>(whole_number(r.need("operand"), r.path("operand"), 0, 65535));
         } else if (operand) {
-            fail(r.path("operand"), "command " + std::to_string(cmd.command) + " carries no operand");
+            fail(r.path("operand"), "command " + std::to_string(command.command) + " carries no operand");
         }
         if (const json* name = r.maybe("name"); name && !name->is_string() && !name->is_null())
             fail(r.path("name"), "must be a string or null");
-        slot.commands[k] = cmd;
+        slot.commands[k] = command;
     }
     slot.command_count = static_cast<std::int16_t>(j.size());
-    if (j.size() == static_cast<std::size_t>(kSlotCapacity) &&
-        slot.commands[kSlotCapacity - 1].command != layout::kEndOfSet)
-        fail(path, "holds 64 commands without \"End of set\"; there is no room to end it");
     return slot;
 }
 
-// The byte size of the sequence block once the writer has ended every slot
-// and added the missing ones.
-std::size_t sequence_block_size(const std::vector<script_slot>& slots, std::size_t level_count) {
-    std::size_t total = 0;
-    for (const script_slot& slot : slots) {
-        int n = std::max<int>(slot.command_count, 0);
-        std::size_t words = n;
-        for (int k = 0; k < n; ++k) words += layout::carries_operand(slot.commands[k].command) ? 1 : 0;
-        if (n == 0 || slot.commands[n - 1].command != layout::kEndOfSet) words += 1;
-        total += 2 * words;
+// A problem the codec's check found, named by its JSON path.
+[[noreturn]] void fail_with(const problem& p) {
+    const auto n = [](std::int64_t v) { return std::to_string(v); };
+    const std::string slot = p.where.index >= 0 ? index_path("slots", std::size_t(p.where.index)) : "slots";
+    std::string at = p.where.in == place::area::table ? json_path(p.where.table) : std::string();
+    if (p.where.in == place::area::table && p.where.index >= 0) at = index_path(at, std::size_t(p.where.index));
+    switch (p.kind) {
+    case problem_kind::too_many_entries:
+        if (p.where.in == place::area::demo_levels) at = "demo_levels";
+        fail(at, "has " + n(p.value) + " entries; a table holds at most " + n(p.limit));
+    case problem_kind::wrong_entry_count:
+        if (p.where.table == table_id::game_strings2) fail(at, "has " + n(p.value) + " entries; it always has " + n(p.limit));
+        fail(at, "has " + n(p.value) + " entries; it needs one per level (" + n(p.limit) + ")");
+    case problem_kind::string_too_long:
+        fail(at, "is " + n(p.value) + " characters long; a stored string holds at most " + n(p.limit));
+    case problem_kind::string_has_nul:
+        fail(at, "holds a NUL character, which would end the stored string");
+    case problem_kind::table_too_large:
+        fail(at, "takes " + n(p.value) + " bytes stored; a table holds at most " + n(p.limit));
+    case problem_kind::demo_names_no_level: {
+        const std::string entry = index_path("demo_levels", std::size_t(p.where.index));
+        if (p.limit == 0) fail(entry, "names a level, but there are no levels");
+        fail(entry, n(p.value) + " is out of range (0 to " + n(p.limit - 1) + ")");
     }
-    if (slots.size() < level_count + 1) total += 2 * (level_count + 1 - slots.size());
-    return total;
+    case problem_kind::slot_too_long:
+        fail(slot, "has " + n(p.value) + " commands; a slot holds at most " + n(p.limit));
+    case problem_kind::command_after_end:
+        fail(index_path(slot, std::size_t(p.where.line)), "follows \"End of set\", which ends the slot");
+    case problem_kind::full_slot_without_end:
+        fail(slot, "holds 64 commands without \"End of set\"; there is no room to end it");
+    case problem_kind::sequences_too_large:
+        fail("slots", "the sequences take " + n(p.value) + " bytes stored; the sequence block holds at most " +
+                          n(p.limit));
+    }
+    fail(at, p.message);
 }
 
 void check_count(const object_reader& header, std::string_view field, std::size_t actual,
@@ -342,25 +327,11 @@ void check_count(const object_reader& header, std::string_view field, std::size_
 json_error::json_error(std::string path, const std::string& reason)
     : std::runtime_error(path + ": " + reason), path_(std::move(path)) {}
 
-std::string_view flag_caption(int box) {
-    return box >= 2 && box <= 10 ? kFlagCaptions[box] : std::string_view{};
-}
-
 std::string command_json_name(std::uint16_t code) {
     if (code >= kCommandNameCount) return "---UNKNOWN(" + std::to_string(code) + ")";
     std::string name(command_names[code]);
     while (!name.empty() && name.back() == ' ') name.pop_back();
     return name;
-}
-
-int named_list(std::uint16_t code) {
-    switch (code) {
-    case 3: return 4;   // movie file names
-    case 4: return 1;   // level descriptions
-    case 5: return 5;   // cut-scene file names
-    case 12: return 3;  // level picture names
-    default: return 0;
-    }
 }
 
 json document_to_json(const Ttombpcdat& doc) {
@@ -388,38 +359,32 @@ json document_to_json(const Ttombpcdat& doc) {
     out["header"] = std::move(header);
 
     json options = json::object();
-    for (std::size_t i = 0; i < 7; ++i) options[std::string(kOptionNames[i])] = *option_field(doc, i);
-    options["title_sound_id"] = doc.title_sound_id;
-    options["secret_sound_id"] = doc.secret_sound_id;
+    for (const option_info& o : kOptions) options[std::string(o.json)] = option_value(doc, o.id);
     out["options"] = std::move(options);
 
     json flags = json::object();
     flags["value"] = doc.flags;
-    for (int box = 2; box <= 10; ++box)
-        flags[std::string(flag_caption(box))] = (doc.flags & layout::check_box_bit(box)) != 0;
+    for (const flag_info& f : kOptionFlags) flags[std::string(f.caption)] = (doc.flags & f.bit) != 0;
     out["flags"] = std::move(flags);
 
-    for (std::size_t i = 0; i < kLeadingTables.size(); ++i)
-        out[std::string(kLeadingTables[i])] = strings_json(*leading_table(doc, i));
-
-    document_lookup lookup(doc);
-    json slots = json::array();
-    for (const script_slot& slot : doc.scripts) {
-        json commands = json::array();
-        for (int k = 0; k < std::min<int>(slot.command_count, kSlotCapacity); ++k)
-            commands.push_back(command_json(slot.commands[k], lookup));
-        slots.push_back(std::move(commands));
-    }
-    out["slots"] = std::move(slots);
-
-    json demo = json::array();
-    for (std::uint16_t level : doc.demo_levels) demo.push_back(level);
-    out["demo_levels"] = std::move(demo);
-
-    out["game_strings1"] = strings_json(doc.game_strings1);
-    out["game_strings2"] = strings_json(doc.game_strings2);
     json keys = json::array();
-    for (const list_strings& table : doc.key_strings) keys.push_back(strings_json(table));
+    for (const table_info& t : kTables) {
+        if (t.id == table_id::game_strings1) {
+            json slots = json::array();
+            for (const script_slot& slot : doc.scripts) {
+                json commands = json::array();
+                for (int k = 0; k < std::min<int>(slot.command_count, kSlotCapacity); ++k)
+                    commands.push_back(command_json(slot.commands[k], doc));
+                slots.push_back(std::move(commands));
+            }
+            out["slots"] = std::move(slots);
+            out["demo_levels"] = doc.demo_levels;
+        }
+        if (own_member(t.id))
+            out[std::string(t.json)] = strings_json(table(doc, t.id));
+        else
+            keys.push_back(strings_json(table(doc, t.id)));
+    }
     out["key_strings"] = std::move(keys);
     return out;
 }
@@ -472,10 +437,11 @@ std::string json_text(const json& j) {
 }
 
 Ttombpcdat document_from_json(const json& root) {
-    object_reader top(root, "",
-                      {"format", "format_version", "header", "options", "flags", "level_names",
-                       "pic_files", "title_files", "fmv_files", "level_files", "cutscene_files",
-                       "slots", "demo_levels", "game_strings1", "game_strings2", "key_strings"});
+    std::vector<std::string_view> members = {"format", "format_version", "header", "options", "flags",
+                                             "slots", "demo_levels", "key_strings"};
+    for (const table_info& t : kTables)
+        if (own_member(t.id)) members.push_back(t.json);
+    object_reader top(root, "", members);
     const json& format = top.need("format");
     if (!format.is_string() || format.get<std::string>() != kFormatName)
         fail(top.path("format"), "must be \"" + std::string(kFormatName) + "\"");
@@ -506,89 +472,71 @@ Ttombpcdat document_from_json(const json& root) {
     read_hex(header.need("reserved_e"), header.path("reserved_e"), doc.reserved_e);
 
     // Option values.
-    object_reader options(top.need("options"), top.path("options"),
-                          {kOptionNames[0], kOptionNames[1], kOptionNames[2], kOptionNames[3],
-                           kOptionNames[4], kOptionNames[5], kOptionNames[6], kOptionNames[7],
-                           kOptionNames[8]});
-    for (std::size_t i = 0; i < 7; ++i)
-        *option_field(doc, i) = static_cast<std::int32_t>(whole_number(
-            options.need(kOptionNames[i]), options.path(kOptionNames[i]), INT32_MIN, INT32_MAX));
-    doc.title_sound_id = static_cast<std::int16_t>(
-        whole_number(options.need("title_sound_id"), options.path("title_sound_id"), -32768, 32767));
-    doc.secret_sound_id = static_cast<std::int16_t>(
-        whole_number(options.need("secret_sound_id"), options.path("secret_sound_id"), -32768, 32767));
+    std::vector<std::string_view> option_names;
+    for (const option_info& o : kOptions) option_names.push_back(o.json);
+    object_reader options(top.need("options"), top.path("options"), option_names);
+    for (const option_info& o : kOptions) {
+        const std::int64_t lo = o.wide ? INT32_MIN : -32768, hi = o.wide ? INT32_MAX : 32767;
+        set_option_value(doc, o.id,
+                         static_cast<std::int32_t>(whole_number(options.need(o.json), options.path(o.json), lo, hi)));
+    }
 
     // Flags: the nine captions decide; the raw value, when given, must agree.
-    object_reader flags(top.need("flags"), top.path("flags"),
-                        {"value", kFlagCaptions[2], kFlagCaptions[3], kFlagCaptions[4],
-                         kFlagCaptions[5], kFlagCaptions[6], kFlagCaptions[7], kFlagCaptions[8],
-                         kFlagCaptions[9], kFlagCaptions[10]});
-    std::uint16_t box_bits = 0, all_box_bits = 0;
-    for (int box = 2; box <= 10; ++box) {
-        const json& b = flags.need(flag_caption(box));
-        if (!b.is_boolean()) fail(flags.path(flag_caption(box)), "must be true or false");
-        all_box_bits |= layout::check_box_bit(box);
-        if (b.get<bool>()) box_bits |= layout::check_box_bit(box);
+    std::vector<std::string_view> flag_names = {"value"};
+    for (const flag_info& f : kOptionFlags) flag_names.push_back(f.caption);
+    object_reader flags(top.need("flags"), top.path("flags"), flag_names);
+    std::uint16_t box_bits = 0;
+    for (const flag_info& f : kOptionFlags) {
+        const json& b = flags.need(f.caption);
+        if (!b.is_boolean()) fail(flags.path(f.caption), "must be true or false");
+        if (b.get<bool>()) box_bits |= f.bit;
     }
     doc.flags = box_bits | layout::kFlagCodedStrings | layout::kFlagAlwaysSet;
     if (const json* value = flags.maybe("value")) {
         auto raw = static_cast<std::uint16_t>(whole_number(*value, flags.path("value"), 0, 65535));
-        if ((raw & all_box_bits) != box_bits)
+        if ((raw & option_flag_bits()) != box_bits)
             fail(flags.path("value"), std::to_string(raw) + " does not agree with the flags named beside it");
         doc.flags = raw;
     }
 
-    // String tables.
-    for (std::size_t i = 0; i < kLeadingTables.size(); ++i)
-        read_table(top.need(kLeadingTables[i]), top.path(kLeadingTables[i]), *leading_table(doc, i));
-    const std::size_t levels = doc.level_names.strings.size();
-    if (doc.level_files.strings.size() != levels)
-        fail(top.path("level_files"), "has " + std::to_string(doc.level_files.strings.size()) +
-                                          " entries; it needs one per level (" + std::to_string(levels) + ")");
-
-    // Slots.
-    const std::string slots_path = top.path("slots");
-    const json& slots = array_of(top.need("slots"), slots_path);
-    for (std::size_t s = 0; s < slots.size(); ++s) doc.scripts.push_back(read_slot(slots[s], index_path(slots_path, s)));
-    if (doc.scripts.size() > 65535)
-        fail(slots_path, "has " + std::to_string(doc.scripts.size()) + " slots; at most 65535 fit");
-    if (std::size_t size = sequence_block_size(doc.scripts, levels); size > layout::kMaxBlockSize)
-        fail(slots_path, "the sequences take " + std::to_string(size) +
-                             " bytes stored; the sequence block holds at most " +
-                             std::to_string(layout::kMaxBlockSize));
-    doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
-
-    // Demo levels: each names a level description.
-    const std::string demo_path = top.path("demo_levels");
-    const json& demo = array_of(top.need("demo_levels"), demo_path);
-    if (demo.size() > kMaxEntries)
-        fail(demo_path, "has " + std::to_string(demo.size()) + " entries; at most " +
-                            std::to_string(kMaxEntries) + " fit");
-    for (std::size_t i = 0; i < demo.size(); ++i) {
-        if (levels == 0) fail(index_path(demo_path, i), "names a level, but there are no levels");
-        doc.demo_levels.push_back(static_cast<std::uint16_t>(
-            whole_number(demo[i], index_path(demo_path, i), 0, static_cast<std::int64_t>(levels) - 1)));
-    }
-
-    // Game strings and key strings.
-    read_table(top.need("game_strings1"), top.path("game_strings1"), doc.game_strings1);
-    read_table(top.need("game_strings2"), top.path("game_strings2"), doc.game_strings2);
-    if (doc.game_strings2.strings.size() != static_cast<std::size_t>(layout::kGameStrings2Count))
-        fail(top.path("game_strings2"), "has " + std::to_string(doc.game_strings2.strings.size()) +
-                                            " entries; it always has " +
-                                            std::to_string(layout::kGameStrings2Count));
+    // String tables, slots and demo levels.
     const std::string keys_path = top.path("key_strings");
     const json& keys = array_of(top.need("key_strings"), keys_path);
     if (keys.size() != doc.key_strings.size())
         fail(keys_path, "has " + std::to_string(keys.size()) + " tables; there are always " +
                             std::to_string(doc.key_strings.size()));
-    for (std::size_t t = 0; t < keys.size(); ++t) {
-        std::string tpath = index_path(keys_path, t);
-        read_table(keys[t], tpath, doc.key_strings[t]);
-        if (doc.key_strings[t].strings.size() != levels)
-            fail(tpath, "has " + std::to_string(doc.key_strings[t].strings.size()) +
-                            " entries; it needs one per level (" + std::to_string(levels) + ")");
+    for (const table_info& t : kTables) {
+        if (t.id == table_id::game_strings1) {
+            const std::string slots_path = top.path("slots");
+            const json& slots = array_of(top.need("slots"), slots_path);
+            if (slots.size() > 65535)
+                fail(slots_path, "has " + std::to_string(slots.size()) + " slots; at most 65535 fit");
+            for (std::size_t s = 0; s < slots.size(); ++s)
+                doc.scripts.push_back(read_slot(slots[s], index_path(slots_path, s)));
+
+            const std::string demo_path = top.path("demo_levels");
+            const json& demo = array_of(top.need("demo_levels"), demo_path);
+            if (demo.size() > kMaxEntries)
+                fail(demo_path, "has " + std::to_string(demo.size()) + " entries; at most " +
+                                    std::to_string(kMaxEntries) + " fit");
+            for (std::size_t i = 0; i < demo.size(); ++i)
+                doc.demo_levels.push_back(
+                    static_cast<std::uint16_t>(whole_number(demo[i], index_path(demo_path, i), 0, 65535)));
+        }
+        const json& j = own_member(t.id) ? top.need(t.json) : keys[std::size_t(key_index(t.id))];
+        read_table(j, own_member(t.id) ? top.path(t.json) : json_path(t.id), table(doc, t.id));
     }
+    // The JSON form holds exactly one key string per level; the editor's
+    // memos may hold more or fewer lines, which a save pads or drops.
+    const std::size_t levels = doc.level_names.strings.size();
+    for (int n = 0; n < kKeyStringTables; ++n)
+        if (const std::size_t k = table(doc, key_table(n)).strings.size(); k != levels)
+            fail(json_path(key_table(n)),
+                 "has " + std::to_string(k) + " entries; it needs one per level (" + std::to_string(levels) + ")");
+
+    // What the file cannot hold, as a save refuses it.
+    for (const problem& p : check_script(doc))
+        if (p.level == severity::error) fail_with(p);
 
     // Counts: taken from the tables; the header's, when given, must agree.
     const std::size_t actual[] = {levels, doc.pic_files.strings.size(), doc.title_files.strings.size(),
@@ -605,21 +553,18 @@ Ttombpcdat document_from_json(const json& root) {
     doc.cutscene_count = static_cast<std::int16_t>(actual[4]);
     doc.demo_level_count = static_cast<std::int16_t>(actual[5]);
     doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
+    doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
     return doc;
 }
 
 std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc) {
     Ttombpcdat copy = doc;
-    memory_views views;
-    push_to_views(copy, views);
-    return write_script_file(copy, views);
+    return write_script_file(copy);
 }
 
 void save_document(const std::string& path, const Ttombpcdat& doc) {
     Ttombpcdat copy = doc;
-    memory_views views;
-    push_to_views(copy, views);
-    save_script_file(path, copy, views);
+    save_script_file(path, copy);
 }
 
 }  // namespace vellumark::cli

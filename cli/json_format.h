@@ -29,16 +29,9 @@ private:
     std::string path_;
 };
 
-// The captions of CheckBox2..CheckBox10, indexed by box number.
-std::string_view flag_caption(int box);
-
 // The name of a command as the JSON writes it: the name of the command table
 // without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
 std::string command_json_name(std::uint16_t code);
-
-// The list (as numbered by listing_lookup) whose row a command's listing
-// names, or 0 when the listing names none.
-int named_list(std::uint16_t code);
 
 // The whole document as JSON, members in a fixed order.
 json document_to_json(const Ttombpcdat& doc);
@@ -53,7 +46,7 @@ std::string json_text(const json& j);
 Ttombpcdat document_from_json(const json& j);
 
 // The file image the editor's Save writes for a document made by
-// document_from_json (the views filled as a load would fill them).
+// document_from_json.
 std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc);
 
 // Writes that image to path atomically; the target is untouched on failure.

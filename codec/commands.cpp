@@ -1,7 +1,5 @@
 #include "codec/commands.h"
 
-#include "codec/layout.h"
-
 namespace vellumark {
 
 const std::array<std::string_view, kCommandNameCount> command_names = {
@@ -30,43 +28,31 @@ const std::array<std::string_view, kCommandNameCount> command_names = {
     "Lose your armmo and medipacks",
 };
 
-std::string format_command(const script_command& cmd, const listing_lookup& lookup) {
-    std::string line;
-    if (cmd.command < kCommandNameCount)
-        line = command_names[cmd.command];
-    else
-        line.append("---UNKNOWN(").append(std::to_string(cmd.command)).append(")");
-    if (cmd.operand != layout::kNoOperand) line.append(",").append(std::to_string(cmd.operand));
-
-    int list = 0;
-    switch (cmd.command) {
-    case 3: list = 4; break;   // movie file name
-    case 4: list = 1; break;   // level description
-    case 5: list = 5; break;   // cut-scene file name
-    case 12: list = 3; break;  // level picture name
-    default: break;
+std::optional<table_id> named_table(std::uint16_t code) {
+    switch (code) {
+    case cmd::kPlayFmv: return table_id::fmv_files;
+    case cmd::kPlayLevel: return table_id::level_names;
+    case cmd::kPlayCutscene: return table_id::cutscene_files;
+    case cmd::kShowChapterScreen: return table_id::pic_files;
+    default: return std::nullopt;
     }
-    if (list != 0) {
-        std::string name;
+}
+
+std::string format_command(const script_command& command, const Ttombpcdat& doc) {
+    std::string line;
+    if (command.command < kCommandNameCount)
+        line = command_names[command.command];
+    else
+        line.append("---UNKNOWN(").append(std::to_string(command.command)).append(")");
+    if (command.operand != cmd::kNoOperand) line.append(",").append(std::to_string(command.operand));
+
+    if (const auto named = named_table(command.command)) {
+        const auto& strings = table(doc, *named).strings;
         line += " (";
-        line += lookup.row(list, cmd.operand, name) ? name : std::string("?");
+        line += command.operand < strings.size() ? strings[command.operand] : std::string("?");
         line += ")";
     }
     return line;
-}
-
-bool document_lookup::row(int list, int index, std::string& out) const {
-    const list_strings* table = nullptr;
-    switch (list) {
-    case 1: table = &doc_.level_names; break;
-    case 3: table = &doc_.pic_files; break;
-    case 4: table = &doc_.fmv_files; break;
-    case 5: table = &doc_.cutscene_files; break;
-    default: return false;
-    }
-    if (index < 0 || static_cast<std::size_t>(index) >= table->strings.size()) return false;
-    out = table->strings[static_cast<std::size_t>(index)];
-    return true;
 }
 
 }  // namespace vellumark

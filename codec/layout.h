@@ -37,7 +37,6 @@ inline constexpr std::size_t kSecretSoundId = 384;
 inline constexpr std::size_t kReservedE = 386;
 
 inline constexpr int kGameStrings2Count = 41;
-inline constexpr int kKeyStringTables = 10;
 inline constexpr int kMaxStringLength = 255;  // the reader takes at most 256 bytes per string
 inline constexpr std::uint32_t kMaxBlockSize = 65535;  // 16-bit offsets and sizes
 
@@ -53,27 +52,5 @@ inline constexpr std::uint16_t kFlagDozyCheatEnabled = 0x0080;
 inline constexpr std::uint16_t kFlagCodedStrings = 0x0100;
 inline constexpr std::uint16_t kFlagAlwaysSet = 0x0200;
 inline constexpr std::uint16_t kFlagSelectAnyLevel = 0x0400;
-
-// The bit of CheckBox2..CheckBox10, indexed by box number (2..10).
-inline constexpr std::uint16_t check_box_bit(int box) {
-    constexpr std::uint16_t bits[] = {0x0001, 0x0002, 0x0004, 0x0008, 0x0010,
-                                      0x0020, 0x0040, 0x0080, 0x0400};
-    return (box >= 2 && box <= 10) ? bits[box - 2] : 0;
-}
-
-inline constexpr std::uint16_t kEndOfSet = 9;
-
-// Whether a command word is followed by an operand word.
-inline constexpr bool carries_operand(std::uint16_t code) {
-    switch (code) {
-    case 3: case 4: case 5: case 7: case 10: case 12:
-    case 16: case 17: case 18: case 19: case 20:
-        return true;
-    default:
-        return false;
-    }
-}
-
-inline constexpr std::uint16_t kNoOperand = 0xFFFF;
 
 }  // namespace vellumark::layout

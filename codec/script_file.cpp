@@ -9,9 +9,13 @@
 #include <cstring>
 #include <filesystem>
 
+#include "codec/check.h"
+#include "codec/commands.h"
 #include "codec/errors.h"
 #include "codec/fileio.h"
 #include "codec/layout.h"
+#include "codec/options.h"
+#include "codec/tables.h"
 
 namespace vellumark {
 
@@ -85,13 +89,13 @@ void script_reader::read_sequence(script_slot& slot, int slot_index) {
                                " has more than 64 commands");
         script_command& cmd = slot.commands[static_cast<std::size_t>(slot.command_count)];
         cmd.command = u16();
-        cmd.operand = layout::kNoOperand;
-        if (layout::carries_operand(cmd.command)) {
+        cmd.operand = cmd::kNoOperand;
+        if (cmd::carries_operand(cmd.command)) {
             cmd.operand = u16();
             ++slot.operand_count;
         }
         ++slot.command_count;
-        if (cmd.command == layout::kEndOfSet) return;
+        if (cmd.command == cmd::kEndOfSet) return;
     }
 }
 
@@ -108,6 +112,20 @@ void read_table(script_reader& in, const Ttombpcdat& doc, list_strings& table, s
 template <std::size_t N>
 void read_raw(script_reader& in, std::array<std::uint8_t, N>& a) {
     in.raw(a.data(), N);
+}
+
+// The entry count of a table as the header (or the word ahead of game
+// strings 1) gives it.
+std::size_t entries_of(const Ttombpcdat& doc, table_id id) {
+    switch (id) {
+    case table_id::pic_files: return checked_count(doc.pic_count);
+    case table_id::title_files: return checked_count(doc.title_count);
+    case table_id::fmv_files: return checked_count(doc.fmv_count);
+    case table_id::cutscene_files: return checked_count(doc.cutscene_count);
+    case table_id::game_strings1: return checked_count(doc.game_strings1_count);
+    case table_id::game_strings2: return layout::kGameStrings2Count;
+    default: return checked_count(doc.level_count);  // the per-level tables
+    }
 }
 
 }  // namespace
@@ -144,41 +162,35 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
     read_raw(in, doc.reserved_e);
 
     // The six leading tables are sized right after the header.
-    const std::size_t levels = checked_count(doc.level_count);
-    const std::size_t pics = checked_count(doc.pic_count);
-    const std::size_t titles = checked_count(doc.title_count);
-    const std::size_t fmvs = checked_count(doc.fmv_count);
-    const std::size_t cutscenes = checked_count(doc.cutscene_count);
+    for (table_id id : {table_id::level_names, table_id::pic_files, table_id::title_files, table_id::fmv_files,
+                        table_id::level_files, table_id::cutscene_files})
+        entries_of(doc, id);
 
-    read_table(in, doc, doc.level_names, levels);
-    read_table(in, doc, doc.pic_files, pics);
-    read_table(in, doc, doc.title_files, titles);
-    read_table(in, doc, doc.fmv_files, fmvs);
-    read_table(in, doc, doc.level_files, levels);
-    read_table(in, doc, doc.cutscene_files, cutscenes);
+    for (const table_info& t : kTables) {
+        if (t.id == table_id::game_strings1) {
+            // Script sequences: level_count + 1 offsets (kept, never used),
+            // then the block, read sequence by sequence until its size is
+            // used up; the demo levels; the count ahead of game strings 1.
+            doc.script_offsets.resize(entries_of(doc, table_id::level_names) + 1);
+            for (auto& off : doc.script_offsets) off = in.u16();
+            doc.script_size = in.u16();
+            const std::size_t block_end = in.position() + doc.script_size;
+            while (in.position() < block_end) {
+                script_slot& slot = doc.scripts.emplace_back();
+                in.read_sequence(slot, static_cast<int>(doc.scripts.size() - 1));
+            }
+            doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
 
-    // Script sequences: level_count + 1 offsets (kept, never used), then the
-    // block, read sequence by sequence until its size is used up.
-    doc.script_offsets.resize(levels + 1);
-    for (auto& off : doc.script_offsets) off = in.u16();
-    doc.script_size = in.u16();
-    const std::size_t block_end = in.position() + doc.script_size;
-    while (in.position() < block_end) {
-        script_slot& slot = doc.scripts.emplace_back();
-        in.read_sequence(slot, static_cast<int>(doc.scripts.size() - 1));
+            doc.demo_levels.resize(checked_count(doc.demo_level_count));
+            for (auto& level : doc.demo_levels) {
+                level = in.u16();
+                if (level >= doc.level_names.strings.size())
+                    throw script_error("List index out of bounds (" + std::to_string(level) + ")");
+            }
+            doc.game_strings1_count = static_cast<std::int16_t>(in.u16());
+        }
+        read_table(in, doc, table(doc, t.id), entries_of(doc, t.id));
     }
-    doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
-
-    doc.demo_levels.resize(checked_count(doc.demo_level_count));
-    for (auto& level : doc.demo_levels) {
-        level = in.u16();
-        if (level >= levels) throw script_error("List index out of bounds (" + std::to_string(level) + ")");
-    }
-
-    doc.game_strings1_count = static_cast<std::int16_t>(in.u16());
-    read_table(in, doc, doc.game_strings1, checked_count(doc.game_strings1_count));
-    read_table(in, doc, doc.game_strings2, layout::kGameStrings2Count);
-    for (auto& table : doc.key_strings) read_table(in, doc, table, levels);
     return doc;
 }
 
@@ -234,12 +246,7 @@ std::vector<std::uint8_t> read_file_bytes(const std::string& path) {
     return bytes;
 }
 
-void load_script_file(const std::string& path, Ttombpcdat& doc, script_views& views) {
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
-    Ttombpcdat fresh = parse_script(bytes);
-    doc = std::move(fresh);
-    push_to_views(doc, views);
-}
+Ttombpcdat load_script_file(const std::string& path) { return parse_script(read_file_bytes(path)); }
 
 // ---- writing -----------------------------------------------------------------
 
@@ -272,53 +279,6 @@ public:
     }
 };
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
-// The most entries a table can have: more would read back as a negative count.
-constexpr int kMaxEntries = 32767;
-
-std::int16_t checked_entries(int count, const std::string& name) {
-    if (count > kMaxEntries)
-        throw script_error(quoted(name) + " has " + std::to_string(count) +
-                           " entries; a script holds at most 32767");
-    return static_cast<std::int16_t>(count < 0 ? 0 : count);
-}
-
-// Where a string of a table comes from, for the refusal messages.
-struct table_source {
-    std::string name;  // as the tab shows it
-    bool memo = false; // key-string memo: lines rather than entries
-};
-
-[[noreturn]] void refuse_string(const table_source& src, int i, const std::string& why) {
-    if (src.memo)
-        throw script_error(src.name + ", line " + std::to_string(i + 1) + " " + why);
-    throw script_error("Entry " + std::to_string(i) + " of " + quoted(src.name) + " " + why);
-}
-
-// Fills a table from the view's rows (plain text), checking that every
-// string reads back the same and that the 16-bit offsets can describe it.
-template <class RowFn>
-void pull_table(list_strings& table, int n, const table_source& src, RowFn row) {
-    table.strings.resize(static_cast<std::size_t>(n));
-    table.offsets.resize(static_cast<std::size_t>(n));
-    std::uint32_t acc = 0;
-    for (int i = 0; i < n; ++i) {
-        std::string s = row(i);
-        if (s.size() > static_cast<std::size_t>(layout::kMaxStringLength))
-            refuse_string(src, i, "is longer than 255 characters and cannot be saved");
-        if (s.find('\0') != std::string::npos)
-            refuse_string(src, i, "holds a character that cannot be saved");
-        table.offsets[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(acc);
-        acc += static_cast<std::uint32_t>(s.size()) + 1;
-        table.strings[static_cast<std::size_t>(i)] = std::move(s);
-    }
-    if (acc > layout::kMaxBlockSize)
-        throw script_error("The strings of " + quoted(src.name) +
-                           " take more than 65535 bytes and cannot be saved");
-    table.total_size = static_cast<std::uint16_t>(acc);
-}
-
 void write_table(byte_writer& w, const list_strings& table, std::uint16_t flags, std::uint8_t key) {
     for (auto off : table.offsets) w.u16(off);
     w.u16(table.total_size);
@@ -332,103 +292,68 @@ void write_table(byte_writer& w, const list_strings& table, std::uint16_t flags,
 script_slot lone_end_of_set() {
     script_slot slot;
     slot.command_count = 1;
-    slot.commands[0] = {layout::kEndOfSet, layout::kNoOperand};
+    slot.commands[0] = {cmd::kEndOfSet, cmd::kNoOperand};
     return slot;
 }
 
-// Brings every slot into a form that reads back as itself, and the slot count
-// up to level_count + 1.
-void normalise_slots(Ttombpcdat& doc) {
-    for (std::size_t k = 0; k < doc.scripts.size(); ++k) {
-        script_slot& slot = doc.scripts[k];
-        const std::string name = "Script slot " + std::to_string(k);
+// Offsets and total size of a table from its strings.
+void lay_out(list_strings& table) {
+    table.offsets.resize(table.strings.size());
+    std::uint32_t acc = 0;
+    for (std::size_t i = 0; i < table.strings.size(); ++i) {
+        table.offsets[i] = static_cast<std::uint16_t>(acc);
+        acc += static_cast<std::uint32_t>(table.strings[i].size()) + 1;
+    }
+    table.total_size = static_cast<std::uint16_t>(acc);
+}
+
+}  // namespace
+
+void normalise_script(Ttombpcdat& doc) {
+    const std::size_t levels = doc.level_names.strings.size();
+    for (script_slot& slot : doc.scripts) {
         if (slot.command_count <= 0) {
             slot = lone_end_of_set();
             continue;
         }
-        if (slot.command_count > kSlotCapacity)
-            throw script_error(name + " holds more than 64 commands");
-        const int count = slot.command_count;
-        for (int i = 0; i + 1 < count; ++i)
-            if (slot.commands[static_cast<std::size_t>(i)].command == layout::kEndOfSet)
-                throw script_error(name + " has a command after \"End of set\"; the game would not read it");
-        if (slot.commands[static_cast<std::size_t>(count - 1)].command != layout::kEndOfSet) {
-            if (count == kSlotCapacity)
-                throw script_error(name + " holds 64 commands and no \"End of set\"; there is no room to end it");
-            slot.commands[static_cast<std::size_t>(count)] = {layout::kEndOfSet, layout::kNoOperand};
+        const auto count = static_cast<std::size_t>(slot.command_count);
+        if (count < static_cast<std::size_t>(kSlotCapacity) && slot.commands[count - 1].command != cmd::kEndOfSet) {
+            slot.commands[count] = {cmd::kEndOfSet, cmd::kNoOperand};
             ++slot.command_count;
         }
     }
-    const std::size_t wanted = static_cast<std::size_t>(doc.level_count) + 1;
-    while (doc.scripts.size() < wanted) doc.scripts.push_back(lone_end_of_set());
+    while (doc.scripts.size() < levels + 1) doc.scripts.push_back(lone_end_of_set());
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
-}
 
-// Pulls the views into doc and produces the file image; doc is the caller's
-// working copy.
-std::vector<std::uint8_t> build_file(Ttombpcdat& doc, const script_views& views) {
-    doc.first_option = views.spin_value(1);
-    doc.title_replace = views.spin_value(2);
-    doc.on_death_demo = views.spin_value(3);
-    doc.on_death_game = views.spin_value(4);
-    doc.demo_time = views.spin_value(5);
-    doc.on_interrupt = views.spin_value(6);
-    doc.on_demo_end = views.spin_value(7);
-    doc.title_sound_id = static_cast<std::int16_t>(static_cast<std::uint16_t>(views.spin_value(8)));
-    doc.secret_sound_id = static_cast<std::int16_t>(static_cast<std::uint16_t>(views.spin_value(9)));
+    for (int n = 0; n < kKeyStringTables; ++n) doc.key_strings[static_cast<std::size_t>(n)].strings.resize(levels);
+    for (const table_info& t : kTables) lay_out(table(doc, t.id));
 
-    doc.level_count = checked_entries(views.list_count(1), "Level's Description");
-    doc.pic_count = checked_entries(views.list_count(3), "Level's Pic file Names");
-    doc.title_count = checked_entries(views.list_count(6), "Titles and legal file names");
-    doc.fmv_count = checked_entries(views.list_count(4), "RPLs File Names");
-    doc.cutscene_count = checked_entries(views.list_count(5), "Cut Scene File names");
-    doc.demo_level_count = checked_entries(views.list_count(11), "Demo level list");
-    doc.game_strings1_count = checked_entries(views.list_count(7), "Game String 1");
+    doc.level_count = static_cast<std::int16_t>(levels);
+    doc.pic_count = static_cast<std::int16_t>(doc.pic_files.strings.size());
+    doc.title_count = static_cast<std::int16_t>(doc.title_files.strings.size());
+    doc.fmv_count = static_cast<std::int16_t>(doc.fmv_files.strings.size());
+    doc.cutscene_count = static_cast<std::int16_t>(doc.cutscene_files.strings.size());
+    doc.demo_level_count = static_cast<std::int16_t>(doc.demo_levels.size());
+    doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
+    doc.flags = static_cast<std::uint16_t>((doc.flags & option_flag_bits()) | layout::kFlagCodedStrings |
+                                           layout::kFlagAlwaysSet);
 
-    std::uint16_t flags = layout::kFlagCodedStrings | layout::kFlagAlwaysSet;
-    for (int box = 2; box <= 10; ++box)
-        if (views.check_state(box)) flags |= layout::check_box_bit(box);
-    doc.flags = flags;
-
-    auto list_rows = [&views](int list) { return [&views, list](int i) { return views.list_row(list, i); }; };
-    pull_table(doc.level_names, doc.level_count, {"Level's Description"}, list_rows(1));
-    pull_table(doc.pic_files, doc.pic_count, {"Level's Pic file Names"}, list_rows(3));
-    pull_table(doc.title_files, doc.title_count, {"Titles and legal file names"}, list_rows(6));
-    pull_table(doc.fmv_files, doc.fmv_count, {"RPLs File Names"}, list_rows(4));
-    pull_table(doc.level_files, doc.level_count, {"Level's File Names"}, list_rows(2));
-    pull_table(doc.cutscene_files, doc.cutscene_count, {"Cut Scene File names"}, list_rows(5));
-    pull_table(doc.game_strings1, doc.game_strings1_count, {"Game String 1"}, list_rows(7));
-    pull_table(doc.game_strings2, layout::kGameStrings2Count, {"Game String 2"}, list_rows(8));
-    for (int n = 1; n <= layout::kKeyStringTables; ++n)
-        pull_table(doc.key_strings[static_cast<std::size_t>(n - 1)], doc.level_count,
-                   {"Key Strings #" + std::to_string(n), true},
-                   [&views, n](int i) { return views.memo_line(n, i); });
-
-    // A demo entry must name a level, or the file would not open again.
-    doc.demo_levels.resize(static_cast<std::size_t>(doc.demo_level_count), 0);
-    for (std::size_t i = 0; i < doc.demo_levels.size(); ++i)
-        if (doc.demo_levels[i] >= doc.level_count)
-            throw script_error("Demo level entry " + std::to_string(i) + " names level " +
-                               std::to_string(doc.demo_levels[i]) + ", but the script has " +
-                               std::to_string(doc.level_count) + " levels");
-
-    normalise_slots(doc);
+    // The file holds level_count + 1 offsets; slots past them are read back
+    // all the same, since the reader goes by the block's size.
     std::uint32_t acc = 0;
-    const std::size_t offset_count = static_cast<std::size_t>(doc.level_count) + 1;
-    doc.script_offsets.assign(offset_count, 0);
+    doc.script_offsets.assign(levels + 1, 0);
     for (std::size_t k = 0; k < doc.scripts.size(); ++k) {
         script_slot& slot = doc.scripts[k];
-        if (k < offset_count) doc.script_offsets[k] = static_cast<std::uint16_t>(acc);
+        if (k < doc.script_offsets.size()) doc.script_offsets[k] = static_cast<std::uint16_t>(acc);
         slot.operand_count = 0;
         for (int i = 0; i < slot.command_count; ++i)
-            if (layout::carries_operand(slot.commands[static_cast<std::size_t>(i)].command)) ++slot.operand_count;
+            if (cmd::carries_operand(slot.commands[static_cast<std::size_t>(i)].command)) ++slot.operand_count;
         acc += 2u * static_cast<std::uint32_t>(slot.command_count + slot.operand_count);
     }
-    if (acc > layout::kMaxBlockSize)
-        throw script_error("The script slots take more than 65535 bytes and cannot be saved");
     doc.script_size = static_cast<std::uint16_t>(acc);
+}
 
-    // Everything is checked: produce the bytes.
+std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc) {
     byte_writer w;
     w.out.reserve(64 * 1024);
     w.u32(doc.version);
@@ -453,64 +378,48 @@ std::vector<std::uint8_t> build_file(Ttombpcdat& doc, const script_views& views)
     w.u16(static_cast<std::uint16_t>(doc.secret_sound_id));
     w.raw(doc.reserved_e);
 
-    const auto f = doc.flags;
-    const auto key = doc.cipher_byte;
-    write_table(w, doc.level_names, f, key);
-    write_table(w, doc.pic_files, f, key);
-    write_table(w, doc.title_files, f, key);
-    write_table(w, doc.fmv_files, f, key);
-    write_table(w, doc.level_files, f, key);
-    write_table(w, doc.cutscene_files, f, key);
-
-    for (auto off : doc.script_offsets) w.u16(off);
-    w.u16(doc.script_size);
-    for (const auto& slot : doc.scripts) {
-        for (int i = 0; i < slot.command_count; ++i) {
-            const auto& cmd = slot.commands[static_cast<std::size_t>(i)];
-            w.u16(cmd.command);
-            if (layout::carries_operand(cmd.command)) w.u16(cmd.operand);
+    for (const table_info& t : kTables) {
+        if (t.id == table_id::game_strings1) {
+            for (auto off : doc.script_offsets) w.u16(off);
+            w.u16(doc.script_size);
+            for (const auto& slot : doc.scripts) {
+                for (int i = 0; i < slot.command_count; ++i) {
+                    const auto& c = slot.commands[static_cast<std::size_t>(i)];
+                    w.u16(c.command);
+                    if (cmd::carries_operand(c.command)) w.u16(c.operand);
+                }
+            }
+            for (auto level : doc.demo_levels) w.u16(level);
+            w.u16(static_cast<std::uint16_t>(doc.game_strings1_count));
         }
+        write_table(w, table(doc, t.id), doc.flags, doc.cipher_byte);
     }
-    for (auto level : doc.demo_levels) w.u16(level);
-    w.u16(static_cast<std::uint16_t>(doc.game_strings1_count));
-    write_table(w, doc.game_strings1, f, key);
-    write_table(w, doc.game_strings2, f, key);
-    for (const auto& table : doc.key_strings) write_table(w, table, f, key);
     return std::move(w.out);
 }
 
-// A copy of the document for a save to work on. The string tables are left
-// out: the save rebuilds every one of them from the views.
-Ttombpcdat working_copy(Ttombpcdat& doc) {
-    std::array<list_strings*, 18> tables = {&doc.level_names, &doc.pic_files, &doc.title_files,
-                                            &doc.fmv_files, &doc.level_files, &doc.cutscene_files,
-                                            &doc.game_strings1, &doc.game_strings2};
-    for (std::size_t i = 0; i < doc.key_strings.size(); ++i) tables[8 + i] = &doc.key_strings[i];
-    std::array<list_strings, 18> held;
-    for (std::size_t i = 0; i < tables.size(); ++i) held[i] = std::move(*tables[i]);
-    struct restore {
-        std::array<list_strings*, 18>& tables;
-        std::array<list_strings, 18>& held;
-        ~restore() {
-            for (std::size_t i = 0; i < tables.size(); ++i) *tables[i] = std::move(held[i]);
-        }
-    } guard{tables, held};
-    return doc;
+namespace {
+
+// A copy of the document for a save to work on; the caller's record takes it
+// only once the save has completed.
+Ttombpcdat checked_copy(const Ttombpcdat& doc) {
+    refuse_errors(check_script(doc));
+    Ttombpcdat work = doc;
+    normalise_script(work);
+    return work;
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc, const script_views& views) {
-    Ttombpcdat work = working_copy(doc);
-    std::vector<std::uint8_t> bytes = build_file(work, views);
+std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc) {
+    Ttombpcdat work = checked_copy(doc);
+    std::vector<std::uint8_t> bytes = serialise_script(work);
     doc = std::move(work);
     return bytes;
 }
 
-void save_script_file(const std::string& path, Ttombpcdat& doc, const script_views& views) {
-    Ttombpcdat work = working_copy(doc);
-    const std::vector<std::uint8_t> bytes = build_file(work, views);
-    atomic_write_file(path, bytes);
+void save_script_file(const std::string& path, Ttombpcdat& doc) {
+    Ttombpcdat work = checked_copy(doc);
+    atomic_write_file(path, serialise_script(work));
     doc = std::move(work);
 }
 

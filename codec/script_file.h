@@ -1,4 +1,5 @@
-// Reading and writing TOMBPC.DAT.
+// Reading and writing TOMBPC.DAT. The codec reads bytes into a fresh record
+// and writes a record to bytes; it never sees a view.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tombpcdat.h"
-#include "views.h"
+#include "codec/tombpcdat.h"
 
 namespace vellumark {
 
@@ -43,10 +43,9 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 // "Invalid filename", "File access denied", "I/O error %d").
 std::vector<std::uint8_t> read_file_bytes(const std::string& path);
 
-// Opens a script all or nothing: the file is read and parsed into a fresh
-// record first; only when that succeeded is doc replaced and the record
-// pushed into the views. On failure nothing has changed.
-void load_script_file(const std::string& path, Ttombpcdat& doc, script_views& views);
+// Opens a script: the file is read and parsed into a fresh record, all or
+// nothing. Throws script_error.
+Ttombpcdat load_script_file(const std::string& path);
 
 // ---- writing ---------------------------------------------------------------
 
@@ -54,19 +53,28 @@ void load_script_file(const std::string& path, Ttombpcdat& doc, script_views& vi
 // terminator byte. Always one byte longer than the text.
 std::string encode_string(std::uint16_t flags, std::uint8_t key, std::string_view text);
 
-// Pulls the view values into doc, normalises and checks the document, and
-// returns the complete file image. Throws script_error, before anything is
-// produced, when the document cannot be stored so that it reads back the same
-// (a string over 255 characters, a table or the sequence block over 65,535
-// bytes, a command after "End of set", a full slot without "End of set").
-//
-// Normalisation: an empty slot becomes a lone "End of set"; a slot not ending
-// with "End of set" gets one; missing slots up to level_count + 1 are added.
-std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc, const script_views& views);
+// Brings a document that check_script() passes into the form the file
+// stores, so that it reads back as itself:
+// - every slot ends with "End of set" (an empty slot becomes a lone one), and
+//   slots are added up to one per level plus the title slot;
+// - each key-string table has one entry per level (missing ones empty, the
+//   ones past the last level dropped);
+// - the header counts, game_strings1_count, script_count, every offset and
+//   size and each slot's operand_count follow the tables;
+// - flags keeps the bits of the nine option flags and gains 0x0100 and 0x0200.
+void normalise_script(Ttombpcdat& doc);
 
-// Builds the file image from a copy of doc and writes it atomically to path;
-// doc takes the pulled and normalised values only when the file is complete.
-// On failure the target keeps its earlier content and doc is unchanged.
-void save_script_file(const std::string& path, Ttombpcdat& doc, const script_views& views);
+// The file image of a normalised document, section by section.
+std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc);
+
+// Check, normalise, serialise. Throws script_error with the first error of
+// check_script() before anything is produced; doc is then unchanged.
+// Otherwise doc becomes the normalised record and its image is returned.
+std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc);
+
+// write_script_file, then the image is written to path (atomic_write_file).
+// doc takes the normalised values only when the file is complete; on failure
+// the target keeps its earlier content and doc is unchanged.
+void save_script_file(const std::string& path, Ttombpcdat& doc);
 
 }  // namespace vellumark

@@ -38,6 +38,18 @@ bool QtDialogs::confirm(QWidget* parent, const QString& text) {
     return box.exec() != QMessageBox::No;
 }
 
+SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, application_title(), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
+}
+
 QString QtDialogs::openFileName(QWidget* parent, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
 }

@@ -9,6 +9,9 @@
 class QDialog;
 class QWidget;
 
+// The answers to "save the changes first?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -23,6 +26,9 @@ public:
     // Box captioned "Confirm" with Yes (the default) and No; Escape answers No.
     // True unless the answer is No.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // Box captioned with the program's title offering Save (the default),
+    // Discard and Cancel; Escape answers Cancel.
+    virtual SaveChoice askToSave(QWidget* parent, const QString& text) = 0;
 
     // File dialogs; an empty string when the user cancels.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
@@ -44,6 +50,7 @@ public:
     void information(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text) override;
+    SaveChoice askToSave(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
     QColor color(QWidget* parent, const QColor& initial) override;

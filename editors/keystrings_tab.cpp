@@ -1,15 +1,20 @@
 #include "editors/keystrings_tab.h"
 
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QMimeData>
 #include <QScrollArea>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "codec/errors.h"
-#include "codec/layout.h"
+#include "codec/tables.h"
 #include "editors/colors.h"
+#include "editors/document.h"
+#include "editors/list_edit.h"
 #include "editors/text.h"
 
 namespace {
@@ -23,14 +28,68 @@ QColor memo_color(int memo) {
     }
 }
 
-[[noreturn]] void refuse(int memo, int line, const char* why) {
-    throw vellumark::script_error("Key Strings #" + std::to_string(memo) + ", line " +
-                                  std::to_string(line + 1) + " " + why);
+vellumark::table_id table_of(int memo) { return vellumark::key_table(memo - 1); }
+
+QString joined(const Lines& lines, std::size_t from, std::size_t to) {
+    QString text;
+    for (std::size_t i = from; i < to; ++i) {
+        if (i > from) text += QLatin1Char('\n');
+        text += to_text(lines[i]);
+    }
+    return text;
 }
 
 }  // namespace
 
-KeyStringsTab::KeyStringsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+// ---- KeyStringMemo ----------------------------------------------------------------
+
+KeyStringMemo::KeyStringMemo(Dialogs& dialogs, QWidget* parent) : QPlainTextEdit(parent), dialogs_(dialogs) {
+    // Undo and Redo are the window's, step by step of the document.
+    setUndoRedoEnabled(false);
+}
+
+bool KeyStringMemo::accepts(const QString& text) {
+    if (!unstorable_character(text)) return true;
+    report_refused_input(this, dialogs_, kUnstorableTextMessage);
+    return false;
+}
+
+void KeyStringMemo::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & Qt::ShiftModifier)) {
+        textCursor().insertText(QStringLiteral("\n"));  // a new line, not a line break inside one
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty() && text.at(0).isPrint() && !accepts(text)) return;
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void KeyStringMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty() && !accepts(event->commitString())) {
+        QInputMethodEvent cleared;
+        QPlainTextEdit::inputMethodEvent(&cleared);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void KeyStringMemo::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText()) return;
+    QString text = source->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (QChar separator : {QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator), QChar(u'\r')})
+        text.replace(separator, QLatin1Char('\n'));
+    QString without_breaks = text;
+    without_breaks.remove(QLatin1Char('\n'));
+    if (!accepts(without_breaks)) return;
+    textCursor().insertText(text);
+}
+
+// ---- KeyStringsTab ------------------------------------------------------------------
+
+KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), doc_(doc), dialogs_(dialogs) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
     ScrollBox1 = new QScrollArea(this);
@@ -45,51 +104,115 @@ KeyStringsTab::KeyStringsTab(EditorContext& ctx, QWidget* parent) : QWidget(pare
     for (int i = 1; i <= 10; ++i) {
         auto* column = new QVBoxLayout;
         column->addWidget(new QLabel(QStringLiteral("Key Strings #%1").arg(i), inner));
-        QPlainTextEdit* memo = memos_[i] = new QPlainTextEdit(inner);
+        KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
         set_background(memo, memo_color(i));
         column->addWidget(memo);
         row->addLayout(column);
-        connect(memo, &QPlainTextEdit::textChanged, this, [this, i] {
-            lines_valid_[i] = false;
-            ctx_.setModified();
-        });
+        connect(memo->document(), &QTextDocument::contentsChange, this,
+                [this, i](int position, int removed, int added) { memoChanged(i, position, removed, added); });
     }
     ScrollBox1->setWidget(inner);
+
+    connect(&doc_, &ScriptDocument::reset, this, [this] {
+        for (int i = 1; i <= 10; ++i) showAll(i);
+    });
+    connect(&doc_, &ScriptDocument::entriesReplaced, this,
+            [this](vellumark::table_id table, int first, int removed, int inserted) {
+                if (editing_ || !vellumark::is_key_table(table)) return;
+                showReplaced(vellumark::key_index(table) + 1, first, removed, inserted);
+            });
 }
 
-const QStringList& KeyStringsTab::lines(int memo) const {
-    if (!lines_valid_[memo]) {
-        // The raw text keeps every character (a no-break space stays one);
-        // blocks end with a paragraph separator, Shift+Enter gives a line
-        // separator.
-        QString raw = memos_[memo]->document()->toRawText();
-        raw.replace(QChar::LineSeparator, QChar::ParagraphSeparator);
-        lines_[memo] = raw.split(QChar::ParagraphSeparator);
-        lines_valid_[memo] = true;
+void KeyStringsTab::showAll(int memo) {
+    const Lines& lines = vellumark::table(doc_.record(), table_of(memo)).strings;
+    const bool was = std::exchange(showing_, true);
+    KeyStringMemo* w = memos_[memo];
+    const bool updates = w->updatesEnabled();
+    w->setUpdatesEnabled(false);
+    w->setPlainText(joined(lines, 0, lines.size()));
+    w->setUpdatesEnabled(updates);
+    showing_ = was;
+}
+
+// Lines first .. first + removed - 1 of the memo become the table's entries
+// first .. first + inserted - 1. An empty table shows as an empty memo.
+void KeyStringsTab::showReplaced(int memo, int first, int removed, int inserted) {
+    const Lines& lines = vellumark::table(doc_.record(), table_of(memo)).strings;
+    const int after = static_cast<int>(lines.size());
+    const int before = after - inserted + removed;
+    if (before == 0 || after == 0) {
+        showAll(memo);
+        return;
     }
-    return lines_[memo];
-}
-
-int KeyStringsTab::line_count(int memo) const { return static_cast<int>(lines(memo).size()); }
-
-std::string KeyStringsTab::line_bytes(int memo, int line) const {
-    const QStringList& all = lines(memo);
-    if (line < 0 || line >= all.size()) return {};
-    const QString& text = all[line];
-    if (text.size() > vellumark::layout::kMaxStringLength)
-        refuse(memo, line, "is longer than 255 characters and cannot be saved");
-    auto bytes = to_bytes(text);
-    if (!bytes) refuse(memo, line, "holds a character that cannot be stored in a script");
-    return std::move(*bytes);
-}
-
-void KeyStringsTab::set_lines(int memo, const std::vector<std::string>& lines) {
-    QString text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += QLatin1Char('\n');
-        text += to_text(lines[i]);
+    const bool was = std::exchange(showing_, true);
+    QTextDocument* d = memos_[memo]->document();
+    QTextCursor c(d);
+    const QString text = joined(lines, std::size_t(first), std::size_t(first + inserted));
+    if (removed == 0) {
+        if (first < before) {
+            c.setPosition(d->findBlockByNumber(first).position());
+            c.insertText(text + QLatin1Char('\n'));
+        } else {
+            c.movePosition(QTextCursor::End);
+            c.insertText(QLatin1Char('\n') + text);
+        }
+    } else {
+        const QTextBlock last = d->findBlockByNumber(first + removed - 1);
+        int start = d->findBlockByNumber(first).position();
+        int end = last.position() + last.length() - 1;
+        if (inserted == 0) {
+            // The lines go with one of the line ends around them.
+            if (first + removed < before)
+                ++end;
+            else
+                --start;
+        }
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        c.insertText(text);
     }
-    memos_[memo]->setPlainText(text);
+    showing_ = was;
+}
+
+void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
+    if (showing_) return;
+    QTextDocument* d = memos_[memo]->document();
+    const vellumark::table_id table = table_of(memo);
+    const Lines& now = vellumark::table(doc_.record(), table).strings;
+    const int entries = static_cast<int>(now.size());
+    const int blocks = d->blockCount();
+    QTextBlock first_block = d->findBlock(position);
+    QTextBlock last_block = d->findBlock(position + added_chars);
+    if (!first_block.isValid()) first_block = d->lastBlock();
+    if (!last_block.isValid()) last_block = d->lastBlock();
+    const int first = first_block.blockNumber(), last = last_block.blockNumber();
+
+    // The changed lines, and the entries they stand for. An empty table shows
+    // as one empty line that stands for no entry.
+    Lines lines;
+    for (QTextBlock b = first_block;; b = b.next()) {
+        auto bytes = to_bytes(b.text());
+        if (!bytes) {
+            // Text that no key press, paste or drop lets in: the memo goes
+            // back to the document.
+            report_refused_input(memos_[memo], dialogs_, kUnstorableTextMessage);
+            showAll(memo);
+            return;
+        }
+        lines.push_back(std::move(*bytes));
+        if (b == last_block) break;
+    }
+    int replaced = (last - first + 1) - (blocks - std::max(entries, 1));
+    if (entries == 0) replaced = 0;
+    replaced = std::clamp(replaced, 0, entries - std::min(first, entries));
+    if (replaced == int(lines.size()) && std::equal(lines.begin(), lines.end(), now.begin() + first)) return;
+
+    const QString text = replaced == 1 && lines.size() == 1
+                             ? QStringLiteral("Edit Key Strings #%1, line %2").arg(memo).arg(first + 1)
+                             : QStringLiteral("Edit Key Strings #%1").arg(memo);
+    const bool was = std::exchange(editing_, true);
+    doc_.replaceEntries(table, first, replaced, std::move(lines), text);
+    editing_ = was;
 }

@@ -9,14 +9,16 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
-#include "editors/Unit3.h"
+#include "editors/add_level_dialog.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
+#include "editors/document.h"
 #include "editors/list_edit.h"
-#include "editors/script_tab.h"
-#include "editors/spin_edit.h"
+#include "editors/text.h"
 
 namespace {
 
@@ -41,6 +43,41 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
     return b;
 }
 
+constexpr const char* kHoldsLines = "vellumark_holds_lines";
+
+QString joined(const std::vector<std::string>& lines) {
+    QStringList texts;
+    texts.reserve(qsizetype(lines.size()));
+    for (const auto& l : lines) texts.append(to_text(l));
+    return texts.join(QLatin1Char('\n'));
+}
+
+// Appends lines as new paragraphs after whatever the document holds, in one
+// edit. A document that holds nothing yet takes them from its first line; one
+// whose only line is an empty appended one keeps that line.
+void append_lines(QTextDocument* doc, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    QString block = joined(lines);
+    if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) block.prepend(QLatin1Char('\n'));
+    QTextCursor c(doc);
+    c.movePosition(QTextCursor::End);
+    c.insertText(block);
+    doc->setProperty(kHoldsLines, true);
+}
+
+// Holds back repaints of a widget while it is filled.
+class NoUpdates {
+public:
+    explicit NoUpdates(QWidget* w) : w_(w), was_(w->updatesEnabled()) { w_->setUpdatesEnabled(false); }
+    ~NoUpdates() { w_->setUpdatesEnabled(was_); }
+    NoUpdates(const NoUpdates&) = delete;
+    NoUpdates& operator=(const NoUpdates&) = delete;
+
+private:
+    QWidget* w_;
+    bool was_;
+};
+
 QString row_text(const QListWidget* list, int row) {
     const QListWidgetItem* item = list->item(row);
     return item ? item->text() : QString();
@@ -48,7 +85,10 @@ QString row_text(const QListWidget* list, int row) {
 
 }  // namespace
 
-LevelsTab::LevelsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+using vellumark::table_id;
+
+LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), doc_(doc), dialogs_(dialogs) {
     // Three columns: heading, list, edit box, "Slot#".
     constexpr int kColumnX[] = {8, 236, 464};
     constexpr int kColumnW = 216;
@@ -69,7 +109,10 @@ LevelsTab::LevelsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         set_background(list, QColor(0xC1, 0xDA, 0xEC));
     }
-    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, ctx_);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, dialogs_);
+    show_table(ListBox1, doc_, table_id::level_names);
+    show_table(ListBox2, doc_, table_id::level_files);
+    show_table(ListBox3, doc_, table_id::pic_files);
     set_background(Edit1, QColor(0x82, 0xC4, 0xE8));
     set_background(Edit2, QColor(0xFD, 0xB5, 0xAA));
     set_background(Edit3, QColor(0xBE, 0xFC, 0xFB));
@@ -106,7 +149,7 @@ LevelsTab::LevelsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx
     set_background(shit, QColor(0xCE, 0xFF, 0xE4));
     Button19 = button(this, "Button19", QStringLiteral("Save --->"), kColumnX[1] + kColumnW - 90, 412, 90);
 
-    form3_ = new TForm3(*this, ctx_, this);
+    form3_ = new TForm3(*this, dialogs_, this);
     form3_->hide();
 
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox1Click);
@@ -118,17 +161,11 @@ LevelsTab::LevelsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx
     connect(Button6, &QPushButton::clicked, this, &LevelsTab::Button6Click);
 }
 
-void LevelsTab::selectLevel(QListWidget* from, QListWidget* partner, bool set_operand) {
+void LevelsTab::selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions) {
     const int row = selected_row(from);
     if (row < 0) return;  // a list emptied or refilled: nothing was selected
     select_row_quietly(partner, row);
-    if (set_operand && ctx_.script && ctx_.script->SpinEdit10) {
-        // Selecting copies only; whatever the operand field does on a change
-        // must not count as an edit.
-        const bool was_modified = ctx_.modified;
-        ctx_.script->SpinEdit10->setValue(row);
-        ctx_.modified = was_modified;
-    }
+    if (from_descriptions) emit levelSelected(row);
     Edit1->setText(row_text(ListBox1, selected_row(ListBox1)));
     Edit2->setText(row_text(ListBox2, selected_row(ListBox2)));
     Label4->setText(slot_caption(selected_row(ListBox1)));
@@ -147,79 +184,68 @@ void LevelsTab::ListBox3Click() {
 }
 
 void LevelsTab::Button1Click() {
-    const std::pair<QListWidget*, QLineEdit*> pairs[] = {
-        {ListBox1, Edit1}, {ListBox2, Edit2}, {ListBox3, Edit3}};
-    for (const auto& [list, edit] : pairs) {
-        const int row = selected_row(list);
-        if (row >= 0) list->item(row)->setText(edit->text());
+    // Each list at its own selection, as one step.
+    const int level = selected_row(ListBox1), picture = selected_row(ListBox3);
+    const QString text = level >= 0     ? QStringLiteral("Replace level %1").arg(level)
+                         : picture >= 0 ? QStringLiteral("Replace picture %1").arg(picture)
+                                        : QStringLiteral("Replace");
+    doc_.undoStack()->beginMacro(text);
+    const struct {
+        QListWidget* list;
+        QLineEdit* edit;
+        table_id table;
+    } columns[] = {{ListBox1, Edit1, table_id::level_names},
+                   {ListBox2, Edit2, table_id::level_files},
+                   {ListBox3, Edit3, table_id::pic_files}};
+    for (const auto& c : columns) {
+        const int row = selected_row(c.list);
+        if (row < 0) continue;
+        if (auto bytes = to_bytes(c.edit->text())) doc_.setEntry(c.table, row, std::move(*bytes), text);
     }
-    ctx_.setModified();
+    doc_.undoStack()->endMacro();
 }
 
-void LevelsTab::Button4Click() {
-    if (ctx_.dialogs) ctx_.dialogs->exec(form3_);
+void LevelsTab::Button4Click() { dialogs_.exec(form3_); }
+
+void LevelsTab::appendMemo12(const std::vector<std::string>& lines) {
+    NoUpdates hold(Memo12);
+    append_lines(Memo12->document(), lines);
 }
 
-void LevelsTab::AddLevel(const QString& description, const QString& file_name,
-                         const QString& picture) {
-    ListBox1->addItem(description);
-    ListBox2->addItem(file_name);
+void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
+    QTextDocument* doc = shit->document();
+    NoUpdates hold(shit);
+    if (doc->isEmpty() && !doc->property(kHoldsLines).toBool() && !lines.empty()) {
+        // The first transcript: setting the whole text is several times
+        // faster than inserting the paragraphs through a cursor.
+        shit->setPlainText(joined(lines));
+        doc->setProperty(kHoldsLines, true);
+        return;
+    }
+    append_lines(doc, lines);
+}
+
+void LevelsTab::clearAppended() {
+    for (QTextDocument* doc : {Memo12->document(), shit->document()}) {
+        doc->clear();
+        doc->setProperty(kHoldsLines, false);
+    }
+}
+
+void LevelsTab::AddLevel(const QString& description, const QString& file_name, const QString& picture) {
     // A picture name made only of characters 0..32 is blank and not added;
     // otherwise it is added as typed.
-    const bool blank = std::all_of(picture.begin(), picture.end(),
-                                   [](QChar c) { return c.unicode() <= 32; });
-    if (!blank) ListBox3->addItem(picture);
-
-    ++ctx_.doc.script_count;
-    ctx_.doc.scripts.resize(ctx_.doc.script_count);  // the new slot is all zero
-    if (ctx_.script) {
-        ctx_.script->ListBox10->clear();
-        QListWidget* slot_list = ctx_.script->ListBox9;
-        {
-            const QSignalBlocker block(slot_list);
-            slot_list->addItem(QStringLiteral("Script #%1").arg(ctx_.doc.script_count - 1));
-        }
-        // The new slot is empty: its command list is the emptied ListBox10,
-        // so the slot listing is not run.
-        select_row_quietly(slot_list, slot_list->count() - 1, true);
-    }
-    ctx_.setModified();
+    const bool blank = std::all_of(picture.begin(), picture.end(), [](QChar c) { return c.unicode() <= 32; });
+    doc_.addLevel(to_bytes(description).value_or(std::string()), to_bytes(file_name).value_or(std::string()),
+                  to_bytes(picture).value_or(std::string()), !blank);
 }
 
 void LevelsTab::Button5Click() {
-    if (ctx_.dialogs &&
-        !ctx_.dialogs->confirm(this, QStringLiteral("Are you sure you want to delete last slot?")))
-        return;
-    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) remove_row_quietly(list, list->count() - 1);
-    if (ctx_.doc.script_count > 0) {
-        --ctx_.doc.script_count;
-        ctx_.doc.scripts.resize(ctx_.doc.script_count);
-        if (ctx_.script) remove_row_quietly(ctx_.script->ListBox9, ctx_.script->ListBox9->count() - 1);
-    }
-    if (ctx_.script) {
-        select_row_quietly(ctx_.script->ListBox9, 0, true);
-        ctx_.script->ListBox9Click();
-    }
-    ctx_.setModified();
+    if (!dialogs_.confirm(this, QStringLiteral("Are you sure you want to delete last slot?"))) return;
+    doc_.deleteLastLevel();
 }
 
 void LevelsTab::Button6Click() {
-    if (ctx_.dialogs &&
-        !ctx_.dialogs->confirm(this, QStringLiteral("Are you sure you want to delete all slot?")))
-        return;
-    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
-        const QSignalBlocker block(list);
-        list->clear();
-    }
-    ctx_.doc.script_count = 0;
-    ctx_.doc.scripts.clear();
-    if (ctx_.script) {
-        {
-            const QSignalBlocker block(ctx_.script->ListBox9);
-            const QSignalBlocker block_model(ctx_.script->ListBox9->selectionModel());
-            ctx_.script->ListBox9->clear();
-        }
-        ctx_.script->ListBox10->clear();
-    }
-    ctx_.setModified();
+    if (!dialogs_.confirm(this, QStringLiteral("Are you sure you want to delete all slot?"))) return;
+    doc_.deleteAllLevels();
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
-#include "editors/editor_context.h"
-
+class Dialogs;
+class ScriptDocument;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -18,7 +20,7 @@ class TForm3;
 class LevelsTab : public QWidget {
     Q_OBJECT
 public:
-    explicit LevelsTab(EditorContext& ctx, QWidget* parent = nullptr);
+    LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
     QListWidget* ListBox1 = nullptr;  // level descriptions
     QListWidget* ListBox2 = nullptr;  // level file names
@@ -51,15 +53,27 @@ public:
     void Button5Click();  // "Delete Last"
     void Button6Click();  // "Delete all"
 
+    // What every load appends, one line each (script bytes): the one-byte
+    // description lines to Memo12 and the listing to the transcript.
+    void appendMemo12(const std::vector<std::string>& lines);
+    void appendTranscript(const std::vector<std::string>& lines);
+    // Empties Memo12 and the transcript (start-up).
+    void clearAppended();
+
     // Adds one level: the description and file name always, the picture name
-    // only when it is not blank, and one empty script slot, which is selected
-    // without being listed.
+    // only when it is not blank, and one empty script slot.
     void AddLevel(const QString& description, const QString& file_name, const QString& picture);
+
+signals:
+    // A level was selected in ListBox1: the operand field of the Script
+    // Commands tab takes its number.
+    void levelSelected(int level);
 
 private:
     // The levels partner of ListBox1/ListBox2 selection, run for either list.
-    void selectLevel(QListWidget* from, QListWidget* partner, bool set_operand);
+    void selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions);
 
-    EditorContext& ctx_;
+    ScriptDocument& doc_;
+    Dialogs& dialogs_;
     TForm3* form3_ = nullptr;
 };

@@ -10,51 +10,112 @@
 
 #include "codec/layout.h"
 #include "editors/dialogs.h"
+#include "editors/document.h"
 #include "editors/text.h"
 
 const QString kUnstorableTextMessage = QStringLiteral(
     "This text holds a character that cannot be stored in a script. "
     "Only characters of the Windows-1252 code page can be used.");
 
+const QString kTooLongTextMessage =
+    QStringLiteral("A script string holds at most 255 characters; this text would have %1.");
+
 namespace {
 
-// Accepts only text that to_bytes() can store; reports each refusal.
+// Accepts only text that to_bytes() can store in at most 255 bytes.
 class ScriptTextValidator : public QValidator {
 public:
-    ScriptTextValidator(QLineEdit* edit, EditorContext& ctx) : QValidator(edit), edit_(edit), ctx_(ctx) {}
+    ScriptTextValidator(QLineEdit* edit, Dialogs& dialogs) : QValidator(edit), edit_(edit), dialogs_(dialogs) {}
 
     State validate(QString& input, int&) const override {
-        if (to_bytes(input)) return Acceptable;
-        report();
-        return Invalid;
+        const auto bytes = to_bytes(input);
+        if (!bytes) {
+            report_refused_input(edit_, dialogs_, kUnstorableTextMessage);
+            return Invalid;
+        }
+        if (bytes->size() > std::size_t(vellumark::layout::kMaxStringLength)) {
+            report_refused_input(edit_, dialogs_, kTooLongTextMessage.arg(bytes->size()));
+            return Invalid;
+        }
+        return Acceptable;
     }
 
 private:
-    // The edit is still inside its own change handling here, so the box is
-    // shown once that has finished; refusals before then share one box.
-    void report() const {
-        if (pending_) return;
-        pending_ = true;
-        QPointer<QLineEdit> edit = edit_;
-        EditorContext* ctx = &ctx_;
-        const ScriptTextValidator* self = this;
-        QTimer::singleShot(0, edit_, [edit, ctx, self] {
-            if (!edit) return;
-            self->pending_ = false;
-            if (ctx->dialogs) ctx->dialogs->message(edit->window(), kUnstorableTextMessage);
-        });
+    QLineEdit* edit_;
+    Dialogs& dialogs_;
+};
+
+// Keeps a list box showing one table.
+class TableList : public QObject {
+public:
+    TableList(QListWidget* list, ScriptDocument& doc, vellumark::table_id table)
+        : QObject(list), list_(list), doc_(doc), table_(table) {
+        connect(&doc, &ScriptDocument::reset, this, &TableList::refill);
+        connect(&doc, &ScriptDocument::entriesReplaced, this, &TableList::replaced);
     }
 
-    QLineEdit* edit_;
-    EditorContext& ctx_;
-    mutable bool pending_ = false;
+private:
+    const Lines& strings() const { return vellumark::table(doc_.record(), table_).strings; }
+
+    void refill() {
+        const QSignalBlocker block(list_);
+        const bool updates = list_->updatesEnabled();
+        list_->setUpdatesEnabled(false);
+        list_->clear();
+        QStringList rows;
+        rows.reserve(qsizetype(strings().size()));
+        for (const auto& s : strings()) rows.append(to_text(s));
+        list_->addItems(rows);
+        list_->setUpdatesEnabled(updates);
+    }
+
+    void replaced(vellumark::table_id table, int first, int removed, int inserted) {
+        if (table != table_) return;
+        const QSignalBlocker block(list_);
+        const int common = std::min(removed, inserted);
+        // A removed entry that was selected leaves the list without a selection.
+        const int selected = selected_row(list_);
+        const bool loses_selection = selected >= first + common && selected < first + removed;
+        for (int i = first; i < first + common; ++i) list_->item(i)->setText(to_text(strings()[std::size_t(i)]));
+        for (int i = first + removed - 1; i >= first + common; --i) delete list_->takeItem(i);
+        if (inserted > common) {
+            QStringList rows;
+            for (int i = first + common; i < first + inserted; ++i) rows.append(to_text(strings()[std::size_t(i)]));
+            list_->insertItems(first + common, rows);
+        }
+        if (loses_selection) {
+            list_->clearSelection();
+            list_->setCurrentRow(-1);
+        }
+    }
+
+    QListWidget* list_;
+    ScriptDocument& doc_;
+    vellumark::table_id table_;
 };
 
 }  // namespace
 
-void restrict_to_script_text(QLineEdit* edit, EditorContext& ctx) {
-    edit->setMaxLength(vellumark::layout::kMaxStringLength);
-    edit->setValidator(new ScriptTextValidator(edit, ctx));
+void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& message) {
+    // The widget is still inside its own event handling here, so the box is
+    // shown once that has finished; refusals before then share one box.
+    static QPointer<QWidget> pending;
+    if (pending == widget) return;
+    pending = widget;
+    QPointer<QWidget> target = widget;
+    Dialogs* d = &dialogs;
+    QTimer::singleShot(0, widget, [target, d, message] {
+        pending = nullptr;
+        if (target) d->message(target->window(), message);
+    });
+}
+
+void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs) {
+    edit->setValidator(new ScriptTextValidator(edit, dialogs));
+}
+
+void show_table(QListWidget* list, ScriptDocument& doc, vellumark::table_id table) {
+    new TableList(list, doc, table);
 }
 
 int selected_row(const QListWidget* list) {
@@ -74,17 +135,6 @@ void select_row_quietly(QListWidget* list, int row, bool whole_model) {
         list->setCurrentRow(-1);
     }
     if (whole_model) list->viewport()->update();
-}
-
-void remove_row_quietly(QListWidget* list, int row) {
-    if (row < 0 || row >= list->count()) return;
-    const QSignalBlocker block(list);
-    const bool was_selected = selected_row(list) == row;
-    delete list->takeItem(row);
-    if (was_selected) {
-        list->clearSelection();
-        list->setCurrentRow(-1);
-    }
 }
 
 QString slot_caption(int row) {

@@ -1,30 +1,39 @@
 // Small helpers shared by the list editors of the Levels, Fmv/CutScenes and
-// Options tabs and the add-level dialog.
+// Options tabs, the key-string memos and the add-level dialog.
 #pragma once
 
 #include <QString>
 
-#include "editors/editor_context.h"
+#include "codec/tables.h"
 
+class Dialogs;
 class QLineEdit;
 class QListWidget;
+class QWidget;
+class ScriptDocument;
 
 // The message shown when typed or pasted text holds a character that a
 // script cannot store.
 extern const QString kUnstorableTextMessage;
+// The message shown when typed or pasted text would make an entry longer
+// than a script string can be; %1 is the length it would have.
+extern const QString kTooLongTextMessage;
 
 // Makes an edit box hold only what a script string can store: at most 255
 // characters, all of the windows-1252 code page. Other text is refused as it
-// is typed, pasted or dropped, and a refused insertion is reported once
-// through ctx.dialogs (after the edit has finished its own handling).
-void restrict_to_script_text(QLineEdit* edit, EditorContext& ctx);
+// is typed, pasted or dropped, never cut, and each refusal is reported once
+// through the dialogs (after the edit has finished its own handling).
+void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs);
+
+// Reports a refused input to the user once the widget has finished handling
+// the event that brought it.
+void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& message);
+
+// Makes the list show one table of the document and keeps it up to date.
+void show_table(QListWidget* list, ScriptDocument& doc, vellumark::table_id table);
 
 // The row of the selected entry, or -1 when nothing is selected.
 int selected_row(const QListWidget* list);
-
-// Removes one row without running the list's selection handling. When the
-// removed row was the selected one, the list is left without a selection.
-void remove_row_quietly(QListWidget* list, int row);
 
 // Selects a row (or nothing, for -1) without running the list's selection
 // handling; the view still shows the new selection. With whole_model, the

@@ -7,7 +7,9 @@
 #include <QPushButton>
 
 #include "editors/colors.h"
+#include "editors/document.h"
 #include "editors/list_edit.h"
+#include "editors/text.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 
 }  // namespace
 
-MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWidget(parent), doc_(doc) {
     struct Column {
         const char* heading;
         const char* list;
@@ -66,7 +68,7 @@ MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(
         QListWidget* list = *lists[i] = make<QListWidget>(this, s.list, x, 22, kColumnW, 250);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         QLineEdit* edit = *edits[i] = make<QLineEdit>(this, s.edit, x, 276, kColumnW, 22);
-        restrict_to_script_text(edit, ctx_);
+        restrict_to_script_text(edit, dialogs);
         QLabel* label = *labels[i] = make<QLabel>(this, s.label, x, 300, kColumnW, 16);
         label->setText(slot_caption(-1));
         const int half = (kColumnW - 4) / 2;
@@ -78,7 +80,8 @@ MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(
         group->setTitle(QString::fromLatin1(s.group_title));
         QPushButton* add = *adds[i] = button(group, s.add, QStringLiteral("Add New"), 8, 26, 70);
         QLineEdit* add_edit = *add_edits[i] = make<QLineEdit>(group, s.add_edit, 84, 27, kColumnW - 92, 22);
-        restrict_to_script_text(add_edit, ctx_);
+        restrict_to_script_text(add_edit, dialogs);
+        show_table(list, doc_, column(i).table);
 
         connect(list, &QListWidget::itemSelectionChanged, this, [this, i] { selectEntry(i); });
         connect(replace, &QPushButton::clicked, this, [this, i] { replaceEntry(i); });
@@ -100,10 +103,11 @@ MediaTab::MediaTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(
 }
 
 MediaTab::Column MediaTab::column(int index) const {
+    using vellumark::table_id;
     switch (index) {
-    case 0: return {ListBox4, Edit4, Label7, Edit9};
-    case 1: return {ListBox5, Edit5, Label8, Edit10};
-    default: return {ListBox6, Edit6, Label9, Edit11};
+    case 0: return {ListBox4, Edit4, Label7, Edit9, table_id::fmv_files, "movie"};
+    case 1: return {ListBox5, Edit5, Label8, Edit10, table_id::cutscene_files, "cut-scene"};
+    default: return {ListBox6, Edit6, Label9, Edit11, table_id::title_files, "title"};
     }
 }
 
@@ -115,21 +119,30 @@ void MediaTab::selectEntry(int index) {
     c.label->setText(slot_caption(row));
 }
 
+// Without a selected entry, Replace and "Delete Last" change nothing but
+// still count as an edit.
 void MediaTab::replaceEntry(int index) {
     const Column c = column(index);
     const int row = selected_row(c.list);
-    if (row >= 0) c.list->item(row)->setText(c.edit->text());
-    ctx_.setModified();
+    const auto bytes = to_bytes(c.edit->text());
+    if (row >= 0 && bytes)
+        doc_.setEntry(c.table, row, *bytes, QStringLiteral("Replace %1 %2").arg(c.entry).arg(row));
+    else
+        doc_.touch(QStringLiteral("Replace %1").arg(c.entry));
 }
 
 void MediaTab::deleteEntry(int index) {
     const Column c = column(index);
-    remove_row_quietly(c.list, selected_row(c.list));
-    ctx_.setModified();
+    const int row = selected_row(c.list);
+    if (row >= 0)
+        doc_.replaceEntries(c.table, row, 1, {}, QStringLiteral("Delete %1 %2").arg(c.entry).arg(row));
+    else
+        doc_.touch(QStringLiteral("Delete %1").arg(c.entry));
 }
 
 void MediaTab::addEntry(int index) {
     const Column c = column(index);
-    c.list->addItem(c.add_edit->text());
-    ctx_.setModified();
+    const int end = c.list->count();
+    doc_.replaceEntries(c.table, end, 0, {to_bytes(c.add_edit->text()).value_or(std::string())},
+                        QStringLiteral("Add %1").arg(c.entry));
 }

@@ -3,8 +3,10 @@
 
 #include <QWidget>
 
-#include "editors/editor_context.h"
+#include "codec/tables.h"
 
+class Dialogs;
+class ScriptDocument;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -14,7 +16,7 @@ class QPushButton;
 class MediaTab : public QWidget {
     Q_OBJECT
 public:
-    explicit MediaTab(EditorContext& ctx, QWidget* parent = nullptr);
+    MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
     QListWidget* ListBox4 = nullptr;  // movie (RPL) file names
     QListWidget* ListBox5 = nullptr;  // cut-scene file names
@@ -47,6 +49,8 @@ public:
         QLineEdit* edit;
         QLabel* label;
         QLineEdit* add_edit;
+        vellumark::table_id table;
+        const char* entry;  // what one entry is, for the undo steps
     };
     Column column(int index) const;  // 0 movies, 1 cut scenes, 2 titles
 
@@ -57,5 +61,5 @@ public:
     void addEntry(int column);      // Button3Click, Button21Click, Button23Click
 
 private:
-    EditorContext& ctx_;
+    ScriptDocument& doc_;
 };

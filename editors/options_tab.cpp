@@ -6,10 +6,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 
+#include "codec/options.h"
 #include "editors/colors.h"
+#include "editors/document.h"
 #include "editors/list_edit.h"
 #include "editors/spin_edit.h"
+#include "editors/text.h"
 
 namespace {
 
@@ -28,49 +32,50 @@ void select_into(QListWidget* list, QLineEdit* edit) {
 
 }  // namespace
 
-OptionsTab::OptionsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+using vellumark::option_id;
+
+OptionsTab::OptionsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWidget(parent), doc_(doc) {
     auto* group = make<QGroupBox>(this, QStringLiteral("GroupBox2"), 8, 4, 330, 436);
     group->setTitle(QStringLiteral("Game Options"));
 
     // Screen order; the control numbers follow the order of the values in the file.
-    const struct {
-        int spin;
-        const char* label;
-    } spins[9] = {
-        {1, "First Option"},  {2, "Title Replace"},   {4, "On death-Game"},
-        {8, "Title Sound ID"}, {9, "Secret Sound ID"}, {5, "Demo Time"},
-        {6, "On Interrupt"},  {3, "On death-Demo "},  {7, "On Demo end"},
+    const option_id screen_order[9] = {
+        option_id::first_option,   option_id::title_replace,   option_id::on_death_game,
+        option_id::title_sound_id, option_id::secret_sound_id, option_id::demo_time,
+        option_id::on_interrupt,   option_id::on_death_demo,   option_id::on_demo_end,
     };
     for (int i = 0; i < 9; ++i) {
+        const option_id id = screen_order[i];
+        const int n = static_cast<int>(id) + 1;
         const int x = 10 + (i % 3) * 106;
         const int y = 22 + (i / 3) * 52;
-        auto* label = new QLabel(QString::fromLatin1(spins[i].label), group);
+        const std::string_view caption = vellumark::info(id).label;
+        auto* label = new QLabel(QString::fromLatin1(caption.data(), qsizetype(caption.size())), group);
         label->setGeometry(x, y, 100, 16);
-        SpinEdit* spin = spins_[spins[i].spin] =
-            make<SpinEdit>(group, QStringLiteral("SpinEdit%1").arg(spins[i].spin), x, y + 18, 98, 24);
-        connect(spin, &SpinEdit::textChanged, this, [this] { ctx_.setModified(); });
+        SpinEdit* spin = spins_[n] = make<SpinEdit>(group, QStringLiteral("SpinEdit%1").arg(n), x, y + 18, 98, 24);
+        connect(spin, &SpinEdit::textChanged, this,
+                [this, id](const QString& text) { doc_.setOption(id, spin_text_value(text)); });
     }
 
     // Two columns of flag boxes, top to bottom.
-    const struct {
-        int box;
-        const char* caption;
-    } boxes[10] = {
-        {2, "Demo Version"},        {3, "Title Disabled"},
-        {10, "Select Any Level"},   {9, "Dozy Cheat Enabled"},
-        {5, "Demos Disabled"},      {1, "Single Level"},
-        {4, "Cheat mode Disabled"}, {8, "Lockup Option Ring"},
-        {6, "Load/Save Disabled"},  {7, "Screen Sizing Disabled"},
-    };
+    // CheckBox2 to CheckBox10 stand for the option flags in box order;
+    // CheckBox1 is "Single Level".
+    const int boxes[10] = {2, 3, 10, 9, 5, 1, 4, 8, 6, 7};
     for (int i = 0; i < 10; ++i) {
+        const int n = boxes[i];
         const int x = 10 + (i % 2) * 160;
         const int y = 186 + (i / 2) * 28;
-        QCheckBox* box = checks_[boxes[i].box] =
-            make<QCheckBox>(group, QStringLiteral("CheckBox%1").arg(boxes[i].box), x, y, 156, 22);
-        box->setText(QString::fromLatin1(boxes[i].caption));
-        // "Single Level" only shows single_level; the save never reads it, but
-        // clicking it still counts as a change.
-        connect(box, &QCheckBox::toggled, this, [this] { ctx_.setModified(); });
+        QCheckBox* box = checks_[n] = make<QCheckBox>(group, QStringLiteral("CheckBox%1").arg(n), x, y, 156, 22);
+        if (n == 1) {
+            box->setText(QStringLiteral("Single Level"));
+            // "Single Level" only shows single_level; the save never reads it,
+            // but clicking it still counts as a change.
+            connect(box, &QCheckBox::toggled, this, [this](bool on) { doc_.setSingleLevelBox(on); });
+        } else {
+            const vellumark::flag_info& flag = vellumark::kOptionFlags[std::size_t(n - 2)];
+            box->setText(QString::fromLatin1(flag.caption.data(), qsizetype(flag.caption.size())));
+            connect(box, &QCheckBox::toggled, this, [this, bit = flag.bit](bool on) { doc_.setFlag(bit, on); });
+        }
     }
 
     // The two game string lists on the right.
@@ -86,7 +91,9 @@ OptionsTab::OptionsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), c
     Button9->setText(QStringLiteral("Replace"));
     Button10->setText(QStringLiteral("Replace"));
     for (QListWidget* list : {ListBox7, ListBox8}) list->setSelectionMode(QAbstractItemView::SingleSelection);
-    for (QLineEdit* edit : {Edit7, Edit8}) restrict_to_script_text(edit, ctx_);
+    for (QLineEdit* edit : {Edit7, Edit8}) restrict_to_script_text(edit, dialogs);
+    show_table(ListBox7, doc_, vellumark::table_id::game_strings1);
+    show_table(ListBox8, doc_, vellumark::table_id::game_strings2);
     set_background(ListBox7, QColor(0xF3, 0xF1, 0xD1));
     set_background(ListBox8, QColor(0x80, 0xD6, 0xFF));
     set_background(Edit7, QColor(0xD2, 0xFF, 0xD2));
@@ -96,20 +103,50 @@ OptionsTab::OptionsTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), c
     connect(ListBox8, &QListWidget::itemSelectionChanged, this, &OptionsTab::ListBox8Click);
     connect(Button9, &QPushButton::clicked, this, &OptionsTab::Button9Click);
     connect(Button10, &QPushButton::clicked, this, &OptionsTab::Button10Click);
+
+    connect(&doc_, &ScriptDocument::reset, this, [this] {
+        for (const vellumark::option_info& o : vellumark::kOptions) showOption(o.id, true);
+        showFlags();
+    });
+    connect(&doc_, &ScriptDocument::optionChanged, this, [this](option_id id) { showOption(id, false); });
+    connect(&doc_, &ScriptDocument::flagsChanged, this, &OptionsTab::showFlags);
+    connect(&doc_, &ScriptDocument::singleLevelBoxChanged, this, &OptionsTab::showFlags);
+}
+
+void OptionsTab::showOption(option_id id, bool always) {
+    SpinEdit* spin = spins_[static_cast<int>(id) + 1];
+    const std::int32_t value = vellumark::option_value(doc_.record(), id);
+    std::int32_t shown = spin_text_value(spin->text());
+    if (!vellumark::info(id).wide) shown = static_cast<std::int16_t>(static_cast<std::uint16_t>(shown));
+    if (shown == value && !always) return;
+    const QSignalBlocker block(spin);
+    spin->setValue(value);
+}
+
+void OptionsTab::showFlags() {
+    const std::uint16_t flags = doc_.record().flags;
+    for (int n = 2; n <= 10; ++n) {
+        const QSignalBlocker block(checks_[n]);
+        checks_[n]->setChecked((flags & vellumark::kOptionFlags[std::size_t(n - 2)].bit) != 0);
+    }
+    const QSignalBlocker block(checks_[1]);
+    checks_[1]->setChecked(doc_.singleLevelBox());
 }
 
 void OptionsTab::ListBox7Click() { select_into(ListBox7, Edit7); }
 
 void OptionsTab::ListBox8Click() { select_into(ListBox8, Edit8); }
 
-void OptionsTab::Button9Click() {
-    const int row = selected_row(ListBox7);
-    if (row >= 0) ListBox7->item(row)->setText(Edit7->text());
-    ctx_.setModified();
+void OptionsTab::replaceGameString(QListWidget* list, QLineEdit* edit, int number) {
+    const int row = selected_row(list);
+    const auto bytes = to_bytes(edit->text());
+    const auto table = number == 1 ? vellumark::table_id::game_strings1 : vellumark::table_id::game_strings2;
+    if (row >= 0 && bytes)
+        doc_.setEntry(table, row, *bytes, QStringLiteral("Replace Game String %1 entry %2").arg(number).arg(row));
+    else
+        doc_.touch(QStringLiteral("Replace Game String %1").arg(number));  // no entry selected: still an edit
 }
 
-void OptionsTab::Button10Click() {
-    const int row = selected_row(ListBox8);
-    if (row >= 0) ListBox8->item(row)->setText(Edit8->text());
-    ctx_.setModified();
-}
+void OptionsTab::Button9Click() { replaceGameString(ListBox7, Edit7, 1); }
+
+void OptionsTab::Button10Click() { replaceGameString(ListBox8, Edit8, 2); }

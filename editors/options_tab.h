@@ -3,8 +3,10 @@
 
 #include <QWidget>
 
-#include "editors/editor_context.h"
+#include "codec/options.h"
 
+class Dialogs;
+class ScriptDocument;
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
@@ -14,7 +16,7 @@ class SpinEdit;
 class OptionsTab : public QWidget {
     Q_OBJECT
 public:
-    explicit OptionsTab(EditorContext& ctx, QWidget* parent = nullptr);
+    OptionsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // SpinEdit1..SpinEdit9 at index 1..9 (index 0 unused).
     SpinEdit* spin(int n) const { return spins_[n]; }
@@ -34,7 +36,14 @@ public:
     void Button10Click();  // replaces the selected entry of ListBox8 with Edit8
 
 private:
-    EditorContext& ctx_;
+    // Shows an option value; unless `always`, the user's own text stays
+    // while it reads as the value ("" reads as 0).
+    void showOption(vellumark::option_id id, bool always);
+    void showFlags();
+    // Replace of a game string list with its edit box.
+    void replaceGameString(QListWidget* list, QLineEdit* edit, int number);
+
+    ScriptDocument& doc_;
     SpinEdit* spins_[10] = {};
     QCheckBox* checks_[11] = {};
 };

@@ -12,10 +12,11 @@
 
 #include "codec/commands.h"
 #include "codec/layout.h"
+#include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
-#include "editors/levels_tab.h"
-#include "editors/media_tab.h"
+#include "editors/document.h"
+#include "editors/list_edit.h"
 #include "editors/spin_edit.h"
 #include "editors/text.h"
 
@@ -27,29 +28,6 @@ using vellumark::script_slot;
 const QColor kSlotListColour(0xCA, 0xD6, 0xE3);
 const QColor kChooserColour(0x9F, 0xCF, 0xFF);
 const QColor kDemoNumberColour(0xC7, 0xE7, 0xE7);
-
-// Answers the listing's name look-ups from the lines of ListBox1, ListBox3,
-// ListBox4 and ListBox5, by position.
-class view_lookup : public vellumark::listing_lookup {
-public:
-    explicit view_lookup(const EditorContext& ctx) : ctx_(ctx) {}
-
-    bool row(int list, int index, std::string& out) const override {
-        const QListWidget* box = nullptr;
-        if (list == 1 && ctx_.levels) box = ctx_.levels->ListBox1;
-        if (list == 3 && ctx_.levels) box = ctx_.levels->ListBox3;
-        if (list == 4 && ctx_.media) box = ctx_.media->ListBox4;
-        if (list == 5 && ctx_.media) box = ctx_.media->ListBox5;
-        if (!box || index < 0 || index >= box->count()) return false;
-        auto bytes = to_bytes(box->item(index)->text());
-        if (!bytes) return false;
-        out = std::move(*bytes);
-        return true;
-    }
-
-private:
-    const EditorContext& ctx_;
-};
 
 template <class W>
 W* named(QWidget* parent, const char* name) {
@@ -77,7 +55,8 @@ QVBoxLayout* labelled(QWidget* parent, const char* caption, QWidget* field) {
 
 }  // namespace
 
-ScriptTab::ScriptTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), doc_(doc), dialogs_(dialogs) {
     // ---- "Script Slots": slot list | command list, chooser, operand, buttons
     GroupBox1 = named<QGroupBox>(this, "GroupBox1");
     GroupBox1->setTitle(QStringLiteral("Script Slots"));
@@ -172,14 +151,106 @@ ScriptTab::ScriptTab(EditorContext& ctx, QWidget* parent) : QWidget(parent), ctx
     connect(Button11, &QPushButton::clicked, this, &ScriptTab::Button11Click);
     connect(Button17, &QPushButton::clicked, this, &ScriptTab::Button17Click);
     connect(Button18, &QPushButton::clicked, this, &ScriptTab::Button18Click);
+
+    connect(&doc_, &ScriptDocument::reset, this, &ScriptTab::documentReset);
+    connect(&doc_, &ScriptDocument::slotsReplaced, this, &ScriptTab::slotsReplaced);
+    connect(&doc_, &ScriptDocument::demoLevelsChanged, this, &ScriptTab::demoLevelsChanged);
 }
+
+// ---- the document's changes -------------------------------------------------
+
+void ScriptTab::documentReset() {
+    QStringList labels;
+    const int total = static_cast<int>(doc_.record().scripts.size());
+    labels.reserve(total);
+    for (int i = 0; i < total; ++i) labels.append(doc_.slotLabel(i));
+    {
+        const bool was = std::exchange(quiet_, true);
+        const QSignalBlocker block(ListBox9);
+        ListBox9->clear();
+        ListBox9->addItems(labels);
+        ListBox10->clear();
+        quiet_ = was;
+    }
+    // Slot 0 is selected and listed once.
+    if (total > 0) {
+        select_row_quietly(ListBox9, 0);
+        ListBox9Click();
+    }
+    demoLevelsChanged();
+    copied_slot_ = -1;
+}
+
+void ScriptTab::slotsReplaced(int first, int removed, int inserted) {
+    const bool was = std::exchange(quiet_, true);
+    const int shown = ListBox9->currentRow();
+    {
+        const QSignalBlocker block(ListBox9);
+        if (removed == inserted) {
+            for (int i = first; i < first + inserted; ++i) ListBox9->item(i)->setText(doc_.slotLabel(i));
+        } else if (first == 0 && removed == ListBox9->count() && inserted == 0) {
+            ListBox9->clear();
+        } else {
+            for (int i = first + removed - 1; i >= first; --i) delete ListBox9->takeItem(i);
+            QStringList labels;
+            for (int i = first; i < first + inserted; ++i) labels.append(doc_.slotLabel(i));
+            ListBox9->insertItems(first, labels);
+            // The slots behind moved: their numbers change.
+            for (int i = first + inserted; i < ListBox9->count(); ++i) ListBox9->item(i)->setText(doc_.slotLabel(i));
+        }
+    }
+    quiet_ = was;
+
+    const int total = ListBox9->count();
+    const int last = first + inserted - 1;
+    if (inserted > removed && doc_.slotsAdded()[std::size_t(last)]) {
+        // A level added through the dialog: its empty slot is selected; its
+        // command list is the emptied ListBox10.
+        select_row_quietly(ListBox9, last, true);
+        ListBox9Click();
+    } else if (removed > inserted) {
+        // Levels deleted: slot 0 is selected and listed.
+        select_row_quietly(ListBox9, total > 0 ? 0 : -1, true);
+        ListBox9Click();
+    } else if (shown < 0 || shown >= total) {
+        select_row_quietly(ListBox9, total > 0 ? 0 : -1, true);
+        ListBox9Click();
+    } else {
+        select_row_quietly(ListBox9, shown);
+        if (shown >= first && shown < first + inserted) ListBox9Click();
+    }
+}
+
+void ScriptTab::demoLevelsChanged() {
+    // Line by line, so that the selection stays where it was.
+    const Lines& texts = doc_.demoTexts();
+    const bool was = std::exchange(quiet_, true);
+    const QSignalBlocker block(ListBox11);
+    const int n = static_cast<int>(texts.size());
+    while (ListBox11->count() > n) delete ListBox11->takeItem(ListBox11->count() - 1);
+    for (int i = 0; i < n; ++i) {
+        const QString line = to_text(texts[std::size_t(i)]);
+        if (i < ListBox11->count()) {
+            if (ListBox11->item(i)->text() != line) ListBox11->item(i)->setText(line);
+        } else {
+            ListBox11->addItem(line);
+        }
+    }
+    quiet_ = was;
+}
+
+void ScriptTab::setOperand(int level) { SpinEdit10->setValue(level); }
 
 // ---- helpers ---------------------------------------------------------------
 
 int ScriptTab::selected_slot() const {
     const int row = ListBox9->currentRow();
-    if (row < 0 || row >= static_cast<int>(ctx_.doc.scripts.size())) return -1;
+    if (row < 0 || row >= static_cast<int>(doc_.record().scripts.size())) return -1;
     return row;
+}
+
+const script_slot* ScriptTab::slot(int s) const {
+    return s < 0 ? nullptr : &doc_.record().scripts[static_cast<std::size_t>(s)];
 }
 
 int ScriptTab::used_commands(const script_slot& slot) {
@@ -191,8 +262,8 @@ std::optional<script_command> ScriptTab::new_entry() const {
     if (chosen < 0) return std::nullopt;
     script_command entry;
     entry.command = static_cast<std::uint16_t>(chosen);
-    entry.operand = vellumark::layout::kNoOperand;
-    if (vellumark::layout::carries_operand(entry.command))
+    entry.operand = vellumark::cmd::kNoOperand;
+    if (vellumark::cmd::carries_operand(entry.command))
         entry.operand = static_cast<std::uint16_t>(static_cast<std::uint32_t>(SpinEdit10->value()));
     return entry;
 }
@@ -208,18 +279,10 @@ void ScriptTab::relist_and_show(int line) {
     ListBox10Click();
 }
 
-int ScriptTab::level_line_count() const {
-    return ctx_.levels ? ctx_.levels->ListBox1->count() : 0;
-}
-
-std::optional<QString> ScriptTab::level_description(int n) const {
-    if (n < 0 || n >= level_line_count()) return std::nullopt;
-    return ctx_.levels->ListBox1->item(n)->text();
-}
-
-void ScriptTab::sync_demo_levels() {
-    ctx_.doc.demo_levels.resize(static_cast<std::size_t>(ListBox11->count()));
-    ctx_.doc.demo_level_count = static_cast<std::int16_t>(ListBox11->count());
+bool ScriptTab::valid_demo_level(int n) {
+    if (n >= 0 && n < static_cast<int>(doc_.record().level_names.strings.size())) return true;
+    dialogs_.message(this, QStringLiteral("Invalid demo level # slot"));
+    return false;
 }
 
 // ---- the slot listing and the command list --------------------------------
@@ -229,28 +292,24 @@ void ScriptTab::ListBox9Click() {
     ListBox10->clear();
     quiet_ = was;
 
-    const int s = selected_slot();
-    if (s < 0) return;
-    const script_slot& slot = ctx_.doc.scripts[static_cast<std::size_t>(s)];
-    const view_lookup lookup(ctx_);
+    const script_slot* s = slot(selected_slot());
+    if (!s) return;
     QStringList lines;
-    const int n = used_commands(slot);
+    const int n = used_commands(*s);
     lines.reserve(n);
     for (int i = 0; i < n; ++i)
-        lines << to_text(vellumark::format_command(slot.commands[static_cast<std::size_t>(i)], lookup));
+        lines << to_text(vellumark::format_command(s->commands[static_cast<std::size_t>(i)], doc_.record()));
     ListBox10->addItems(lines);
     // No line is selected; the chooser and the operand field keep their values.
 }
 
 void ScriptTab::ListBox10Click() {
-    const int s = selected_slot();
+    const script_slot* s = slot(selected_slot());
     const int k = ListBox10->currentRow();
-    if (s < 0 || k < 0) return;
-    const script_slot& slot = ctx_.doc.scripts[static_cast<std::size_t>(s)];
-    if (k >= used_commands(slot)) return;
-    const script_command& cmd = slot.commands[static_cast<std::size_t>(k)];
-    ComboBox1->setCurrentIndex(cmd.command < vellumark::kCommandNameCount ? cmd.command : -1);
-    if (cmd.operand != vellumark::layout::kNoOperand) SpinEdit10->setValue(cmd.operand);
+    if (!s || k < 0 || k >= used_commands(*s)) return;
+    const script_command& c = s->commands[static_cast<std::size_t>(k)];
+    ComboBox1->setCurrentIndex(c.command < vellumark::kCommandNameCount ? c.command : -1);
+    if (c.operand != vellumark::cmd::kNoOperand) SpinEdit10->setValue(c.operand);
 }
 
 void ScriptTab::Button15Click() {
@@ -258,113 +317,102 @@ void ScriptTab::Button15Click() {
     if (s < 0) return;
     const auto entry = new_entry();
     if (!entry) return;
-    script_slot& slot = ctx_.doc.scripts[static_cast<std::size_t>(s)];
-    const int count = used_commands(slot);
+    script_slot value = *slot(s);
+    const int count = used_commands(value);
     if (count >= vellumark::kSlotCapacity) {
-        ctx_.dialogs->message(this, QStringLiteral("A script slot holds at most 64 commands."));
+        dialogs_.message(this, QStringLiteral("A script slot holds at most 64 commands."));
         return;
     }
     const int p = std::min(ListBox10->currentRow() + 1, count);
-    auto first = slot.commands.begin();
+    auto first = value.commands.begin();
     std::move_backward(first + p, first + count, first + count + 1);
-    slot.commands[static_cast<std::size_t>(p)] = *entry;
-    slot.command_count = static_cast<std::int16_t>(count + 1);
+    value.commands[static_cast<std::size_t>(p)] = *entry;
+    value.command_count = static_cast<std::int16_t>(count + 1);
+    doc_.setSlot(s, value, QStringLiteral("Add command to slot %1").arg(s));
     relist_and_show(p);
-    ctx_.setModified();
 }
 
 void ScriptTab::Button14Click() {
     const int s = selected_slot();
     if (s < 0) return;
-    script_slot& slot = ctx_.doc.scripts[static_cast<std::size_t>(s)];
+    script_slot value = *slot(s);
     const int k = ListBox10->currentRow();
-    if (k < 0 || k >= used_commands(slot)) return;
+    if (k < 0 || k >= used_commands(value)) return;
     const auto entry = new_entry();
     if (!entry) return;
-    slot.commands[static_cast<std::size_t>(k)] = *entry;
+    value.commands[static_cast<std::size_t>(k)] = *entry;
+    doc_.setSlot(s, value, QStringLiteral("Replace command in slot %1").arg(s));
     relist_and_show(k);
-    ctx_.setModified();
 }
 
 void ScriptTab::Button16Click() {
     const int s = selected_slot();
     if (s < 0) return;
-    script_slot& slot = ctx_.doc.scripts[static_cast<std::size_t>(s)];
-    const int count = used_commands(slot);
+    script_slot value = *slot(s);
+    const int count = used_commands(value);
     const int k = ListBox10->currentRow();
     if (k < 0 || k >= count) return;
-    auto first = slot.commands.begin();
+    auto first = value.commands.begin();
     std::move(first + k + 1, first + count, first + k);
-    slot.commands[static_cast<std::size_t>(count - 1)] = script_command{};
-    slot.command_count = static_cast<std::int16_t>(count - 1);
+    value.commands[static_cast<std::size_t>(count - 1)] = script_command{};
+    value.command_count = static_cast<std::int16_t>(count - 1);
+    doc_.setSlot(s, value, QStringLiteral("Delete command from slot %1").arg(s));
     relist_and_show(k);  // the line that followed; none after the last line
-    ctx_.setModified();
 }
 
 // ---- the demo level list ---------------------------------------------------
 
 void ScriptTab::ListBox11Click() {
     const int r = ListBox11->currentRow();
-    if (r < 0 || r >= static_cast<int>(ctx_.doc.demo_levels.size())) return;
-    SpinEdit11->setValue(ctx_.doc.demo_levels[static_cast<std::size_t>(r)]);
+    const auto& levels = doc_.record().demo_levels;
+    if (r < 0 || r >= static_cast<int>(levels.size())) return;
+    SpinEdit11->setValue(levels[static_cast<std::size_t>(r)]);
 }
 
 void ScriptTab::Button11Click() {
     const int n = SpinEdit11->value();
-    const auto description = level_description(n);
-    if (!description) {
-        ctx_.dialogs->message(this, QStringLiteral("Invalid demo level # slot"));
-        return;
-    }
-    sync_demo_levels();
-    ctx_.doc.demo_levels.push_back(static_cast<std::uint16_t>(n));
-    ListBox11->addItem(*description);
-    sync_demo_levels();
-    ctx_.setModified();
+    if (!valid_demo_level(n)) return;
+    auto levels = doc_.record().demo_levels;
+    Lines texts = doc_.demoTexts();
+    levels.push_back(static_cast<std::uint16_t>(n));
+    texts.push_back(vellumark::level_description(doc_.record(), std::size_t(n)));
+    doc_.setDemoLevels(std::move(levels), std::move(texts), QStringLiteral("Add demo level"));
 }
 
 void ScriptTab::Button17Click() {
     const int r = ListBox11->currentRow();
-    if (r < 0) return;
+    if (r < 0 || r >= static_cast<int>(doc_.record().demo_levels.size())) return;
     const int n = SpinEdit11->value();
-    const auto description = level_description(n);
-    if (!description) {
-        ctx_.dialogs->message(this, QStringLiteral("Invalid demo level # slot"));
-        return;
-    }
-    sync_demo_levels();
-    ctx_.doc.demo_levels[static_cast<std::size_t>(r)] = static_cast<std::uint16_t>(n);
-    ListBox11->item(r)->setText(*description);
-    ctx_.setModified();
+    if (!valid_demo_level(n)) return;
+    auto levels = doc_.record().demo_levels;
+    Lines texts = doc_.demoTexts();
+    levels[std::size_t(r)] = static_cast<std::uint16_t>(n);
+    texts[std::size_t(r)] = vellumark::level_description(doc_.record(), std::size_t(n));
+    doc_.setDemoLevels(std::move(levels), std::move(texts), QStringLiteral("Replace demo level %1").arg(r));
 }
 
 void ScriptTab::Button18Click() {
-    const int count = ListBox11->count();
-    if (count == 0) return;
-    {
-        const bool was = std::exchange(quiet_, true);
-        delete ListBox11->takeItem(count - 1);
-        quiet_ = was;
-    }
-    sync_demo_levels();
-    ctx_.setModified();
+    auto levels = doc_.record().demo_levels;
+    if (levels.empty()) return;
+    Lines texts = doc_.demoTexts();
+    levels.pop_back();
+    texts.pop_back();
+    doc_.setDemoLevels(std::move(levels), std::move(texts), QStringLiteral("Delete demo level"));
 }
 
 // ---- copy and paste of a slot ------------------------------------------------
 
 void ScriptTab::Copyscriptslot1Click() {
     if (ListBox9->count() == 0) return;
-    ctx_.copied_slot = ListBox9->currentRow();
+    copied_slot_ = ListBox9->currentRow();
 }
 
 void ScriptTab::Pastescriptslot1Click() {
-    const int source = ctx_.copied_slot;
-    const int slotTotal = std::min(ListBox9->count(), static_cast<int>(ctx_.doc.scripts.size()));
+    const int source = copied_slot_;
     const int target = selected_slot();
-    if (source < 0 || source >= slotTotal || target < 0) return;
+    if (source < 0 || source >= static_cast<int>(doc_.record().scripts.size()) || target < 0) return;
     // The source's content now, not when it was copied.
-    const script_slot copy = ctx_.doc.scripts[static_cast<std::size_t>(source)];
-    ctx_.doc.scripts[static_cast<std::size_t>(target)] = copy;
+    const script_slot copy = *slot(source);
+    doc_.setSlot(target, copy, QStringLiteral("Paste script slot %1 onto %2").arg(source).arg(target));
     relist_and_show(0);
-    ctx_.setModified();
 }

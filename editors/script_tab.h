@@ -1,17 +1,17 @@
 // The "Script Commands" tab: script slots and their commands, the demo level
 // list, and the slot copy and paste of the "&Edit" menu.
 //
-// The slots live in the document (ctx.doc.scripts); ListBox9 and ListBox10
-// are rebuilt from it. The demo level numbers live in ctx.doc.demo_levels,
-// one entry per line of ListBox11.
+// The slots and the demo level list live in the document; ListBox9, ListBox10
+// and ListBox11 show them.
 #pragma once
 
 #include <QWidget>
 #include <optional>
 
 #include "codec/tombpcdat.h"
-#include "editors/editor_context.h"
 
+class Dialogs;
+class ScriptDocument;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -22,7 +22,7 @@ class SpinEdit;
 class ScriptTab : public QWidget {
     Q_OBJECT
 public:
-    explicit ScriptTab(EditorContext& ctx, QWidget* parent = nullptr);
+    ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
     QGroupBox* GroupBox1 = nullptr;   // "Script Slots"
     QListWidget* ListBox9 = nullptr;  // slot labels
@@ -55,7 +55,16 @@ public:
     void Button17Click();  // Replace the selected demo level entry
     void Button18Click();  // Delete the last demo level entry
 
+    // The slot that "&Copy script slot" remembered, -1 for none; a load
+    // forgets it.
+    int copied_slot() const { return copied_slot_; }
+    // A level was selected on the Levels tab: the operand field takes its number.
+    void setOperand(int level);
+
 private:
+    void documentReset();
+    void slotsReplaced(int first, int removed, int inserted);
+    void demoLevelsChanged();
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;
     // Commands in use of a slot (0 for an empty slot).
@@ -66,12 +75,14 @@ private:
     // Lists the selected slot again, then selects line `line` (when it
     // exists) and shows it.
     void relist_and_show(int line);
-    // Description of level n (line n of ListBox1), or nothing.
-    std::optional<QString> level_description(int n) const;
-    int level_line_count() const;
-    // Makes demo_levels and demo_level_count match ListBox11's lines.
-    void sync_demo_levels();
+    // The slot being edited, or nothing when no slot is selected.
+    const vellumark::script_slot* slot(int s) const;
+    // Checks a demo level number; shows "Invalid demo level # slot" when it
+    // names no level.
+    bool valid_demo_level(int n);
 
-    EditorContext& ctx_;
+    ScriptDocument& doc_;
+    Dialogs& dialogs_;
+    int copied_slot_ = -1;
     bool quiet_ = false;  // true while the lists are changed from code
 };

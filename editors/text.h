@@ -1,4 +1,7 @@
-// Script bytes shown as text through the lossless windows-1252 mapping.
+// Script bytes shown as text through the lossless windows-1252 mapping. Every
+// view shows an entry on one line: the line breaks 0x0A and 0x0D that a
+// string may hold show as the symbols U+240A and U+240D and turn back into
+// the same bytes when the view is read.
 #pragma once
 
 #include <QString>
@@ -6,9 +9,12 @@
 #include <string>
 #include <string_view>
 
-// Script bytes to text.
+// Script bytes to one line of text.
 QString to_text(std::string_view bytes);
 
-// Text to script bytes; nothing when a character cannot be stored in the
-// windows-1252 code page.
+// One line of text to script bytes; nothing when a character cannot be
+// stored in the windows-1252 code page.
 std::optional<std::string> to_bytes(const QString& text);
+
+// The first character of the text that a script cannot store, or nothing.
+std::optional<QChar> unstorable_character(const QString& text);

@@ -11,12 +11,13 @@
 #include "codec/errors.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
-#include "editors/editor_context.h"
+#include "editors/document.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
+#include "shell/main_window.h"
 #include "shell/rtf_writer.h"
 
 namespace {
@@ -57,50 +58,50 @@ void write_file(const QString& name, const std::string& bytes) {
 
 }  // namespace
 
-void save_transcript(QWidget* parent, EditorContext& ctx, QString& last_name) {
-    const QString name = ctx.dialogs->saveFileName(
-        parent, QStringLiteral("MS Document File (*.doc)"), last_name);
+void save_transcript(TForm1& window, QString& last_name) {
+    const QString name = window.dialogs().saveFileName(
+        &window, QStringLiteral("MS Document File (*.doc)"), last_name);
     if (name.isEmpty()) return;
     last_name = name;
 
-    const QTextEdit* pane = ctx.levels->shit;
+    const QTextEdit* pane = window.levels()->shit;
     vellumark::rtf::font font;
     font.name = pane->font().family().toStdString();
     const qreal points = pane->font().pointSizeF();
     font.points = points > 0 ? qRound(points) : 8;
     write_file(name, vellumark::rtf::document(pane_lines(pane), font));
 
-    ctx.dialogs->information(
-        parent, QStringLiteral("The Text file is now saved. The num of level in script are ") +
-                    QString::number(ctx.doc.level_count));
+    window.dialogs().information(
+        &window, QStringLiteral("The Text file is now saved. The num of level in script are ") +
+                     QString::number(window.document()->record().level_count));
 }
 
-std::vector<QWidget*> recolourable_controls(const EditorContext& ctx) {
-    const LevelsTab* l = ctx.levels;
-    const MediaTab* m = ctx.media;
-    const OptionsTab* o = ctx.options;
-    const ScriptTab* s = ctx.script;
+std::vector<QWidget*> recolourable_controls(const TForm1& window) {
+    const LevelsTab* l = window.levels();
+    const MediaTab* m = window.media();
+    const OptionsTab* o = window.options();
+    const ScriptTab* s = window.script();
     std::vector<QWidget*> w{l->ListBox1,  l->ListBox2,  l->ListBox3,  l->Edit1,     l->Edit2,
                             l->Edit3,     l->shit,      m->ListBox4,  m->ListBox5,  m->ListBox6,
                             o->ListBox7,  o->ListBox8,  s->ListBox9,  s->ListBox10, s->ListBox11,
                             m->Edit4,     m->Edit5,     m->Edit6,     o->Edit7,     o->Edit8};
-    for (int n = 1; n <= 10; ++n) w.push_back(ctx.keys->memo(n));
+    for (int n = 1; n <= 10; ++n) w.push_back(window.keys()->memo(n));
     return w;
 }
 
-void change_color(QWidget* parent, EditorContext& ctx, QColor& last_color) {
-    const QColor chosen = ctx.dialogs->color(parent, last_color);
+void change_color(TForm1& window, QColor& last_color) {
+    const QColor chosen = window.dialogs().color(&window, last_color);
     if (!chosen.isValid()) return;
     last_color = chosen;
-    for (QWidget* w : recolourable_controls(ctx)) set_background(w, chosen);
+    for (QWidget* w : recolourable_controls(window)) set_background(w, chosen);
 }
 
-void set_list_font_size(const EditorContext& ctx, int points) {
+void set_list_font_size(const TForm1& window, int points) {
     const std::vector<QListWidget*> lists{
-        ctx.levels->ListBox1, ctx.levels->ListBox2, ctx.levels->ListBox3,
-        ctx.media->ListBox4,  ctx.media->ListBox5,  ctx.media->ListBox6,
-        ctx.options->ListBox7, ctx.options->ListBox8, ctx.script->ListBox9,
-        ctx.script->ListBox10, ctx.script->ListBox11};
+        window.levels()->ListBox1,  window.levels()->ListBox2,  window.levels()->ListBox3,
+        window.media()->ListBox4,   window.media()->ListBox5,   window.media()->ListBox6,
+        window.options()->ListBox7, window.options()->ListBox8, window.script()->ListBox9,
+        window.script()->ListBox10, window.script()->ListBox11};
     for (QListWidget* list : lists) {
         QFont f = list->font();
         f.setPointSize(points);

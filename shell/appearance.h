@@ -7,14 +7,14 @@
 #include <vector>
 
 class QWidget;
-struct EditorContext;
+class TForm1;
 
 // "Save Text" and "Save --->": SaveDialog2, RTF, then the level-count message.
 // last_name keeps the dialog's last name.
-void save_transcript(QWidget* parent, EditorContext& ctx, QString& last_name);
+void save_transcript(TForm1& window, QString& last_name);
 // "Change Color": ColorDialog1 starting at last_color (black at start),
 // recolours the 30 controls.
-void change_color(QWidget* parent, EditorContext& ctx, QColor& last_color);
-std::vector<QWidget*> recolourable_controls(const EditorContext& ctx);
+void change_color(TForm1& window, QColor& last_color);
+std::vector<QWidget*> recolourable_controls(const TForm1& window);
 // TrackBar1 moved: the eleven lists get this font size in points.
-void set_list_font_size(const EditorContext& ctx, int points);
+void set_list_font_size(const TForm1& window, int points);

@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "editors/dialogs.h"
-#include "shell/Unit1.h"
+#include "shell/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -10,6 +10,7 @@
 #include "codec/commands.h"
 #include "codec/layout.h"
 #include "codec/script_file.h"
+#include "codec/transcript.h"
 #include "tests/samples/sample_scripts.h"
 
 using namespace vellumark;
@@ -146,7 +147,7 @@ TEST(Diff, OneSlotOneFlagOneString) {
     samples::write_file(dir / "a.dat", samples::file_bytes(a));
     samples::write_file(dir / "b.dat", samples::file_bytes(b));
 
-    const std::string old_command = utf8(format_command(a.scripts[2].commands[0], document_lookup(a)));
+    const std::string old_command = utf8(format_command(a.scripts[2].commands[0], a));
     result r = run_cli({"diff", dir / "a.dat", dir / "b.dat"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "flags.value: " + std::to_string(a.flags) + " -> " + std::to_string(b.flags) +
@@ -164,10 +165,10 @@ TEST(Diff, EntriesAddedAndRemoved) {
     Ttombpcdat b = a;
     b.pic_files.strings.push_back("EXTRA.PCX");
     b.scripts[1].command_count = 1;
-    b.scripts[1].commands[0] = {9, layout::kNoOperand};
+    b.scripts[1].commands[0] = {9, cmd::kNoOperand};
     a.scripts[1].command_count = 2;
     a.scripts[1].commands[0] = {4, 0};
-    a.scripts[1].commands[1] = {9, layout::kNoOperand};
+    a.scripts[1].commands[1] = {9, cmd::kNoOperand};
     b.demo_levels = {2};
     a.demo_levels = {0, 1};
     const auto level = [&](int i) { return utf8(a.level_names.strings[i]); };

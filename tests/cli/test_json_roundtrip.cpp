@@ -6,6 +6,7 @@
 #include "cli/json_format.h"
 #include "cli_support.h"
 #include "codec/codepage.h"
+#include "codec/commands.h"
 #include "codec/layout.h"
 #include "codec/script_file.h"
 #include "tests/samples/sample_scripts.h"
@@ -19,9 +20,7 @@ namespace {
 // What the editor's Save writes for a document that was just opened.
 std::vector<std::uint8_t> editor_save(const Ttombpcdat& doc) {
     Ttombpcdat copy = doc;
-    memory_views views;
-    push_to_views(copy, views);
-    return write_script_file(copy, views);
+    return write_script_file(copy);
 }
 
 std::vector<std::uint8_t> through_json(const Ttombpcdat& doc) {
@@ -82,9 +81,9 @@ TEST(JsonRoundTrip, CommandsAreNamedWithoutTrailingBlanks) {
     Ttombpcdat doc = samples::make_document(5, 3);
     doc.scripts[1].command_count = 4;
     doc.scripts[1].commands[0] = {4, 2};
-    doc.scripts[1].commands[1] = {6, layout::kNoOperand};
-    doc.scripts[1].commands[2] = {40, layout::kNoOperand};
-    doc.scripts[1].commands[3] = {9, layout::kNoOperand};
+    doc.scripts[1].commands[1] = {6, cmd::kNoOperand};
+    doc.scripts[1].commands[2] = {40, cmd::kNoOperand};
+    doc.scripts[1].commands[3] = {9, cmd::kNoOperand};
     std::string text = json_text(document_to_json(doc));
     std::string level2 = json(codepage::bytes_to_utf8(doc.level_names.strings[2])).dump();
     EXPECT_NE(text.find("{\"command\": \"Play level\", \"code\": 4, \"operand\": 2, \"name\": " + level2 + "},"),

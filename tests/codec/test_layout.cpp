@@ -8,7 +8,9 @@
 #include "codec/commands.h"
 #include "codec/errors.h"
 #include "codec/layout.h"
+#include "codec/options.h"
 #include "codec/script_file.h"
+#include "codec/transcript.h"
 #include "tests/samples/sample_scripts.h"
 
 using namespace vellumark;
@@ -177,65 +179,47 @@ TEST(Sequences, PlayFmvThenEndIsSixBytesAndMovesTheNextOffset) {
     EXPECT_EQ(back.scripts[0].operand_count, 1);
 }
 
-TEST(Flags, AreRebuiltFromTheBoxesWithCodingBitsAdded) {
+TEST(Flags, KeepTheNineBoxBitsAndGainTheCodingBits) {
     Ttombpcdat doc = empty_document();
-    memory_views v = samples::views_of(doc);
-    v.checks = {};
-    Ttombpcdat work = doc;
-    bytes_t b = write_script_file(work, v);
-    EXPECT_EQ(u16_at(b, layout::kFlags), 0x0300);
-
+    doc.flags = 0;
+    EXPECT_EQ(u16_at(save(doc), layout::kFlags), 0x0300);
     doc.flags = 0x0422 | 0x0800;  // 0x0800 is read but not kept
-    v = samples::views_of(doc);
-    work = doc;
-    b = write_script_file(work, v);
-    EXPECT_EQ(u16_at(b, layout::kFlags), 0x0722);
-    EXPECT_TRUE(v.checks[3] && v.checks[7] && v.checks[10]);
-    EXPECT_FALSE(v.checks[2] || v.checks[4] || v.checks[5] || v.checks[6] || v.checks[8] || v.checks[9]);
+    EXPECT_EQ(u16_at(save(doc), layout::kFlags), 0x0722);
 }
 
-TEST(Options, SpinValuesAreWrittenWholeOrAsTheirLow16Bits) {
+TEST(Options, AreWrittenWholeOrAsTheirLow16Bits) {
     Ttombpcdat doc = empty_document();
-    memory_views v = samples::views_of(doc);
-    v.spins[5] = 70000;   // demo_time, 32 bits
-    v.spins[8] = 70000;   // title_sound_id, 16 bits
-    v.spins[9] = -1;      // secret_sound_id
-    Ttombpcdat work = doc;
-    const bytes_t b = write_script_file(work, v);
+    set_option_value(doc, option_id::demo_time, 70000);        // 32 bits
+    set_option_value(doc, option_id::title_sound_id, 70000);   // 16 bits
+    set_option_value(doc, option_id::secret_sound_id, -1);
+    const bytes_t b = save(doc);
     EXPECT_EQ(u16_at(b, layout::kDemoTime) | (u16_at(b, layout::kDemoTime + 2) << 16), 70000);
     EXPECT_EQ(u16_at(b, layout::kTitleSoundId), 4464);
     EXPECT_EQ(u16_at(b, layout::kSecretSoundId), 65535);
     // A stored 65535 shows as -1 and is written back as 65535.
-    EXPECT_EQ(samples::views_of(parse_script(b)).spins[9], -1);
+    EXPECT_EQ(option_value(parse_script(b), option_id::secret_sound_id), -1);
 }
 
-TEST(KeyStrings, MemosShorterAndLongerThanTheLevelCount) {
+TEST(KeyStrings, TablesShorterAndLongerThanTheLevelCount) {
     Ttombpcdat doc = empty_document();
     doc.level_count = 5;
     doc.level_names.strings.assign(5, "L");
     doc.level_files.strings.assign(5, "F");
     for (auto& t : doc.key_strings) t.strings.assign(5, "k");
     doc.scripts.resize(6, doc.scripts[0]);
-    memory_views v = samples::views_of(doc);
-    v.memos[3] = {"one", "two"};
-    v.memos[4] = {"1", "2", "3", "4", "5", "6", "7"};
-    Ttombpcdat work = doc;
-    const Ttombpcdat back = parse_script(write_script_file(work, v));
+    doc.key_strings[2].strings = {"one", "two"};
+    doc.key_strings[3].strings = {"1", "2", "3", "4", "5", "6", "7"};
+    const Ttombpcdat back = parse_script(save(doc));
     EXPECT_EQ(back.key_strings[2].strings, (std::vector<std::string>{"one", "two", "", "", ""}));
     EXPECT_EQ(back.key_strings[3].strings, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
 }
 
-TEST(SingleLevel, IsCarriedAndShownAsTheBox) {
+TEST(SingleLevel, IsCarried) {
     Ttombpcdat doc = empty_document();
-    doc.single_level = 0;
-    memory_views v = samples::views_of(doc);
-    EXPECT_TRUE(v.checks[1]);
-    v.checks[1] = false;  // the box is never read back
-    Ttombpcdat work = doc;
-    const bytes_t b = write_script_file(work, v);
-    EXPECT_EQ(u16_at(b, layout::kSingleLevel), 0);
-    doc.single_level = -1;
-    EXPECT_FALSE(samples::views_of(doc).checks[1]);
+    for (std::int16_t single : {std::int16_t{0}, std::int16_t{-1}}) {
+        doc.single_level = single;
+        EXPECT_EQ(static_cast<std::int16_t>(u16_at(save(doc), layout::kSingleLevel)), single);
+    }
 }
 
 TEST(Loader, ReportsTheDocumentedFailures) {
@@ -274,9 +258,6 @@ TEST(Loader, AnEmptySequenceBlockHasNoSlots) {
     const Ttombpcdat back = parse_script(b);
     EXPECT_EQ(back.script_count, 0);
     EXPECT_TRUE(back.scripts.empty());
-    const memory_views v = samples::views_of(back);
-    EXPECT_TRUE(v.lists[9].empty());
-    EXPECT_EQ(v.selected_slot, -1);
 }
 
 TEST(CodePage, IsABijectionOnBytes1To255) {
@@ -307,17 +288,16 @@ TEST(Listing, FormatsNamesOperandsAndLookedUpNames) {
     doc.fmv_files.strings = {"fmv\\intro.rpl"};
     doc.cutscene_files.strings = {"cut1.tr2"};
     doc.pic_files.strings = {"pix\\a.pcx"};
-    const document_lookup lookup(doc);
-    EXPECT_EQ(format_command({10, 33}, lookup), "Play soundtrack,33");
-    EXPECT_EQ(format_command({10, 0}, lookup), "Play soundtrack,0");
-    EXPECT_EQ(format_command({9, 0xFFFF}, lookup), "End of set ");
-    EXPECT_EQ(format_command({4, 2}, lookup), "Play level,2 (X)");
-    EXPECT_EQ(format_command({3, 0}, lookup), "Play FMV file,0 (fmv\\intro.rpl)");
-    EXPECT_EQ(format_command({5, 0}, lookup), "Play CutScene,0 (cut1.tr2)");
-    EXPECT_EQ(format_command({12, 0}, lookup), "Show Chapter screen,0 (pix\\a.pcx)");
-    EXPECT_EQ(format_command({7, 1}, lookup), "Play demo level:,1");  // no name looked up
-    EXPECT_EQ(format_command({4, 9}, lookup), "Play level,9 (?)");
-    EXPECT_EQ(format_command({23, 0xFFFF}, lookup), "---UNKNOWN(23)");
+    EXPECT_EQ(format_command({10, 33}, doc), "Play soundtrack,33");
+    EXPECT_EQ(format_command({10, 0}, doc), "Play soundtrack,0");
+    EXPECT_EQ(format_command({9, 0xFFFF}, doc), "End of set ");
+    EXPECT_EQ(format_command({4, 2}, doc), "Play level,2 (X)");
+    EXPECT_EQ(format_command({3, 0}, doc), "Play FMV file,0 (fmv\\intro.rpl)");
+    EXPECT_EQ(format_command({5, 0}, doc), "Play CutScene,0 (cut1.tr2)");
+    EXPECT_EQ(format_command({12, 0}, doc), "Show Chapter screen,0 (pix\\a.pcx)");
+    EXPECT_EQ(format_command({7, 1}, doc), "Play demo level:,1");  // no name looked up
+    EXPECT_EQ(format_command({4, 9}, doc), "Play level,9 (?)");
+    EXPECT_EQ(format_command({23, 0xFFFF}, doc), "---UNKNOWN(23)");
     EXPECT_EQ(command_names[6], "Show level-completion display ");
     EXPECT_EQ(command_names[22], "Lose your armmo and medipacks");
 }

@@ -16,7 +16,7 @@
 #include <map>
 
 #include "codec/codepage.h"
-#include "codec/views.h"
+#include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
@@ -151,15 +151,14 @@ TEST_F(Appearance, TwoLoadsInOrderThenTypedText) {
     EXPECT_EQ(dialogs.lastSaveOffered, name);
     expected.push_back(U"my note {1} \\ caf\u00e9 \u20ac \u0141\u00f3d\u017a");
     expect_document(name, expected);
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 TEST_F(Appearance, LevelCountIsTheLastLoadedOrSavedOne) {
     const QString script = load("LEVELS.DAT", vellumark::samples::make_document(3, 5));
     save_text_as("a.doc");
     // Levels added on the tab count only once the script is saved.
-    form->levels()->ListBox1->addItem(QStringLiteral("New level"));
-    form->levels()->ListBox2->addItem(QStringLiteral("data\\new.tr2"));
+    form->levels()->AddLevel(QStringLiteral("New level"), QStringLiteral("data\\new.tr2"), QString());
     save_text_as("b.doc");
     form->Save1Click();
     save_text_as("c.doc");
@@ -229,7 +228,7 @@ TEST_F(Appearance, ChangeColorRecoloursExactlyTheThirtyControls) {
     form->ChangeColor1Click();
     form->ChangeColor1Click();
     EXPECT_EQ(dialogs.lastColorOffered, chosen);
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
@@ -252,7 +251,7 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     // Nothing else changes size.
     for (QWidget* x : std::initializer_list<QWidget*>{form->levels()->Edit1, form->levels()->shit, form->keys()->memo(1)})
         EXPECT_NE(x->font().pointSize(), 40) << x->objectName().toStdString();
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 }  // namespace

@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "shell/Unit1.h"
-#include "shell/Unit5.h"
-#include "shell/Unit6.h"
+#include "shell/main_window.h"
+#include "shell/help_window.h"
+#include "shell/about_window.h"
 #include "support/scripted_dialogs.h"
 
 namespace {

@@ -18,14 +18,16 @@
 #include <QUrl>
 
 #include "codec/errors.h"
+#include "codec/options.h"
 #include "codec/script_file.h"
+#include "codec/transcript.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
 #include "editors/spin_edit.h"
 #include "editors/text.h"
-#include "shell/Unit8.h"
+#include "shell/close_prompt.h"
 #include "support/window_fixture.h"
 
 using vellumark::samples::file_bytes;
@@ -34,28 +36,11 @@ using vellumark::samples::read_file;
 
 namespace {
 
-template <class Edit>
-QStringList lines_of(const Edit* edit) {
-    QStringList out;
-    for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) out.append(b.text());
-    return out;
-}
-
-QStringList texts(const std::vector<std::string>& lines) {
-    QStringList out;
-    for (const auto& l : lines) out.append(to_text(l));
-    return out;
-}
-
 QListWidget* list_box(TForm1& form, int n) {
     return form.findChild<QListWidget*>(QStringLiteral("ListBox%1").arg(n));
 }
 
-QStringList rows(TForm1& form, int n) {
-    QStringList out;
-    for (int i = 0; i < list_box(form, n)->count(); ++i) out.append(list_box(form, n)->item(i)->text());
-    return out;
-}
+QStringList rows(TForm1& form, int n) { return rows(list_box(form, n)); }
 
 std::vector<QString> one(const QString& s) { return {s}; }
 
@@ -67,11 +52,11 @@ TEST_F(WindowTest, BeforeAnyOpenTheFileMenuEndsAtN3AndSavesDoNothing) {
     for (QAction* a : form->file_menu()->actions()) file.append(a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(file, (QStringList{"&Open", "Save", "Save As...", "-", "Exit", "-"}));
 
-    form->context().modified = true;
+    form->options()->spin(1)->setValue(5);
     form->Save1Click();
     form->SaveAS1Click();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(form->modified());
 }
 
 TEST_F(WindowTest, OpenThenSaveWritesTheSameBytes) {
@@ -81,12 +66,13 @@ TEST_F(WindowTest, OpenThenSaveWritesTheSameBytes) {
         ASSERT_TRUE(dialogs.texts("error").empty()) << dialogs.texts("error")[0].toStdString();
         EXPECT_EQ(dialogs.shown[0].text, "Tombpc DAT files (*.dat)");
         EXPECT_EQ(form->windowTitle(), p);
-        EXPECT_FALSE(form->context().modified);
-        form->context().modified = true;
+        EXPECT_FALSE(form->modified());
+        form->options()->check(1)->click();  // an edit that changes no byte
+        EXPECT_TRUE(form->modified());
         form->Save1Click();
         EXPECT_EQ(read_file(p.toStdString()), bytes);
         EXPECT_EQ(dialogs.texts("information"), one(p + " Saved!"));
-        EXPECT_FALSE(form->context().modified);
+        EXPECT_FALSE(form->modified());
     }
 }
 
@@ -96,27 +82,42 @@ TEST_F(WindowTest, EveryViewHoldsWhatTheFileHolds) {
     open_sample("first.dat", file_bytes(first));
     open_sample("second.dat", file_bytes(doc));
     ASSERT_TRUE(dialogs.texts("error").empty());
-    const auto want = vellumark::samples::views_of(doc);
-    const auto want_first = vellumark::samples::views_of(first);
 
-    for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11}) EXPECT_EQ(rows(*form, n), texts(want.lists[n])) << n;
+    // ListBox1 to ListBox8 show the tables.
+    using vellumark::table_id;
+    const table_id lists[] = {table_id::level_names, table_id::level_files, table_id::pic_files,
+                              table_id::fmv_files,   table_id::cutscene_files, table_id::title_files,
+                              table_id::game_strings1, table_id::game_strings2};
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_EQ(rows(*form, n), texts(vellumark::table(doc, lists[n - 1]).strings)) << n;
+    QStringList labels, demo;
+    for (std::size_t i = 0; i < doc.scripts.size(); ++i) labels.append(QString("Script#%1").arg(i));
+    for (std::uint16_t level : doc.demo_levels) demo.append(to_text(doc.level_names.strings.at(level)));
+    EXPECT_EQ(rows(*form, 9), labels);
+    EXPECT_EQ(rows(*form, 11), demo);
     for (int n = 1; n <= 10; ++n) {
         QStringList lines = lines_of(form->keys()->memo(n));
-        if (want.memos[n].empty()) lines.removeAll(QString());
-        EXPECT_EQ(lines, texts(want.memos[n])) << "Memo" << n;
+        if (doc.key_strings[n - 1].strings.empty()) lines.removeAll(QString());
+        EXPECT_EQ(lines, texts(doc.key_strings[n - 1].strings)) << "Memo" << n;
     }
-    for (int n = 1; n <= 9; ++n) EXPECT_EQ(form->options()->spin(n)->value(), want.spins[n]) << n;
-    for (int n = 2; n <= 10; ++n) EXPECT_EQ(form->options()->check(n)->isChecked(), want.checks[n]) << n;
+    for (const auto& o : vellumark::kOptions) {
+        const int n = static_cast<int>(o.id) + 1;
+        EXPECT_EQ(form->options()->spin(n)->value(), vellumark::option_value(doc, o.id)) << n;
+    }
+    for (int n = 2; n <= 10; ++n)
+        EXPECT_EQ(form->options()->check(n)->isChecked(), (doc.flags & vellumark::kOptionFlags[n - 2].bit) != 0) << n;
     EXPECT_EQ(form->options()->check(1)->isChecked(), doc.single_level != -1);
 
     // Memo12 and the transcript keep the first file's lines ahead of the second's.
-    EXPECT_EQ(lines_of(form->levels()->Memo12), texts(want_first.memo12) + texts(want.memo12));
-    EXPECT_EQ(lines_of(form->levels()->shit), texts(want_first.transcript) + texts(want.transcript));
+    EXPECT_EQ(lines_of(form->levels()->Memo12),
+              texts(vellumark::memo12_lines(first)) + texts(vellumark::memo12_lines(doc)));
+    EXPECT_EQ(lines_of(form->levels()->shit),
+              texts(vellumark::transcript_lines(first)) + texts(vellumark::transcript_lines(doc)));
     EXPECT_EQ(lines_of(form->levels()->shit).value(0), "Translated by Vellumark");
 
     EXPECT_EQ(form->script()->ListBox9->currentRow(), 0);
     EXPECT_GT(form->script()->ListBox10->count(), 0);
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
@@ -124,11 +125,13 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     const QString good = open_sample("good.dat", bytes);
     const QStringList levels = rows(*form, 1);
     const QStringList transcript = lines_of(form->levels()->shit);
-    form->context().modified = true;
-    form->context().copied_slot = 2;
+    form->options()->spin(3)->setValue(-17);
+    form->script()->ListBox9->setCurrentRow(2);
+    form->Copyscriptslot1->trigger();
     dialogs.clear();
 
     const QString truncated = write_sample("cut.dat", {bytes.begin(), bytes.begin() + 390});
+    dialogs.saveChoices.assign(3, SaveChoice::Discard);  // discarded, yet kept when the open fails
     open_path(truncated);
     open_path(path("missing.dat"));
     open_path(path("no/such/folder/x.dat"));
@@ -139,28 +142,29 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     EXPECT_EQ(form->recent_files(), QStringList{good});
     EXPECT_EQ(rows(*form, 1), levels);
     EXPECT_EQ(lines_of(form->levels()->shit), transcript);
-    EXPECT_TRUE(form->context().modified);
-    EXPECT_EQ(form->context().copied_slot, 2);
+    EXPECT_TRUE(form->modified());
+    EXPECT_EQ(form->options()->spin(3)->value(), -17);
+    EXPECT_EQ(form->script()->copied_slot(), 2);
     // "Save" still writes the file that was opened, not the one that failed.
+    form->document()->undoStack()->undo();
     form->Save1Click();
     EXPECT_EQ(read_file(good.toStdString()), bytes);
     EXPECT_EQ(read_file(truncated.toStdString()).size(), 390u);
 
     // Refused saves: their message; the file and `modified` stay.
-    form->context().modified = true;
     dialogs.clear();
-    list_box(*form, 3)->item(0)->setText(QString::fromUtf8("pic\u4E00.pcx"));
+    doc().setEntry(vellumark::table_id::pic_files, 0, std::string(256, 'p'), "Replace picture 0");
     form->Save1Click();
-    list_box(*form, 3)->item(0)->setText("pic.pcx");
+    form->document()->undoStack()->undo();
     form->keys()->memo(4)->setPlainText(QString(300, QLatin1Char('k')));
     form->Save1Click();
     EXPECT_EQ(dialogs.texts("error"),
               (std::vector<QString>{
-                  "Entry 0 of \"Level's Pic file Names\" holds a character that cannot be stored in a script.",
+                  "Entry 0 of \"Level's Pic file Names\" is longer than 255 characters and cannot be saved.",
                   "Key Strings #4, line 1 is longer than 255 characters and cannot be saved."}));
     EXPECT_TRUE(dialogs.texts("information").empty());
     EXPECT_EQ(read_file(good.toStdString()), bytes);
-    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(form->modified());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -191,15 +195,18 @@ TEST_F(WindowTest, SaveAsThenSaveWritesTheSecondFileAndKeepsTheCaption) {
 TEST_F(WindowTest, SaveRefillsTheSlotsAndStillSavesWhenEveryLevelIsGone) {
     const QString p = open_sample("all.dat", small_script(4, 3));
     // The writer adds the slot the document lacks; the list shows it.
-    const int slot_total = static_cast<int>(form->context().doc.scripts.size());
-    form->context().doc.scripts.pop_back();
-    delete form->script()->ListBox9->takeItem(slot_total - 1);
+    const int slot_total = static_cast<int>(record().scripts.size());
+    doc().replaceSlots(slot_total - 1, 1, {}, "Remove a slot");
+    ASSERT_EQ(rows(*form, 9).size(), slot_total - 1);
     form->Save1Click();
     EXPECT_EQ(rows(*form, 9).size(), slot_total);
     EXPECT_EQ(rows(*form, 9).value(slot_total - 1), QString("Script#%1").arg(slot_total - 1));
 
-    for (int n : {1, 2, 3, 11}) list_box(*form, n)->clear();
-    form->context().doc.demo_levels.clear();
+    using vellumark::table_id;
+    for (table_id t : {table_id::level_names, table_id::level_files, table_id::pic_files})
+        doc().replaceEntries(t, 0, int(vellumark::table(record(), t).strings.size()), {}, "Remove");
+    doc().setDemoLevels({}, {}, "Remove demo levels");
+    dialogs.confirms.push_back(true);  // the key strings of the levels gone are not saved
     for (int pass = 0; pass < 2; ++pass) {
         dialogs.clear();
         form->Save1Click();
@@ -226,9 +233,8 @@ TEST_F(WindowTest, ClosePromptPaths) {
         SCOPED_TRACE(c.name);
         restart();
         const QString p = open_sample("close.dat", bytes);
-        form->options()->spin(2)->setValue(77);
-        if (c.refused) list_box(*form, 1)->item(0)->setText(QString(256, QLatin1Char('x')));
-        form->context().modified = c.modified;
+        if (c.modified) form->options()->spin(2)->setValue(77);
+        if (c.refused) doc().setEntry(vellumark::table_id::level_names, 0, std::string(256, 'x'), "Replace level 0");
         dialogs.clear();
         if (!c.clicks.empty())
             dialogs.modal.push_back([&](QDialog* d) {
@@ -287,13 +293,13 @@ TEST_F(WindowTest, MenuShortcutsWinInsideTextFields) {
 
     form->script()->ListBox9->setCurrentRow(2);
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(form->context().copied_slot, 2);
+    EXPECT_EQ(form->script()->copied_slot(), 2);
 
     dialogs.clear();
     QTest::keyClick(edit, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(dialogs.texts("information"), one(p + " Saved!"));
 
-    form->context().modified = true;
+    form->options()->spin(2)->setValue(1);
     dialogs.modal.push_back([](QDialog* d) { static_cast<TForm8*>(d)->Button2Click(); });
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "hello");
@@ -343,6 +349,6 @@ TEST_F(WindowTest, PictureStripAndItsFailures) {
         ASSERT_FALSE(dialogs.texts("error").empty());
         EXPECT_EQ(dialogs.texts("error")[0], message);
         EXPECT_TRUE(form->Image1->pixmap().isNull());
-        EXPECT_FALSE(form->context().modified);
+        EXPECT_FALSE(form->modified());
     }
 }

@@ -18,18 +18,6 @@ using vellumark::samples::make_document;
 
 namespace {
 
-QStringList rows(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) out.append(list->item(i)->text());
-    return out;
-}
-
-void click_row(QListWidget* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-}
-
 // Movies a-c, cut-scenes 1-2 and four title pictures, shown on the tab.
 class MediaTabTest : public WindowTest {
 protected:
@@ -69,21 +57,21 @@ TEST_F(MediaTabTest, SelectingCopiesIntoItsOwnColumnOnly) {
     EXPECT_EQ(selected_row(m->ListBox6), -1);
     click_row(m->ListBox6, 3);
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#", "Slot#0", "Slot#3"}));
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 TEST_F(MediaTabTest, DeleteLastRemovesTheSelectedEntry) {
     click_row(m->ListBox4, 1);
     QTest::mouseClick(m->Button7, Qt::LeftButton);
     EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
-    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(form->modified());
     EXPECT_TRUE(dialogs.shown.empty());  // no confirmation here
 
     // Nothing is selected now: a second press removes nothing, yet counts as a change.
-    form->context().modified = false;
+    mark_saved();
     QTest::mouseClick(m->Button7, Qt::LeftButton);
     EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
-    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(form->modified());
 
     const Ttombpcdat saved = save_and_read();
     EXPECT_EQ(saved.fmv_count, 2);
@@ -110,7 +98,7 @@ TEST_F(MediaTabTest, ReplaceAndAddNew) {
     EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "b.rpl", "c.rpl", "d.rpl", "d.rpl"}));
     EXPECT_EQ(m->Edit9->text(), "d.rpl");
     EXPECT_EQ(selected_row(m->ListBox4), -1);
-    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(form->modified());
 
     const Ttombpcdat saved = save_and_read();
     EXPECT_EQ(saved.title_files.strings, (std::vector<std::string>{"title.pcx", "legal.pcx", "new.pcx", "end.pcx"}));

@@ -21,12 +21,6 @@ using vellumark::samples::make_document;
 
 namespace {
 
-void click_row(QListWidget* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-}
-
 // A file image whose flags word is exactly `flags`. The strings are stored
 // with key 0, so they read the same with or without the coding bit.
 std::vector<std::uint8_t> with_flags(Ttombpcdat doc, std::uint16_t flags) {
@@ -103,7 +97,7 @@ TEST_F(OptionsTabTest, FlagBoxesFollowTheirBitsAndSaveAddsTheFixedOnes) {
 
     QTest::mouseClick(o->check(6), Qt::LeftButton);  // ticked boxes change the flags written
     QTest::mouseClick(o->check(10), Qt::LeftButton);
-    EXPECT_TRUE(form->context().modified);
+    EXPECT_TRUE(form->modified());
     EXPECT_EQ(save_and_read().flags, 0x0710);
 }
 
@@ -115,10 +109,10 @@ TEST_F(OptionsTabTest, SingleLevelToggledChangesNothingInTheFile) {
         const std::vector<std::uint8_t> bytes = file_bytes(doc);
         open_document(bytes);
         EXPECT_EQ(o->check(1)->isChecked(), single != -1);
-        EXPECT_FALSE(form->context().modified);
+        EXPECT_FALSE(form->modified());
         QTest::mouseClick(o->check(1), Qt::LeftButton);
         EXPECT_EQ(o->check(1)->isChecked(), single == -1);
-        EXPECT_TRUE(form->context().modified);
+        EXPECT_TRUE(form->modified());
         save_and_read();
         EXPECT_EQ(vellumark::samples::read_file(file.toStdString()), bytes);
     }
@@ -126,12 +120,6 @@ TEST_F(OptionsTabTest, SingleLevelToggledChangesNothingInTheFile) {
 
 TEST_F(OptionsTabTest, EveryEditCountsAsAChangeAndSelectingDoesNot) {
     open_document(file_bytes(make_document(24, 4)));
-    EditorContext& ctx = form->context();
-    auto changes = [&](const std::function<void()>& edit) {
-        ctx.modified = false;
-        edit();
-        return ctx.modified;
-    };
     for (int i = 1; i <= 9; ++i) EXPECT_TRUE(changes([&] { o->spin(i)->stepBy(1); })) << i;
     for (int i = 1; i <= 10; ++i) EXPECT_TRUE(changes([&] { QTest::mouseClick(o->check(i), Qt::LeftButton); })) << i;
     for (int i = 1; i <= 10; ++i) EXPECT_TRUE(changes([&] { form->keys()->memo(i)->appendPlainText("x"); })) << i;

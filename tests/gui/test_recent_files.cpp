@@ -5,6 +5,9 @@
 #include <QMenu>
 #include <QSettings>
 
+#include "editors/options_tab.h"
+#include "editors/spin_edit.h"
+
 #include "support/window_fixture.h"
 
 class RecentFilesTest : public WindowTest {
@@ -49,11 +52,12 @@ TEST_F(RecentFilesTest, MatchingIgnoresCaseAndKeepsTheStoredSpelling) {
 
 TEST_F(RecentFilesTest, ClickingAnEntry) {
     const QStringList p = open_files(4);  // entries: 4 3 2 1
-    form->context().modified = true;
-    entries()[2]->trigger();  // f2.dat opens
+    form->options()->spin(1)->setValue(99);
+    dialogs.saveChoices.push_back(SaveChoice::Discard);
+    entries()[2]->trigger();  // f2.dat opens, the change discarded
     EXPECT_EQ(form->current_file_name(), p[1]);
     EXPECT_EQ(form->windowTitle(), p[1]);
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
     EXPECT_EQ(form->recent_files(), (QStringList{p[1], p[3], p[2], p[0]}));
 
     // A deleted file: nothing is shown or opened, yet the entry moves up.

@@ -38,12 +38,6 @@ Commands used(const script_slot& s) {
     return {s.commands.begin(), s.commands.begin() + std::max<int>(0, s.command_count)};
 }
 
-QStringList lines(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-    return out;
-}
-
 // Four levels with known names, two pictures, two movies, one cut-scene,
 // demo levels 1 and 3, and five slots: 0 and 4 as generated, 1 the listing
 // cases, 2 a short level slot, 3 full (63 commands and "End of set").
@@ -73,13 +67,12 @@ protected:
     }
 
     ScriptTab* t() const { return form->script(); }
-    EditorContext& ctx() { return form->context(); }
-    const script_slot& slot(int s) { return ctx().doc.scripts.at(static_cast<std::size_t>(s)); }
-    QStringList commands() const { return lines(t()->ListBox10); }
+    const script_slot& slot(int s) { return record().scripts.at(static_cast<std::size_t>(s)); }
+    QStringList commands() const { return rows(t()->ListBox10); }
     Shown shown() const {
         return {t()->ListBox10->currentRow(), t()->ComboBox1->currentIndex(), t()->SpinEdit10->value()};
     }
-    Demo demo() { return {lines(t()->ListBox11), ctx().doc.demo_levels, ctx().doc.demo_level_count}; }
+    Demo demo() { return {rows(t()->ListBox11), record().demo_levels, record().demo_level_count}; }
 
     void select_slot(int s) { t()->ListBox9->setCurrentRow(s); }
     void select_line(int k) { t()->ListBox10->setCurrentRow(k); }
@@ -99,12 +92,6 @@ protected:
         t()->SpinEdit11->setValue(n);
         b->click();
     }
-    // Runs an action with `modified` cleared; returns whether it set it.
-    bool changes(const std::function<void()>& action) {
-        ctx().modified = false;
-        action();
-        return ctx().modified;
-    }
     void confirmed(void (LevelsTab::*button)()) {
         dialogs.confirms.push_back(true);
         (form->levels()->*button)();
@@ -121,10 +108,10 @@ TEST_F(WindowTest, ScriptTabWithNoSlotsDoesNothing) {
     for (QPushButton* b : {t->Button15, t->Button14, t->Button16, t->Button11, t->Button17, t->Button18}) b->click();
     form->Copyscriptslot1->trigger();
     form->Pastescriptslot1->trigger();
-    EXPECT_EQ(form->context().copied_slot, -1);
+    EXPECT_EQ(form->script()->copied_slot(), -1);
     EXPECT_EQ(t->ListBox10->count() + t->ListBox11->count(), 0);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{kInvalidDemo});  // demo level 0 of no levels
-    EXPECT_FALSE(form->context().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
@@ -143,11 +130,12 @@ TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
         EXPECT_EQ(shown(), s);
     }
 
-    form->levels()->ListBox1->item(2)->setText(QStringLiteral("Opera House"));  // names are read when listing
+    doc().setEntry(vellumark::table_id::level_names, 2, "Opera House", "Replace level 2");  // names are read when listing
+    mark_saved();
     select_slot(2);
     select_slot(1);
     EXPECT_EQ(commands().at(3), QStringLiteral("Play level,2 (Opera House)"));
-    EXPECT_FALSE(ctx().modified);
+    EXPECT_FALSE(form->modified());
 }
 
 TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirstAndKeepsTheOperandsLow16Bits) {
@@ -224,7 +212,7 @@ TEST_F(ScriptTabTest, DemoLevelList) {
     demo_press(d->Button17, 0, 4);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(3, kInvalidDemo));
     EXPECT_EQ(demo(), Demo({"Venice", "Opera"}, {1, 3}, 2));
-    EXPECT_FALSE(ctx().modified);
+    EXPECT_FALSE(form->modified());
 
     d->ListBox11->setCurrentRow(1);
     EXPECT_EQ(d->SpinEdit11->value(), 3);  // the selected entry's number
@@ -245,7 +233,7 @@ TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
     select_slot(2);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));  // nothing copied since the load
     EXPECT_FALSE(changes([&] { form->Copyscriptslot1->trigger(); }));
-    EXPECT_EQ(ctx().copied_slot, 2);
+    EXPECT_EQ(t()->copied_slot(), 2);
     press(t()->Button15, -1, 14, 0);  // the source changes after Copy
     const script_slot source = slot(2);
 
@@ -270,7 +258,7 @@ TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
 
     confirmed(&LevelsTab::Button6Click);  // Copy with no slots keeps the slot remembered earlier
     form->Copyscriptslot1->trigger();
-    EXPECT_EQ(ctx().copied_slot, 4);
+    EXPECT_EQ(t()->copied_slot(), 4);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
 }
 
@@ -285,18 +273,18 @@ TEST_F(ScriptTabTest, SavedEditsReadBackAsTheSameSlots) {
     select_slot(4);
     form->Pastescriptslot1->trigger();
     demo_press(t()->Button11, -1, 2);
-    ASSERT_TRUE(ctx().modified);
+    ASSERT_TRUE(form->modified());
 
     form->Save1Click();
     EXPECT_TRUE(dialogs.texts("error").empty());
     EXPECT_EQ(dialogs.texts("information"), std::vector<QString>{file + QStringLiteral(" Saved!")});
-    EXPECT_FALSE(ctx().modified);
+    EXPECT_FALSE(form->modified());
     const auto saved = vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
     EXPECT_EQ(used(saved.scripts.at(1)), (Commands{{10, 33}, {12, 0}, {10, 0}, {6, kNone}, {4, 2}, {3, 1}, {5, 0},
                                                    {12, 1}, {20, 3}, {4, 99}, {9, kNone}}));
-    ASSERT_EQ(saved.scripts.size(), ctx().doc.scripts.size());
+    ASSERT_EQ(saved.scripts.size(), record().scripts.size());
     for (std::size_t i = 0; i < saved.scripts.size(); ++i)
-        EXPECT_EQ(used(saved.scripts[i]), used(ctx().doc.scripts[i])) << "slot " << i;
+        EXPECT_EQ(used(saved.scripts[i]), used(record().scripts[i])) << "slot " << i;
     EXPECT_EQ(std::make_pair(saved.demo_levels, saved.demo_level_count), std::make_pair(Levels{1, 3, 2}, std::int16_t{3}));
 }
 

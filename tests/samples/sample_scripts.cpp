@@ -6,7 +6,9 @@
 #include <random>
 #include <stdexcept>
 
+#include "codec/commands.h"
 #include "codec/layout.h"
+#include "codec/options.h"
 #include "codec/script_file.h"
 
 namespace vellumark::samples {
@@ -58,7 +60,7 @@ void set_table(list_strings& t, std::vector<std::string> strings) { t.strings = 
 
 void push(script_slot& slot, std::uint16_t code, std::uint16_t operand) {
     slot.commands[static_cast<std::size_t>(slot.command_count++)] = {
-        code, layout::carries_operand(code) ? operand : layout::kNoOperand};
+        code, cmd::carries_operand(code) ? operand : cmd::kNoOperand};
 }
 
 }  // namespace
@@ -82,8 +84,8 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
     doc.single_level = g.between(0, 1) ? std::int16_t{-1} : static_cast<std::int16_t>(g.between(0, 40));
     g.fill(doc.reserved_c);
     doc.flags = layout::kFlagCodedStrings | layout::kFlagAlwaysSet;
-    for (int box = 2; box <= 10; ++box)
-        if (g.between(0, 1)) doc.flags |= layout::check_box_bit(box);
+    for (const flag_info& f : kOptionFlags)
+        if (g.between(0, 1)) doc.flags |= f.bit;
     g.fill(doc.reserved_d);
     doc.cipher_byte = g.byte();
     doc.reserved_f = g.byte();
@@ -115,13 +117,13 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
                 const int extra = g.between(1, 3);
                 for (int i = 0; i < extra; ++i) {
                     std::uint16_t code = static_cast<std::uint16_t>(g.between(0, 25));
-                    if (code == layout::kEndOfSet) code = 18;
+                    if (code == cmd::kEndOfSet) code = 18;
                     push(slot, code, static_cast<std::uint16_t>(g.between(0, 65534)));
                 }
             }
             push(slot, 6, 0);
         }
-        push(slot, layout::kEndOfSet, 0);
+        push(slot, cmd::kEndOfSet, 0);
         doc.scripts.push_back(slot);
     }
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
@@ -146,16 +148,9 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
     return parse_script(file_bytes(doc));
 }
 
-memory_views views_of(const Ttombpcdat& doc) {
-    memory_views v;
-    push_to_views(doc, v);
-    return v;
-}
-
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc) {
     Ttombpcdat copy = doc;
-    const memory_views v = views_of(doc);
-    return write_script_file(copy, v);
+    return write_script_file(copy);
 }
 
 std::vector<std::uint8_t> real_size_bytes() { return file_bytes(make_document(2026, 20)); }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "codec/tombpcdat.h"
-#include "codec/views.h"
 
 namespace vellumark::samples {
 
@@ -18,9 +17,6 @@ namespace vellumark::samples {
 // else printable ASCII. flags has 0x0300 and no bit above 0x0400, so the file
 // reads and writes back byte for byte.
 Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes = false);
-
-// The views as a load of the document would fill them.
-memory_views views_of(const Ttombpcdat& doc);
 
 // The file image of a document, as Save writes it.
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc);

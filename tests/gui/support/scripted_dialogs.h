@@ -15,13 +15,14 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;     // "message", "information", "error", "confirm", "open", "save", "color", "exec"
+        QString kind;     // "message", "information", "error", "confirm", "askToSave", "open", "save", "color", "exec"
         QString caption;  // error caption, or the dialog's window title for exec
         QString text;     // the box's text, or the filter of a file dialog
     };
 
     std::vector<Shown> shown;
     std::deque<bool> confirms;
+    std::deque<SaveChoice> saveChoices;  // answers of askToSave; Cancel when empty
     std::deque<QString> fileNames;  // answers of open and save dialogs, in order
     std::deque<QColor> colors;
     // Actions run on a modal window in place of its event loop, in order.
@@ -41,6 +42,13 @@ public:
         if (confirms.empty()) return false;
         const bool a = confirms.front();
         confirms.pop_front();
+        return a;
+    }
+    SaveChoice askToSave(QWidget*, const QString& text) override {
+        shown.push_back({"askToSave", {}, text});
+        if (saveChoices.empty()) return SaveChoice::Cancel;
+        const SaveChoice a = saveChoices.front();
+        saveChoices.pop_front();
         return a;
     }
     QString openFileName(QWidget*, const QString& filter) override {

@@ -1,23 +1,61 @@
 // A fixture with the real main window, answered by scripted dialogs, its
 // recent-files store in a temporary folder, and helpers that write generated
-// scripts there and open them.
+// scripts there, open them and read what the views show.
 #pragma once
 
+#include <QListWidget>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
-#include "shell/Unit1.h"
+#include "editors/document.h"
+#include "editors/text.h"
+#include "shell/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "tests/samples/sample_scripts.h"
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+// The rows of a list box.
+inline QStringList rows(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out.append(list->item(i)->text());
+    return out;
+}
+
+// Script bytes as the views show them; the first n only, when n is given.
+inline QStringList texts(const std::vector<std::string>& strings, int n = -1) {
+    QStringList out;
+    for (const auto& s : strings) out.append(to_text(s));
+    return out.mid(0, n);
+}
+
+// The lines (blocks) of a memo or text pane.
+template <class Edit>
+QStringList lines_of(const Edit* edit) {
+    QStringList out;
+    for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) out.append(b.text());
+    return out;
+}
+
+// Clicks a row of a list box as the user would.
+inline void click_row(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -65,6 +103,17 @@ protected:
 
     static std::vector<std::uint8_t> small_script(unsigned seed = 1, int levels = 3) {
         return vellumark::samples::file_bytes(vellumark::samples::make_document(seed, levels));
+    }
+
+    ScriptDocument& doc() const { return *form->document(); }
+    const vellumark::Ttombpcdat& record() const { return form->document()->record(); }
+    // Marks the document saved, so that the next edit shows in modified().
+    void mark_saved() const { form->document()->undoStack()->setClean(); }
+    // Runs an action on a saved document; returns whether it counts as an edit.
+    bool changes(const std::function<void()>& action) const {
+        mark_saved();
+        action();
+        return form->modified();
     }
 
     QTemporaryDir dir;

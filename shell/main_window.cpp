@@ -1,4 +1,4 @@
-#include "shell/Unit1.h"
+#include "shell/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,13 +24,18 @@
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
+#include <QUndoStack>
 #include <QUrl>
 #include <exception>
+#include <sys/stat.h>
 
+#include "codec/check.h"
 #include "codec/errors.h"
 #include "codec/script_file.h"
+#include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
+#include "editors/document.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
 #include "editors/list_edit.h"
@@ -38,12 +43,11 @@
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
 #include "editors/text.h"
-#include "shell/Unit5.h"
-#include "shell/Unit6.h"
-#include "shell/Unit8.h"
+#include "shell/help_window.h"
+#include "shell/about_window.h"
+#include "shell/close_prompt.h"
 #include "shell/appearance.h"
 #include "shell/recent_files.h"
-#include "shell/views_adapter.h"
 
 namespace {
 
@@ -110,7 +114,7 @@ void TForm1::set_skin_file(const QString& path) { skin_file_override() = path; }
 
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
-    ctx_.dialogs = &dialogs_;
+    document_ = new ScriptDocument(this);
     setWindowTitle(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -133,16 +137,18 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, 0, 696, 473);
 
-    ctx_.levels = new LevelsTab(ctx_, PageControl1);
-    ctx_.media = new MediaTab(ctx_, PageControl1);
-    ctx_.options = new OptionsTab(ctx_, PageControl1);
-    ctx_.script = new ScriptTab(ctx_, PageControl1);
-    ctx_.keys = new KeyStringsTab(ctx_, PageControl1);
-    PageControl1->addTab(ctx_.levels, QStringLiteral("Levels"));
-    PageControl1->addTab(ctx_.media, QStringLiteral("Fmv/CutScenes"));
-    PageControl1->addTab(ctx_.options, QStringLiteral("Options"));
-    PageControl1->addTab(ctx_.script, QStringLiteral("Script Commands"));
-    PageControl1->addTab(ctx_.keys, QStringLiteral("Key strings"));
+    levels_ = new LevelsTab(*document_, dialogs_, PageControl1);
+    media_ = new MediaTab(*document_, dialogs_, PageControl1);
+    options_ = new OptionsTab(*document_, dialogs_, PageControl1);
+    script_ = new ScriptTab(*document_, dialogs_, PageControl1);
+    keys_ = new KeyStringsTab(*document_, dialogs_, PageControl1);
+    PageControl1->addTab(levels_, QStringLiteral("Levels"));
+    PageControl1->addTab(media_, QStringLiteral("Fmv/CutScenes"));
+    PageControl1->addTab(options_, QStringLiteral("Options"));
+    PageControl1->addTab(script_, QStringLiteral("Script Commands"));
+    PageControl1->addTab(keys_, QStringLiteral("Key strings"));
+    // Selecting a level puts its number into the Script Commands tab's operand field.
+    connect(levels_, &LevelsTab::levelSelected, script_, &ScriptTab::setOperand);
     PageControl1->setCurrentIndex(0);
 
     // The picture strip: 697 pixels wide, one more than the client area, so
@@ -159,16 +165,15 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     Shape2->setObjectName(QStringLiteral("Shape2"));
     Shape2->setGeometry(337, 473, 697 - 337, 65);
 
-    views_ = std::make_unique<WindowViews>(ctx_);
     // Every list shows one line per item: with uniform item sizes a list of
     // thousands of entries is laid out at once instead of item by item.
-    for (int n = 1; n <= 11; ++n) views_->list(n)->setUniformItemSizes(true);
+    for (QListWidget* list : findChildren<QListWidget*>()) list->setUniformItemSizes(true);
     createActions();
     setFixedSize(696, 526 + menuBar()->sizeHint().height());
 
-    connect(ctx_.levels->Button19, &QPushButton::clicked, this, &TForm1::SaveText1Click);
-    connect(ctx_.levels->TrackBar1, &QSlider::valueChanged, this,
-            [this](int points) { run_command([&] { set_list_font_size(ctx_, points); }); });
+    connect(levels_->Button19, &QPushButton::clicked, this, &TForm1::SaveText1Click);
+    connect(levels_->TrackBar1, &QSlider::valueChanged, this,
+            [this](int points) { run_command([&] { set_list_font_size(*this, points); }); });
 
     setAcceptDrops(true);
     // Ctrl+S/X/C/V belong to the menu even inside text fields.
@@ -225,11 +230,23 @@ void TForm1::createActions() {
     Copyscriptslot1 = action(EditMenu, "Copyscriptslot1", QStringLiteral("&Copy script slot"), nullptr,
                              QKeySequence(Qt::CTRL | Qt::Key_C));
     connect(Copyscriptslot1, &QAction::triggered, this,
-            [this] { run_command([this] { ctx_.script->Copyscriptslot1Click(); }); });
+            [this] { run_command([this] { script_->Copyscriptslot1Click(); }); });
     Pastescriptslot1 = action(EditMenu, "Pastescriptslot1", QStringLiteral("&Paste script slot"), nullptr,
                               QKeySequence(Qt::CTRL | Qt::Key_V));
     connect(Pastescriptslot1, &QAction::triggered, this,
-            [this] { run_command([this] { ctx_.script->Pastescriptslot1Click(); }); });
+            [this] { run_command([this] { script_->Pastescriptslot1Click(); }); });
+    // Undo and Redo name the step they take back or make again.
+    EditMenu->addSeparator();
+    Undo1 = document_->undoStack()->createUndoAction(this, QStringLiteral("Undo"));
+    Undo1->setObjectName(QStringLiteral("Undo1"));
+    Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Redo1 = document_->undoStack()->createRedoAction(this, QStringLiteral("Redo"));
+    Redo1->setObjectName(QStringLiteral("Redo1"));
+    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* a : {Undo1, Redo1}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        EditMenu->addAction(a);
+    }
 
     OtherCommand1 = menuBar()->addMenu(QStringLiteral("Other Command"));
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
@@ -248,13 +265,11 @@ void TForm1::createActions() {
 }
 
 void TForm1::FormCreate() {
-    views_->clear_appended();
-    ctx_.media->Edit9->clear();
-    ctx_.media->Edit10->clear();
-    ctx_.media->Edit11->clear();
+    levels_->clearAppended();
+    media_->Edit9->clear();
+    media_->Edit10->clear();
+    media_->Edit11->clear();
     load_skin();
-    ctx_.modified = false;
-    ctx_.copied_slot = -1;
 }
 
 void TForm1::load_skin() {
@@ -294,29 +309,55 @@ bool TForm1::run_command(const std::function<void()>& command) {
 
 // ---- file commands ----------------------------------------------------------
 
+bool TForm1::modified() const { return document_->modified(); }
+
 void TForm1::load_script_file(const QString& path) {
+    vellumark::Ttombpcdat record;
     {
         BusyCursor busy;
-        vellumark::load_script_file(file_name_bytes(path), ctx_.doc, *views_);
+        record = vellumark::load_script_file(file_name_bytes(path));
     }
-    // The load completed: only now does anything else change.
+    // The file was read whole: only now does anything change.
+    BusyCursor busy;
+    levels_->appendMemo12(vellumark::memo12_lines(record));
+    levels_->appendTranscript(vellumark::transcript_lines(record));
+    document_->load(std::move(record));
     recent_->add(path);
     setWindowTitle(path);
     current_file_name_ = path;
+    current_stamp_ = stamp_of(path);
     file_opened_ = true;
-    ctx_.modified = false;
-    ctx_.copied_slot = -1;
+}
+
+bool TForm1::may_replace_document() {
+    while (modified()) {
+        switch (dialogs_.askToSave(this, QStringLiteral("The script has changes that are not saved. "
+                                                        "Save them before another script is opened?"))) {
+        case SaveChoice::Cancel: return false;
+        case SaveChoice::Discard: return true;
+        case SaveChoice::Save:
+            if (save_command() && !modified()) return true;
+            break;  // the save failed or was called off: ask again
+        }
+    }
+    return true;
+}
+
+void TForm1::openFile(const QString& path) {
+    if (!may_replace_document()) return;
+    run_command([&] { load_script_file(path); });
 }
 
 void TForm1::Open1Click() {
     const QString path = dialogs_.openFileName(this, QStringLiteral("Tombpc DAT files (*.dat)"));
     if (path.isEmpty()) return;
-    run_command([&] { load_script_file(path); });
+    openFile(path);
 }
 
 bool TForm1::save_command() {
     if (!file_opened_) return true;  // nothing to save before the first open
-    return run_command([this] { save_to(current_file_name_); });
+    bool saved = false;
+    return run_command([this, &saved] { saved = save_to(current_file_name_); }) && saved;
 }
 
 void TForm1::Save1Click() { save_command(); }
@@ -326,48 +367,69 @@ void TForm1::SaveAS1Click() {
     const QString path = dialogs_.saveFileName(this, QStringLiteral("Tomb Raider Script (*.dat)"), last_save_name_);
     if (path.isEmpty()) return;
     last_save_name_ = path;
-    run_command([&] {
-        save_to(path);
-    });
+    run_command([&] { save_to(path); });
 }
 
-void TForm1::save_to(const QString& path) {
+std::optional<TForm1::FileStamp> TForm1::stamp_of(const QString& path) {
+    struct stat st {};
+    if (::stat(file_name_bytes(path).c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                     static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+                     static_cast<long long>(st.st_size)};
+}
+
+bool TForm1::save_to(const QString& path) {
+    const vellumark::Ttombpcdat& record = document_->record();
+    vellumark::refuse_errors(vellumark::check_script(record));
+
+    // Key-string lines past the last level are not saved: say which.
+    const std::size_t levels = record.level_names.strings.size();
+    QStringList dropped;
+    for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
+        const Lines& lines = record.key_strings[std::size_t(n)].strings;
+        std::size_t last = lines.size();
+        while (last > levels && lines[last - 1].empty()) --last;  // empty lines lose nothing
+        if (last <= levels) continue;
+        dropped.append(last == levels + 1 ? QStringLiteral("Key Strings #%1, line %2").arg(n + 1).arg(levels + 1)
+                                          : QStringLiteral("Key Strings #%1, lines %2 to %3")
+                                                .arg(n + 1)
+                                                .arg(levels + 1)
+                                                .arg(last));
+    }
+    if (!dropped.isEmpty() &&
+        !dialogs_.confirm(this, QStringLiteral("The script has %1 levels, so these key strings will not be saved:\n%2"
+                                               "\n\nSave without them?")
+                                    .arg(levels)
+                                    .arg(dropped.join(QLatin1Char('\n')))))
+        return false;
+
+    // Another program may have rewritten the file since it was opened or saved.
+    if (path == current_file_name_ && current_stamp_) {
+        const auto now = stamp_of(path);
+        if (now && !(*now == *current_stamp_) &&
+            !dialogs_.confirm(this, QStringLiteral("%1 was changed by another program after it was opened or "
+                                                   "saved here. Overwrite it?")
+                                        .arg(path)))
+            return false;
+    }
+
     {
         BusyCursor busy;
-        const std::size_t slots_before = ctx_.doc.scripts.size();
-        const int row = ctx_.script->ListBox9->currentRow();
-        vellumark::script_slot shown_before;
-        if (row >= 0 && static_cast<std::size_t>(row) < slots_before) shown_before = ctx_.doc.scripts[row];
-
-        vellumark::save_script_file(file_name_bytes(path), ctx_.doc, *views_);
-
-        // The writer completes the slots (a missing "End of set", missing
-        // slots): show what was written.
-        const bool shown_changed = row >= 0 && static_cast<std::size_t>(row) < ctx_.doc.scripts.size() &&
-                                   !(ctx_.doc.scripts[row] == shown_before);
-        if (ctx_.doc.scripts.size() != slots_before || shown_changed) refresh_slot_labels();
+        vellumark::Ttombpcdat work = record;
+        vellumark::save_script_file(file_name_bytes(path), work);
+        document_->adoptSaved(work);
     }
     current_file_name_ = path;
+    current_stamp_ = stamp_of(path);
     dialogs_.information(this, path + QStringLiteral(" Saved!"));
-    ctx_.modified = false;
-}
-
-void TForm1::refresh_slot_labels() {
-    QListWidget* list = ctx_.script->ListBox9;
-    const int slot_total = static_cast<int>(ctx_.doc.scripts.size());
-    QStringList added;
-    for (int i = list->count(); i < slot_total; ++i) added.append(QStringLiteral("Script#%1").arg(i));
-    if (!added.isEmpty()) list->addItems(added);
-    while (list->count() > slot_total) delete list->takeItem(list->count() - 1);
-    if (list->currentRow() < 0 && list->count() > 0) select_row_quietly(list, 0);
-    if (list->currentRow() >= 0) ctx_.script->ListBox9Click();
+    return true;
 }
 
 void TForm1::Exit1Click() { close(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // FormCloseQuery: offer to save; the window closes whatever the answer.
-    if (ctx_.modified) dialogs_.exec(form8_);
+    if (modified()) dialogs_.exec(form8_);
     if (form5_) form5_->close();
     event->accept();
 }
@@ -381,17 +443,17 @@ void TForm1::LMDMRUList1Click(const QString& path) {
         recent_->add(path);  // nothing is opened or shown; the entry moves up
         return;
     }
-    run_command([&] { load_script_file(path); });
+    openFile(path);
 }
 
 // ---- other commands -----------------------------------------------------------
 
 void TForm1::SaveText1Click() {
-    run_command([this] { save_transcript(this, ctx_, last_transcript_name_); });
+    run_command([this] { save_transcript(*this, last_transcript_name_); });
 }
 
 void TForm1::ChangeColor1Click() {
-    run_command([this] { change_color(this, ctx_, last_color_); });
+    run_command([this] { change_color(*this, last_color_); });
 }
 
 void TForm1::HelpmePlease1Click() { form5_->showAndRaise(); }
@@ -419,7 +481,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     const QString path = dropped_file(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
-    run_command([&] { load_script_file(path); });
+    openFile(path);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -429,8 +491,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
         if (type == QEvent::ShortcutOverride) {
             const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-            for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1}) {
-                if (a->isEnabled() && a->shortcut() == pressed) {
+            for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1, Undo1, Redo1}) {
+                if (a->isEnabled() && a->shortcuts().contains(pressed)) {
                     // Refuse the field's claim on the key: the menu's shortcut runs.
                     event->ignore();
                     return true;

@@ -1,5 +1,6 @@
-// The main window: the five tabs, the main menu, the file commands, the close
-// prompt and the recent-files list. It owns the script document for the run.
+// TForm1, the main window: the five tabs, the main menu, the file commands,
+// the close prompt and the recent-files list. It owns the script document
+// for the run; the tabs are views of it.
 #pragma once
 
 #include <QColor>
@@ -7,11 +8,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <memory>
+#include <optional>
 
-#include "editors/editor_context.h"
+#include "codec/tombpcdat.h"
 
 class Dialogs;
+class ScriptDocument;
 class QAction;
 class QLabel;
 class QMenu;
@@ -22,7 +24,6 @@ class OptionsTab;
 class ScriptTab;
 class KeyStringsTab;
 class RecentFiles;
-class WindowViews;
 class TForm5;
 class TForm6;
 class TForm8;
@@ -36,12 +37,15 @@ public:
     // Writes the recent-files list.
     ~TForm1() override;
 
-    EditorContext& context() { return ctx_; }
-    LevelsTab* levels() const { return ctx_.levels; }
-    MediaTab* media() const { return ctx_.media; }
-    OptionsTab* options() const { return ctx_.options; }
-    ScriptTab* script() const { return ctx_.script; }
-    KeyStringsTab* keys() const { return ctx_.keys; }
+    ScriptDocument* document() const { return document_; }
+    // Unsaved changes: the document differs from the last open or save.
+    bool modified() const;
+    LevelsTab* levels() const { return levels_; }
+    MediaTab* media() const { return media_; }
+    OptionsTab* options() const { return options_; }
+    ScriptTab* script() const { return script_; }
+    KeyStringsTab* keys() const { return keys_; }
+    Dialogs& dialogs() const { return dialogs_; }
     QTabWidget* tabs() const { return PageControl1; }
     TForm5* form5() const { return form5_; }
     TForm6* form6() const { return form6_; }
@@ -64,6 +68,9 @@ public:
     // success the views hold the file, the path heads the recent-files list,
     // names the window and becomes the file that "Save" writes.
     void load_script_file(const QString& path);
+    // Opens a script as "&Open", a recent-files entry or a drop does: first
+    // asks what becomes of unsaved changes. Failures go to the error box.
+    void openFile(const QString& path);
     QString current_file_name() const { return current_file_name_; }
 
     // The general error handler: runs the command and shows any failure in
@@ -96,6 +103,8 @@ public:
     QAction* N3 = nullptr;  // the separator the recent-files entries follow
     QAction* Copyscriptslot1 = nullptr;
     QAction* Pastescriptslot1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QAction* SaveText1 = nullptr;
     QAction* ChangeColor1 = nullptr;
     QAction* HelpmePlease1 = nullptr;
@@ -111,20 +120,37 @@ private:
     void createActions();
     void FormCreate();
     void load_skin();
-    // "Save" as the close prompt runs it; true unless it failed.
+    // "Save" as the close prompt runs it; true unless it failed or the user
+    // chose not to save.
     bool save_command();
-    void save_to(const QString& path);
-    void refresh_slot_labels();
+    // Saves to path; false when a question was answered No.
+    bool save_to(const QString& path);
+    // Before an open replaces unsaved changes: save, discard or cancel.
+    // True when the open may go on.
+    bool may_replace_document();
+    // The file's identity and modification time, to see whether another
+    // program rewrote it.
+    struct FileStamp {
+        unsigned long long device = 0, inode = 0;
+        long long modified_ns = 0, size = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static std::optional<FileStamp> stamp_of(const QString& path);
 
-    EditorContext ctx_;
     Dialogs& dialogs_;
-    std::unique_ptr<WindowViews> views_;
+    ScriptDocument* document_ = nullptr;
+    LevelsTab* levels_ = nullptr;
+    MediaTab* media_ = nullptr;
+    OptionsTab* options_ = nullptr;
+    ScriptTab* script_ = nullptr;
+    KeyStringsTab* keys_ = nullptr;
     RecentFiles* recent_ = nullptr;
     TForm5* form5_ = nullptr;
     TForm6* form6_ = nullptr;
     TForm8* form8_ = nullptr;
 
     QString current_file_name_;
+    std::optional<FileStamp> current_stamp_;  // of current_file_name_ at its open or save
     bool file_opened_ = false;     // "Save" acts once a file has been opened
     QString last_save_name_;       // offered again by "Save As..."
     QString last_transcript_name_; // offered again by "Save Text"

@@ -1,4 +1,4 @@
-#include "shell/Unit6.h"
+#include "shell/about_window.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "editors/dialogs.h"
-#include "editors/text.h"
+#include "codec/codepage.h"
 
 namespace {
 
@@ -24,7 +24,11 @@ constexpr int kPanelHeight = 22;
 QString readme_text(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
-    if (utf8.hasError()) text = to_text(std::string_view(bytes.constData(), bytes.size()));
+    if (utf8.hasError()) {
+        text.clear();
+        for (const char b : bytes)
+            text.append(QChar(static_cast<char16_t>(vellumark::codepage::to_unicode(static_cast<unsigned char>(b)))));
+    }
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -1,4 +1,4 @@
-#include "shell/Unit8.h"
+#include "shell/close_prompt.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -5,8 +5,7 @@
 
 #include <QDialog>
 
-#include "editors/editor_context.h"
-
+class Dialogs;
 class QLineEdit;
 class QPushButton;
 class LevelsTab;
@@ -14,7 +13,7 @@ class LevelsTab;
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
-    TForm3(LevelsTab& levels, EditorContext& ctx, QWidget* parent = nullptr);
+    TForm3(LevelsTab& levels, Dialogs& dialogs, QWidget* parent = nullptr);
 
     QLineEdit* Edit1 = nullptr;        // level description
     QLineEdit* Edit2 = nullptr;        // level file name

@@ -1,4 +1,4 @@
-#include "shell/Unit5.h"
+#include "shell/help_window.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,0 +1,162 @@
+#include "codec/check.h"
+
+#include <algorithm>
+
+#include "codec/commands.h"
+#include "codec/errors.h"
+#include "codec/layout.h"
+
+namespace vellumark {
+
+namespace {
+
+// Built by appending: g++ 12 warns falsely (-Wrestrict) about the same
+// written as a concatenation.
+std::string quoted(std::string_view s) {
+    std::string q(1, '"');
+    q.append(s).push_back('"');
+    return q;
+}
+
+class checker {
+public:
+    explicit checker(const Ttombpcdat& doc) : doc_(doc) {}
+
+    std::vector<problem> run() {
+        for (const table_info& t : kTables) entry_count(t.id);
+        if (doc_.demo_levels.size() > static_cast<std::size_t>(kMaxEntries))
+            error(problem_kind::too_many_entries, {place::area::demo_levels}, std::int64_t(doc_.demo_levels.size()),
+                  kMaxEntries,
+                  "\"Demo level list\" has " + std::to_string(doc_.demo_levels.size()) +
+                      " entries; a script holds at most 32767");
+        for (const table_info& t : kTables) strings(t.id);
+        demo_levels();
+        slots();
+        const std::size_t sequences = normalised_sequence_bytes(doc_);
+        if (sequences > layout::kMaxBlockSize)
+            error(problem_kind::sequences_too_large, {place::area::slot}, std::int64_t(sequences),
+                  layout::kMaxBlockSize, "The script slots take more than 65535 bytes and cannot be saved");
+        return std::move(out_);
+    }
+
+private:
+    void error(problem_kind kind, place where, std::int64_t value, std::int64_t limit, std::string message) {
+        out_.push_back({severity::error, kind, where, value, limit, std::move(message)});
+    }
+
+    static place at(table_id id, int index = -1) { return {place::area::table, id, index}; }
+
+    // The entries a save writes: one per level for the per-level tables.
+    std::size_t written(table_id id) const {
+        const std::size_t n = table(doc_, id).strings.size();
+        return is_key_table(id) ? std::min<std::size_t>(n, doc_.level_names.strings.size()) : n;
+    }
+
+    void entry_count(table_id id) {
+        const std::string name(info(id).heading);
+        const std::size_t n = table(doc_, id).strings.size();
+        const std::size_t levels = doc_.level_names.strings.size();
+        if (!is_key_table(id) && n > static_cast<std::size_t>(kMaxEntries)) {
+            error(problem_kind::too_many_entries, at(id), std::int64_t(n), kMaxEntries,
+                  quoted(name) + " has " + std::to_string(n) + " entries; a script holds at most 32767");
+        } else if (id == table_id::level_files && n != levels) {
+            error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), std::int64_t(levels),
+                  quoted(name) + " has " + std::to_string(n) + " entries; it needs one per level (" +
+                      std::to_string(levels) + ")");
+        } else if (id == table_id::game_strings2 && n != static_cast<std::size_t>(layout::kGameStrings2Count)) {
+            error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), layout::kGameStrings2Count,
+                  quoted(name) + " has " + std::to_string(n) + " entries; it always has " +
+                      std::to_string(layout::kGameStrings2Count));
+        }
+    }
+
+    void strings(table_id id) {
+        const auto& all = table(doc_, id).strings;
+        const std::size_t n = written(id);
+        const std::string name(info(id).heading);
+        // Key strings are lines of a memo; the other tables have entries.
+        const auto where = [&](std::size_t i) {
+            return is_key_table(id) ? name + ", line " + std::to_string(i + 1) + " "
+                                    : "Entry " + std::to_string(i) + " of " + quoted(name) + " ";
+        };
+        std::uint64_t block = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::string& s = all[i];
+            if (s.size() > static_cast<std::size_t>(layout::kMaxStringLength))
+                error(problem_kind::string_too_long, at(id, int(i)), std::int64_t(s.size()), layout::kMaxStringLength,
+                      where(i) + "is longer than 255 characters and cannot be saved");
+            else if (s.find('\0') != std::string::npos)
+                error(problem_kind::string_has_nul, at(id, int(i)), 0, 0,
+                      where(i) + "holds a character that cannot be saved");
+            block += s.size() + 1;
+        }
+        if (block > layout::kMaxBlockSize)
+            error(problem_kind::table_too_large, at(id), std::int64_t(block), layout::kMaxBlockSize,
+                  "The strings of " + quoted(name) + " take more than 65535 bytes and cannot be saved");
+    }
+
+    // A demo entry must name a level, or the file would not open again.
+    void demo_levels() {
+        const std::size_t levels = doc_.level_names.strings.size();
+        for (std::size_t i = 0; i < doc_.demo_levels.size(); ++i) {
+            const std::uint16_t level = doc_.demo_levels[i];
+            if (level >= levels)
+                error(problem_kind::demo_names_no_level, {place::area::demo_levels, table_id::level_names, int(i)},
+                      level, std::int64_t(levels),
+                      "Demo level entry " + std::to_string(i) + " names level " + std::to_string(level) +
+                          ", but the script has " + std::to_string(levels) + " levels");
+        }
+    }
+
+    void slots() {
+        for (std::size_t k = 0; k < doc_.scripts.size(); ++k) {
+            const script_slot& slot = doc_.scripts[k];
+            const std::string name = "Script slot " + std::to_string(k);
+            const int slot_index = int(k);
+            if (slot.command_count > kSlotCapacity) {
+                error(problem_kind::slot_too_long, {place::area::slot, {}, slot_index}, slot.command_count,
+                      kSlotCapacity, name + " holds more than 64 commands");
+                continue;
+            }
+            const int count = std::max<int>(slot.command_count, 0);
+            bool refused = false;
+            for (int i = 0; i + 1 < count && !refused; ++i)
+                if (slot.commands[std::size_t(i)].command == cmd::kEndOfSet) {
+                    error(problem_kind::command_after_end, {place::area::slot, {}, slot_index, i + 1}, 0, 0,
+                          name + " has a command after \"End of set\"; the game would not read it");
+                    refused = true;
+                }
+            if (!refused && count == kSlotCapacity && slot.commands[kSlotCapacity - 1].command != cmd::kEndOfSet)
+                error(problem_kind::full_slot_without_end, {place::area::slot, {}, slot_index}, count, kSlotCapacity,
+                      name + " holds 64 commands and no \"End of set\"; there is no room to end it");
+        }
+    }
+
+    const Ttombpcdat& doc_;
+    std::vector<problem> out_;
+};
+
+}  // namespace
+
+std::vector<problem> check_script(const Ttombpcdat& doc) { return checker(doc).run(); }
+
+void refuse_errors(const std::vector<problem>& problems) {
+    for (const problem& p : problems)
+        if (p.level == severity::error) throw script_error(p.message);
+}
+
+std::size_t normalised_sequence_bytes(const Ttombpcdat& doc) {
+    std::size_t total = 0;
+    for (const script_slot& slot : doc.scripts) {
+        const int n = std::clamp<int>(slot.command_count, 0, kSlotCapacity);
+        std::size_t words = std::size_t(n);
+        for (int k = 0; k < n; ++k) words += cmd::carries_operand(slot.commands[std::size_t(k)].command) ? 1 : 0;
+        if (n == 0 || slot.commands[std::size_t(n - 1)].command != cmd::kEndOfSet) words += 1;
+        total += 2 * words;
+    }
+    const std::size_t wanted = doc.level_names.strings.size() + 1;
+    if (doc.scripts.size() < wanted) total += 2 * (wanted - doc.scripts.size());
+    return total;
+}
+
+}  // namespace vellumark

@@ -1,0 +1,66 @@
+// What a save refuses, found in one place. Every problem carries its place in
+// the document, so the window can point at it and the JSON reader can name
+// its path.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codec/tables.h"
+#include "codec/tombpcdat.h"
+
+namespace vellumark {
+
+enum class severity : std::uint8_t { error, warning };
+
+enum class problem_kind : std::uint8_t {
+    // Errors: the file could not hold the document, or would read back as
+    // something else. A save refuses them.
+    too_many_entries,       // a table, or the demo list, over 32767 entries
+    wrong_entry_count,      // level file names not one per level; game strings 2 not 41
+    string_too_long,        // over 255 bytes
+    string_has_nul,         // a NUL byte would end the stored string
+    table_too_large,        // a string block over 65535 bytes
+    demo_names_no_level,    // a demo entry past the levels
+    slot_too_long,          // a slot count over 64
+    command_after_end,      // a command after "End of set"
+    full_slot_without_end,  // 64 commands and no "End of set"
+    sequences_too_large,    // the sequence block over 65535 bytes
+};
+
+// Where a problem is.
+struct place {
+    enum class area : std::uint8_t { document, table, slot, demo_levels };
+    area in = area::document;
+    table_id table = table_id::level_names;  // area::table
+    int index = -1;  // entry (line of a key-string table), slot, or demo entry; -1 for the whole
+    int line = -1;   // command line within a slot
+
+    bool operator==(const place&) const = default;
+};
+
+struct problem {
+    severity level = severity::error;
+    problem_kind kind{};
+    place where;
+    std::int64_t value = 0;  // the count, length, size or level found
+    std::int64_t limit = 0;  // what it had to stay within, or had to be
+    std::string message;     // as the program shows it
+};
+
+// Every problem of the document, in document order: entry counts, strings
+// table by table, the demo list, the slots, the sequence block.
+std::vector<problem> check_script(const Ttombpcdat& doc);
+
+// Throws script_error with the message of the first error, if there is one.
+void refuse_errors(const std::vector<problem>& problems);
+
+// The most entries a table can have: more would read back as a negative count.
+inline constexpr int kMaxEntries = 32767;
+
+// The byte size of the sequence block once every slot is ended and the slots
+// are filled up to one per level plus the title slot.
+std::size_t normalised_sequence_bytes(const Ttombpcdat& doc);
+
+}  // namespace vellumark

@@ -1,0 +1,216 @@
+#include "editors/document.h"
+
+#include <algorithm>
+
+#include "codec/transcript.h"
+#include "editors/commands/change_value.h"
+#include "editors/commands/replace_entries.h"
+#include "editors/commands/replace_slots.h"
+
+using vellumark::script_slot;
+using vellumark::table_id;
+
+namespace {
+
+// Two slots hold the same commands (operand_count is the writer's business).
+bool same_commands(const script_slot& a, const script_slot& b) {
+    if (a.command_count != b.command_count) return false;
+    const int n = std::clamp<int>(a.command_count, 0, vellumark::kSlotCapacity);
+    return std::equal(a.commands.begin(), a.commands.begin() + n, b.commands.begin());
+}
+
+// Replaces all[first .. first + count - 1] by run, copying over what both share.
+template <class T>
+void replace_run(std::vector<T>& all, int first, int count, const std::vector<T>& run) {
+    const auto at = all.begin() + first;
+    const int common = std::min(count, int(run.size()));
+    std::copy(run.begin(), run.begin() + common, at);
+    if (count > common)
+        all.erase(at + common, at + count);
+    else
+        all.insert(at + common, run.begin() + common, run.end());
+}
+
+}  // namespace
+
+ScriptDocument::ScriptDocument(QObject* parent) : QObject(parent) {
+    connect(&undo_, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
+}
+
+void ScriptDocument::load(vellumark::Ttombpcdat record) {
+    record_ = std::move(record);
+    slot_added_.assign(record_.scripts.size(), 0);
+    demo_texts_.clear();
+    for (std::uint16_t level : record_.demo_levels) demo_texts_.push_back(vellumark::level_description(record_, level));
+    single_level_box_ = record_.single_level != -1;
+    undo_.clear();
+    emit reset();
+}
+
+void ScriptDocument::adoptSaved(const vellumark::Ttombpcdat& saved) {
+    // What the save completed becomes a step of its own, so that undo and
+    // redo keep telling the truth about the slots and key strings.
+    auto* step = new QUndoCommand(QStringLiteral("Complete the script for saving"));
+    const std::size_t common = std::min(record_.scripts.size(), saved.scripts.size());
+    for (std::size_t k = 0; k < common; ++k)
+        if (!same_commands(record_.scripts[k], saved.scripts[k]))
+            new ReplaceSlots(*this, int(k), {{record_.scripts[k]}, {slot_added_[k]}}, {{saved.scripts[k]}, {slot_added_[k]}},
+                             {}, step);
+    if (saved.scripts.size() > common) {
+        std::vector<script_slot> more(saved.scripts.begin() + std::ptrdiff_t(common), saved.scripts.end());
+        const std::vector<char> flags(more.size(), 0);
+        new ReplaceSlots(*this, int(common), {}, {std::move(more), flags}, {}, step);
+    }
+    for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
+        const table_id id = vellumark::key_table(n);
+        const Lines& now = vellumark::table(record_, id).strings;
+        const Lines& written = vellumark::table(saved, id).strings;
+        if (now.size() > written.size())
+            new ReplaceEntries(*this, id, int(written.size()), Lines(now.begin() + std::ptrdiff_t(written.size()), now.end()),
+                               {}, {}, false, step);
+        else if (now.size() < written.size())
+            new ReplaceEntries(*this, id, int(now.size()), {}, Lines(written.size() - now.size()), {}, false, step);
+    }
+    if (step->childCount() > 0)
+        undo_.push(step);
+    else
+        delete step;
+
+    // The counts, offsets, sizes and flags as the file holds them. No view
+    // shows them; "Save Text" reports this level count.
+    vellumark::Ttombpcdat kept = saved;
+    for (const vellumark::table_info& t : vellumark::kTables)
+        vellumark::table(kept, t.id).strings = std::move(vellumark::table(record_, t.id).strings);
+    kept.scripts = std::move(record_.scripts);
+    for (std::size_t k = 0; k < kept.scripts.size() && k < saved.scripts.size(); ++k)
+        kept.scripts[k].operand_count = saved.scripts[k].operand_count;
+    kept.demo_levels = std::move(record_.demo_levels);
+    record_ = std::move(kept);
+    undo_.setClean();
+}
+
+QString ScriptDocument::slotLabel(int slot) const {
+    const bool added = slot >= 0 && std::size_t(slot) < slot_added_.size() && slot_added_[std::size_t(slot)];
+    return (added ? QStringLiteral("Script #%1") : QStringLiteral("Script#%1")).arg(slot);
+}
+
+// ---- operations ---------------------------------------------------------------
+
+void ScriptDocument::replaceEntries(table_id table, int first, int count, Lines lines, const QString& text) {
+    const Lines& now = vellumark::table(record_, table).strings;
+    first = std::clamp(first, 0, int(now.size()));
+    count = std::clamp(count, 0, int(now.size()) - first);
+    Lines before(now.begin() + first, now.begin() + first + count);
+    undo_.push(new ReplaceEntries(*this, table, first, std::move(before), std::move(lines), text,
+                                  vellumark::is_key_table(table)));
+}
+
+void ScriptDocument::setOption(vellumark::option_id option, std::int32_t value) {
+    undo_.push(new ChangeOption(*this, option, vellumark::option_value(record_, option), value));
+}
+
+void ScriptDocument::setFlag(std::uint16_t bit, bool on) {
+    for (const vellumark::flag_info& f : vellumark::kOptionFlags)
+        if (f.bit == bit)
+            undo_.push(new ChangeFlag(*this, bit, on,
+                                      QStringLiteral("Change %1").arg(QString::fromLatin1(f.caption.data(),
+                                                                                          qsizetype(f.caption.size())))));
+}
+
+void ScriptDocument::setSingleLevelBox(bool on) {
+    undo_.push(new ChangeFlag(*this, 0, on, QStringLiteral("Change Single Level")));
+}
+
+void ScriptDocument::replaceSlots(int first, int count, std::vector<script_slot> values, const QString& text,
+                                  bool added) {
+    first = std::clamp(first, 0, int(record_.scripts.size()));
+    count = std::clamp(count, 0, int(record_.scripts.size()) - first);
+    ReplaceSlots::Run before{{record_.scripts.begin() + first, record_.scripts.begin() + first + count},
+                             {slot_added_.begin() + first, slot_added_.begin() + first + count}};
+    ReplaceSlots::Run after{std::move(values), {}};
+    // A replaced slot keeps its label; a new one is labelled by how it came.
+    for (std::size_t i = 0; i < after.values.size(); ++i)
+        after.added.push_back(int(i) < count ? before.added[i] : char(added));
+    undo_.push(new ReplaceSlots(*this, first, std::move(before), std::move(after), text));
+}
+
+void ScriptDocument::setDemoLevels(std::vector<std::uint16_t> levels, Lines texts, const QString& text) {
+    undo_.push(new ChangeDemoLevels(*this, {record_.demo_levels, demo_texts_}, {std::move(levels), std::move(texts)},
+                                    text));
+}
+
+void ScriptDocument::touch(const QString& text) { undo_.push(new QUndoCommand(text)); }
+
+void ScriptDocument::addLevel(const std::string& description, const std::string& file, const std::string& picture,
+                              bool with_picture) {
+    auto* step = new QUndoCommand(QStringLiteral("Add level"));
+    const int levels = int(record_.level_names.strings.size());
+    new ReplaceEntries(*this, table_id::level_names, levels, {}, {description}, {}, false, step);
+    new ReplaceEntries(*this, table_id::level_files, int(record_.level_files.strings.size()), {}, {file}, {}, false,
+                       step);
+    if (with_picture)
+        new ReplaceEntries(*this, table_id::pic_files, int(record_.pic_files.strings.size()), {}, {picture}, {},
+                           false, step);
+    new ReplaceSlots(*this, int(record_.scripts.size()), {}, {{script_slot{}}, {1}}, {}, step);
+    undo_.push(step);
+}
+
+void ScriptDocument::deleteLastLevel() {
+    auto* step = new QUndoCommand(QStringLiteral("Delete last level"));
+    for (table_id id : {table_id::level_names, table_id::level_files, table_id::pic_files}) {
+        const Lines& strings = vellumark::table(record_, id).strings;
+        if (!strings.empty())
+            new ReplaceEntries(*this, id, int(strings.size()) - 1, {strings.back()}, {}, {}, false, step);
+    }
+    if (!record_.scripts.empty())
+        new ReplaceSlots(*this, int(record_.scripts.size()) - 1, {{record_.scripts.back()}, {slot_added_.back()}}, {},
+                         {}, step);
+    undo_.push(step);
+}
+
+void ScriptDocument::deleteAllLevels() {
+    auto* step = new QUndoCommand(QStringLiteral("Delete all levels"));
+    for (table_id id : {table_id::level_names, table_id::level_files, table_id::pic_files}) {
+        const Lines& strings = vellumark::table(record_, id).strings;
+        if (!strings.empty()) new ReplaceEntries(*this, id, 0, strings, {}, {}, false, step);
+    }
+    if (!record_.scripts.empty()) new ReplaceSlots(*this, 0, {record_.scripts, slot_added_}, {}, {}, step);
+    undo_.push(step);
+}
+
+// ---- changes, as the undo commands make them -----------------------------------
+
+void ScriptDocument::doReplaceEntries(table_id table, int first, int count, const Lines& lines) {
+    replace_run(vellumark::table(record_, table).strings, first, count, lines);
+    emit entriesReplaced(table, first, count, int(lines.size()));
+}
+
+void ScriptDocument::doSetOption(vellumark::option_id option, std::int32_t value) {
+    vellumark::set_option_value(record_, option, value);
+    emit optionChanged(option);
+}
+
+void ScriptDocument::doSetFlag(std::uint16_t bit, bool on) {
+    record_.flags = on ? std::uint16_t(record_.flags | bit) : std::uint16_t(record_.flags & ~bit);
+    emit flagsChanged();
+}
+
+void ScriptDocument::doSetSingleLevelBox(bool on) {
+    single_level_box_ = on;
+    emit singleLevelBoxChanged();
+}
+
+void ScriptDocument::doReplaceSlots(int first, int count, const std::vector<script_slot>& values,
+                                    const std::vector<char>& added) {
+    replace_run(record_.scripts, first, count, values);
+    replace_run(slot_added_, first, count, added);
+    record_.script_count = static_cast<std::uint16_t>(record_.scripts.size());
+    emit slotsReplaced(first, count, int(values.size()));
+}
+
+void ScriptDocument::doSetDemoLevels(const std::vector<std::uint16_t>& levels, const Lines& texts) {
+    record_.demo_levels = levels;
+    record_.demo_level_count = static_cast<std::int16_t>(levels.size());
+    demo_texts_ = texts;
+    emit demoLevelsChanged();
+}

@@ -1,0 +1,115 @@
+// The script document of the window: the record Ttombpcdat, the only truth,
+// with the undo stack of every edit made to it. The tabs show it and turn
+// user actions into the operations below; each operation is one undo step
+// and each announces exactly what it changed through the signals, so that a
+// view updates only that part.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codec/options.h"
+#include "codec/tables.h"
+#include "codec/tombpcdat.h"
+
+using Lines = std::vector<std::string>;  // script bytes, one string per entry
+
+class ScriptDocument : public QObject {
+    Q_OBJECT
+public:
+    explicit ScriptDocument(QObject* parent = nullptr);
+
+    const vellumark::Ttombpcdat& record() const { return record_; }
+    QUndoStack* undoStack() { return &undo_; }
+    // Unsaved changes: the document differs from the last open or save.
+    bool modified() const { return !undo_.isClean(); }
+
+    // Replaces the whole document by a freshly read record; the undo stack
+    // starts empty and clean.
+    void load(vellumark::Ttombpcdat record);
+
+    // A completed save wrote `saved`, the normalised form of the record. The
+    // slots and key-string tables the save completed become one undo step;
+    // the counts, offsets and flags the file holds are taken over; the stack
+    // is marked clean.
+    void adoptSaved(const vellumark::Ttombpcdat& saved);
+
+    // ---- what the views show beside the record --------------------------
+    // A slot appended by the add-level dialog is labelled "Script #n"; a
+    // slot read from the file "Script#n". Both are intended.
+    QString slotLabel(int slot) const;
+    // The lines of the demo level list: each the level description at the
+    // time the entry was made (a later rename does not change it).
+    const Lines& demoTexts() const { return demo_texts_; }
+    // "Single Level": shown from single_level at a load, toggled by the user,
+    // never written.
+    bool singleLevelBox() const { return single_level_box_; }
+
+    // ---- operations: each is one undo step named by `text` ---------------
+    // Replaces entries first .. first + count - 1 of a table by `lines`
+    // (which may be longer or shorter). Consecutive edits of one key-string
+    // line with the same text merge into one step.
+    void replaceEntries(vellumark::table_id table, int first, int count, Lines lines, const QString& text);
+    void setEntry(vellumark::table_id table, int row, std::string line, const QString& text) {
+        replaceEntries(table, row, 1, {std::move(line)}, text);
+    }
+    // Edits of the same option made one after another merge.
+    void setOption(vellumark::option_id option, std::int32_t value);
+    void setFlag(std::uint16_t bit, bool on);
+    void setSingleLevelBox(bool on);
+    // Replaces slots first .. first + count - 1 by `values`; `added` says of
+    // each new slot whether the add-level dialog made it.
+    void replaceSlots(int first, int count, std::vector<vellumark::script_slot> values, const QString& text,
+                      bool added = false);
+    void setSlot(int slot, const vellumark::script_slot& value, const QString& text) {
+        replaceSlots(slot, 1, {value}, text);
+    }
+    void setDemoLevels(std::vector<std::uint16_t> levels, Lines texts, const QString& text);
+    // A step that changes nothing: the commands that count as an edit even
+    // when they find nothing to change ("Replace" with no entry selected).
+    void touch(const QString& text);
+
+    // ---- level commands of the Levels tab -------------------------------
+    // A description and file name always, the picture when it is not blank,
+    // and one empty slot.
+    void addLevel(const std::string& description, const std::string& file, const std::string& picture,
+                  bool with_picture);
+    // The last level, the last picture and the last slot.
+    void deleteLastLevel();
+    // Every level, picture and slot.
+    void deleteAllLevels();
+
+    // ---- for the undo commands only: change and announce ----------------
+    void doReplaceEntries(vellumark::table_id table, int first, int count, const Lines& lines);
+    void doSetOption(vellumark::option_id option, std::int32_t value);
+    void doSetFlag(std::uint16_t bit, bool on);
+    void doSetSingleLevelBox(bool on);
+    void doReplaceSlots(int first, int count, const std::vector<vellumark::script_slot>& values,
+                        const std::vector<char>& added);
+    void doSetDemoLevels(const std::vector<std::uint16_t>& levels, const Lines& texts);
+    const std::vector<char>& slotsAdded() const { return slot_added_; }
+
+signals:
+    // A load replaced everything.
+    void reset();
+    // Entries first .. first + removed - 1 were replaced by `inserted` entries.
+    void entriesReplaced(vellumark::table_id table, int first, int removed, int inserted);
+    void optionChanged(vellumark::option_id option);
+    void flagsChanged();
+    void singleLevelBoxChanged();
+    // Slots first .. first + removed - 1 were replaced by `inserted` slots.
+    void slotsReplaced(int first, int removed, int inserted);
+    void demoLevelsChanged();
+    void modifiedChanged(bool modified);
+
+private:
+    vellumark::Ttombpcdat record_;
+    std::vector<char> slot_added_;  // per slot: made by the add-level dialog
+    Lines demo_texts_;
+    bool single_level_box_ = false;
+    QUndoStack undo_;
+};
