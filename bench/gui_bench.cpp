@@ -3,7 +3,9 @@
 //                          script in the full window (Google Benchmark)
 //   gui_bench --startup    start-up to a shown main window, in ms
 //   gui_bench --memory     peak memory with the near-limit script open
-// run_benchmarks.sh runs all three and prints the table.
+//   gui_bench --edits      edits, undo and redo on the near-limit script, and
+//                          the memory that 1,000 edits take
+// run_benchmarks.sh runs all four and prints the table.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -21,8 +23,25 @@
 #include <memory>
 #include <string>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QUndoStack>
+#include <algorithm>
+#include <functional>
+#include <malloc.h>
+#include <vector>
+
 #include "bench_table.h"
+#include "editors/document.h"
+#include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
+#include "editors/options_tab.h"
+#include "editors/script_tab.h"
+#include "editors/spin_edit.h"
 #include "shell/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "tests/samples/sample_scripts.h"
@@ -155,12 +174,105 @@ int run_memory(int argc, char** argv) {
     return 0;
 }
 
+double heap_mb() { return static_cast<double>(::mallinfo2().uordblks) / (1024.0 * 1024.0); }
+
+// Edits made as the user makes them, through the views, in the middle of the
+// near-limit script; each timed with the repaint that follows.
+int run_edits(int argc, char** argv) {
+    QApplication app(argc, argv);
+    environment e;
+    window w;
+    TForm1& form = w.form;
+    form.load_script_file(e.near_path);
+    QCoreApplication::processEvents();
+    if (form.current_file_name() != e.near_path) return 1;
+    const int middle = int(form.document()->record().level_names.strings.size()) / 2;
+    LevelsTab* l = form.levels();
+    ScriptTab* s = form.script();
+    int counter = 0;
+    const std::vector<std::pair<const char*, std::function<void()>>> kinds = {
+        {"replace a level name", [&] {
+             l->ListBox1->setCurrentRow(middle + counter % 7);
+             l->Edit1->setText(QStringLiteral("Level %1").arg(counter));
+             l->Button1->click();
+         }},
+        {"add a command", [&] {
+             s->ListBox9->setCurrentRow(middle);
+             s->ListBox10->setCurrentRow(0);
+             s->ComboBox1->setCurrentIndex(10);
+             s->SpinEdit10->setValue(counter);
+             s->Button15->click();
+         }},
+        {"type a key-string line", [&] {
+             QPlainTextEdit* memo = form.keys()->memo(3);
+             memo->setTextCursor(QTextCursor(memo->document()->findBlockByNumber(middle + counter)));
+             QTest::keyClick(memo, Qt::Key_X);
+         }},
+        {"change an option", [&] { form.options()->spin(5)->setValue(counter); }},
+        {"add a level", [&] { l->AddLevel(QStringLiteral("New"), QStringLiteral("NEW.TR2"), QString()); }},
+        {"delete the last level", [&] {
+             w.dialogs.confirms.push_back(true);
+             l->Button5->click();
+         }},
+    };
+    QUndoStack* stack = form.document()->undoStack();
+    const auto timed = [](const std::function<void()>& f) {
+        const auto t = clock_type::now();
+        f();
+        QCoreApplication::processEvents();
+        return ms_since(t);
+    };
+    // The figure is each kind's median (a busy machine adds stray spikes);
+    // the single slowest run is reported beside it.
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    double edit_median = 0, undo_median = 0, edit_max = 0, undo_max = 0;
+    for (const auto& [name, edit] : kinds) {
+        std::vector<double> edits, undos;
+        for (counter = 0; counter < 20; ++counter) edits.push_back(timed(edit));
+        for (int i = 0; i < 20; ++i) undos.push_back(timed([&] { stack->undo(); }));
+        for (int i = 0; i < 20; ++i) undos.push_back(timed([&] { stack->redo(); }));
+        for (int i = 0; i < 20; ++i) stack->undo();
+        const double e_max = *std::max_element(edits.begin(), edits.end());
+        const double u_max = *std::max_element(undos.begin(), undos.end());
+        std::printf("%-24s edit %.2f ms median, %.2f ms slowest of 20; undo or redo %.2f ms median, %.2f ms slowest "
+                    "of 40\n",
+                    name, median(edits), e_max, median(undos), u_max);
+        edit_median = std::max(edit_median, median(edits));
+        undo_median = std::max(undo_median, median(undos));
+        edit_max = std::max(edit_max, e_max);
+        undo_max = std::max(undo_max, u_max);
+    }
+    bench::result("edit, near-limit script (slowest of 6 kinds, median of 20)", edit_median, "ms", "< 16 ms",
+                  edit_median < 16);
+    bench::result("undo or redo, near-limit script (slowest kind, median of 40)", undo_median, "ms", "< 16 ms",
+                  undo_median < 16);
+    std::printf("@@ slowest single edit / undo or redo | %.1f / %.1f ms | (information) | -\n", edit_max, undo_max);
+
+    // What 1,000 edits keep on the undo stack: steps hold what changed.
+    stack->clear();
+    ::malloc_trim(0);
+    const double before = heap_mb();
+    for (counter = 0; counter < 1000; ++counter) {
+        kinds[std::size_t(counter % 4)].second();
+        if (counter % 50 == 0) QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    const double grown = heap_mb() - before;
+    std::printf("1,000 edits: %d undo steps, heap %.1f MB -> %.1f MB\n", stack->count(), before, before + grown);
+    bench::result("memory of 1,000 edits, near-limit script", grown, "MB", "< 10 MB", grown < 10);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const auto main_start = clock_type::now();
     if (argc > 1 && std::strcmp(argv[1], "--startup") == 0) return run_startup(argc, argv, main_start);
     if (argc > 1 && std::strcmp(argv[1], "--memory") == 0) return run_memory(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--edits") == 0) return run_edits(argc, argv);
 
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -56,6 +56,13 @@ if [ -x "$gui" ]; then
   else
     echo "gui_bench --memory failed"; status=1
   fi
+
+  echo "== edits, undo and redo (offscreen)"
+  if "$gui" --edits | tee "$out/edits.txt"; then
+    grep '^@@ ' "$out/edits.txt" >>"$rows"
+  else
+    echo "gui_bench --edits failed"; status=1
+  fi
 else
   echo "== main window: gui_bench was not built (VELLUMARK_GUI off?)"
 fi
