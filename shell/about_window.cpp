@@ -70,10 +70,11 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent) : QDialog(parent) {
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setGeometry(0, 0, kClientWidth, kClientHeight);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The text ends above the clock and scrolls: no line hides under it.
+    Memo1->setGeometry(0, 0, kClientWidth, kClientHeight - kPanelHeight);
 
-    // The clock lies over the memo's last lines.
+    // The clock panel along the bottom.
     Panel1 = new QLabel(QStringLiteral("Panel1"), this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setAlignment(Qt::AlignCenter);

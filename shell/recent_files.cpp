@@ -1,15 +1,23 @@
 #include "shell/recent_files.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QSettings>
 #include <algorithm>
+#include <sys/stat.h>
 
 RecentFiles::RecentFiles(QMenu* menu, QAction* anchor, QObject* parent)
     : QObject(parent), menu_(menu), anchor_(anchor) {}
 
 bool same_recent_path(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    if (a == b) return true;
+    if (a.compare(b, Qt::CaseInsensitive) != 0) return false;
+    // Paths that differ only in letter case name one file only where the
+    // file system ignores case: then both names lead to the same file.
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 int RecentFiles::index_of(const QString& path) const {

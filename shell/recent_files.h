@@ -22,11 +22,11 @@ public:
 
     const QStringList& entries() const { return entries_; }
 
-    // Puts the path at the top: an entry equal to it ignoring case moves up
-    // with its stored spelling; otherwise the path is inserted and the fifth
-    // entry falls off. Blank paths are ignored.
+    // Puts the path at the top: an entry naming the same file moves up with
+    // its stored spelling; otherwise the path is inserted and the fifth entry
+    // falls off. Blank paths are ignored.
     void add(const QString& path);
-    // Drops the entry equal to the path ignoring case.
+    // Drops the entry naming the same file as the path.
     void remove(const QString& path);
     void set_entries(const QStringList& paths);
 
@@ -50,5 +50,8 @@ private:
     QList<QAction*> actions_;
 };
 
-// Two paths name the same entry when they are equal ignoring letter case.
+// Two paths name the same entry when they are equal, or when they differ
+// only in letter case and lead to the same file (a file system that ignores
+// case). On a file system that tells case apart, Case.dat and case.dat are
+// two files and two entries.
 bool same_recent_path(const QString& a, const QString& b);

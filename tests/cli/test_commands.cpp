@@ -67,6 +67,13 @@ TEST(Commands, CheckResaveAndTranscript) {
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(r.out.rfind("Translated by Vellumark\n", 0), 0u);
     EXPECT_NE(r.out.find("\nScript#4\n"), std::string::npos);
+
+    // A line break inside a string keeps the entry on one line.
+    Ttombpcdat breaks = samples::make_document(6, 2);
+    breaks.level_files.strings[0] = "a\nb\rc";
+    samples::write_file(g.dir / "breaks.dat", samples::file_bytes(breaks));
+    r = run_cli({"transcript", g.dir / "breaks.dat"});
+    EXPECT_NE(r.out.find("\na\u240Ab\u240Dc\n"), std::string::npos) << r.out;
 }
 
 TEST(Commands, FailuresShowTheEditorsMessageAndWriteNothing) {

@@ -32,7 +32,7 @@ TEST(Install, PutsTheProgramsAndDesktopFilesInPlace) {
     for (const auto& entry : fs::recursive_directory_iterator(usr))
         if (entry.is_regular_file()) listing.insert(fs::relative(entry.path(), usr).string());
     if (gui)
-        expected.insert({"bin/vellumark", "bin/skin.bmp", "share/applications/vellumark.desktop",
+        expected.insert({"bin/vellumark", "bin/skin.bmp", "share/applications/vellumark.desktop", "share/vellumark/readme",
                          "share/icons/hicolor/scalable/apps/vellumark.svg", "share/mime/packages/vellumark.xml"});
     EXPECT_EQ(listing, expected);
 
@@ -47,6 +47,8 @@ TEST(Install, PutsTheProgramsAndDesktopFilesInPlace) {
         for (const char* line : {"\nType=Application\n", "\nExec=vellumark %f\n", "\nIcon=vellumark\n",
                                  "\nMimeType=application/x-tombraider-script;\n"})
             EXPECT_NE(desktop.find(line), std::string::npos) << line;
+        // Started from the menu, the editor finds its readme in its working folder.
+        EXPECT_NE(desktop.find("\nPath=" + (usr / "share/vellumark").string() + "\n"), std::string::npos) << desktop;
         EXPECT_NE(slurp((usr / "share/mime/packages/vellumark.xml").string())
                       .find("<mime-type type=\"application/x-tombraider-script\">"),
                   std::string::npos);

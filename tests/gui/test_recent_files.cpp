@@ -7,6 +7,7 @@
 
 #include "editors/options_tab.h"
 #include "editors/spin_edit.h"
+#include "shell/recent_files.h"
 
 #include "support/window_fixture.h"
 
@@ -39,15 +40,24 @@ TEST_F(RecentFilesTest, FourEntriesNewestFirstAndAReopenedOneMovesToTheTop) {
     EXPECT_EQ(form->recent_files(), (QStringList{p[2], p[4], p[3], p[1]}));
 }
 
-TEST_F(RecentFilesTest, MatchingIgnoresCaseAndKeepsTheStoredSpelling) {
+TEST_F(RecentFilesTest, NamesDifferingInCaseAreTwoFilesWhereTheFileSystemSaysSo) {
     const QString lower = write_sample("case.dat", small_script(1, 2));
     const QString upper = write_sample("CASE.DAT", small_script(2, 2));
     open_path(lower);
     open_sample("other.dat", small_script(3, 2));
     open_path(upper);
     ASSERT_TRUE(dialogs.texts("error").empty());
-    EXPECT_EQ(form->recent_files(), (QStringList{lower, path("other.dat")}));
-    EXPECT_EQ(form->current_file_name(), upper);
+    EXPECT_EQ(form->recent_files(), (QStringList{upper, path("other.dat"), lower}));
+    entries()[2]->trigger();  // the lower-case entry opens its own file
+    EXPECT_EQ(form->current_file_name(), lower);
+    EXPECT_EQ(form->recent_files(), (QStringList{lower, upper, path("other.dat")}));
+
+    // One file under two spellings is one entry with its stored spelling:
+    // a second name of the same file stands for a file system without case.
+    const QString alias = path("Case.Dat");
+    ASSERT_TRUE(QFile::link(lower, alias));
+    EXPECT_TRUE(same_recent_path(lower, alias));
+    EXPECT_FALSE(same_recent_path(lower, upper));
 }
 
 TEST_F(RecentFilesTest, ClickingAnEntry) {

@@ -1,0 +1,171 @@
+// Nothing is lost at the edges: line breaks inside strings, key-string lines
+// past the last level, unsaved work under a new open, a file another program
+// rewrote, over-long and unstorable input.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "codec/script_file.h"
+#include "editors/add_level_dialog.h"
+#include "editors/keystrings_tab.h"
+#include "editors/levels_tab.h"
+#include "editors/list_edit.h"
+#include "editors/media_tab.h"
+#include "editors/options_tab.h"
+#include "editors/spin_edit.h"
+#include "support/window_fixture.h"
+
+namespace {
+
+using vellumark::samples::file_bytes;
+using vellumark::samples::make_document;
+using vellumark::samples::read_file;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes read(const QString& p) { return read_file(p.toStdString()); }
+
+TEST_F(WindowTest, LineBreaksInsideStringsSurviveTheWindow) {
+    auto d = make_document(21, 5);
+    d.level_names.strings[1] = "Two\nlines";
+    d.level_names.strings[2] = "A\rB";
+    d.game_strings1.strings[0] = "g\r\n1";
+    d.game_strings2.strings[40] = "\nlast";
+    d.key_strings[0].strings[2] = "Key\nwith newline";
+    d.key_strings[9].strings[4] = "\r";
+    const Bytes bytes = file_bytes(d);
+    const QString p = open_sample("breaks.dat", bytes);
+
+    // Every entry stays one line, its breaks shown as symbols.
+    LevelsTab* l = form->levels();
+    EXPECT_EQ(rows(l->ListBox1).mid(1, 2), (QStringList{"Two\u240Alines", "A\u240DB"}));
+    EXPECT_EQ(rows(form->options()->ListBox7).value(0), "g\u240D\u240A1");
+    EXPECT_EQ(lines_of(form->keys()->memo(1)).size(), 5);
+    EXPECT_EQ(lines_of(form->keys()->memo(1)).value(2), "Key\u240Awith newline");
+    EXPECT_EQ(lines_of(form->keys()->memo(10)).value(4), "\u240D");
+    EXPECT_TRUE(lines_of(l->shit).contains("\u240Alast"));
+
+    // Read back through an edit box and a memo line, the bytes are the same.
+    click_row(l->ListBox1, 1);
+    l->Button1->click();
+    QPlainTextEdit* memo = form->keys()->memo(1);
+    memo->setTextCursor(QTextCursor(memo->document()->findBlockByNumber(2)));
+    QTest::keyClick(memo, Qt::Key_X);
+    QTest::keyClick(memo, Qt::Key_Backspace);
+    ASSERT_TRUE(form->modified());
+    form->Save1Click();
+    EXPECT_EQ(read(p), bytes);
+}
+
+TEST_F(WindowTest, KeyStringLinesPastTheLastLevelAreNamedBeforeTheSave) {
+    const QString p = open_sample("keys.dat", small_script(22, 4));
+    const Bytes before = read(p);
+    dialogs.confirms.push_back(true);
+    form->levels()->Button5Click();  // three levels left, four lines in every memo
+    form->keys()->memo(3)->appendPlainText("typed");
+    dialogs.clear();
+
+    form->Save1Click();  // answered No: nothing is saved
+    QString expected = "The script has 3 levels, so these key strings will not be saved:\n";
+    for (int n = 1; n <= 10; ++n)
+        expected += n == 3 ? "Key Strings #3, lines 4 to 5\n" : QString("Key Strings #%1, line 4\n").arg(n);
+    EXPECT_EQ(dialogs.texts("confirm"), std::vector<QString>{expected + "\nSave without them?"});
+    EXPECT_TRUE(dialogs.texts("information").empty());
+    EXPECT_EQ(read(p), before);
+    EXPECT_TRUE(form->modified());
+
+    dialogs.confirms.push_back(true);
+    form->Save1Click();
+    EXPECT_EQ(dialogs.texts("information"), std::vector<QString>{p + " Saved!"});
+    const auto saved = vellumark::parse_script(read(p));
+    for (int n = 1; n <= 10; ++n) {
+        EXPECT_EQ(lines_of(form->keys()->memo(n)), texts(saved.key_strings[n - 1].strings)) << n;
+        EXPECT_EQ(saved.key_strings[n - 1].strings.size(), 3u);
+    }
+}
+
+TEST_F(WindowTest, OpeningOverUnsavedWorkAsksFirst) {
+    const QString a = open_sample("a.dat", small_script(23, 3));
+    const QString b = write_sample("b.dat", small_script(24, 3));
+    form->options()->spin(1)->setValue(111);
+    dialogs.clear();
+
+    open_path(b);  // Cancel: nothing changes
+    EXPECT_EQ(dialogs.texts("askToSave"),
+              std::vector<QString>{"The script has changes that are not saved. Save them before another script is "
+                                   "opened?"});
+    EXPECT_EQ(form->current_file_name(), a);
+    EXPECT_EQ(form->options()->spin(1)->value(), 111);
+
+    dialogs.saveChoices = {SaveChoice::Save};  // saved, then opened
+    open_path(b);
+    EXPECT_EQ(vellumark::parse_script(read(a)).first_option, 111);
+    EXPECT_EQ(form->current_file_name(), b);
+
+    // A save that fails keeps the question open; then Discard opens.
+    doc().setEntry(vellumark::table_id::level_names, 0, std::string(256, 'x'), "Replace level 0");
+    dialogs.clear();
+    dialogs.saveChoices = {SaveChoice::Save, SaveChoice::Discard};
+    open_path(a);
+    EXPECT_EQ(dialogs.texts("askToSave").size(), 2u);
+    EXPECT_EQ(dialogs.texts("error").size(), 1u);
+    EXPECT_EQ(form->current_file_name(), a);
+    EXPECT_FALSE(form->modified());
+}
+
+TEST_F(WindowTest, AFileRewrittenByAnotherProgramIsNotOverwrittenUnasked) {
+    const QString p = open_sample("shared.dat", small_script(25, 3));
+    const Bytes theirs = small_script(26, 5);
+    vellumark::samples::write_file(p.toStdString(), theirs);
+    form->options()->spin(2)->setValue(5);
+
+    form->Save1Click();  // No: their file stays
+    ASSERT_EQ(dialogs.texts("confirm").size(), 1u);
+    EXPECT_EQ(dialogs.texts("confirm")[0],
+              p + " was changed by another program after it was opened or saved here. Overwrite it?");
+    EXPECT_EQ(read(p), theirs);
+    EXPECT_TRUE(dialogs.texts("information").empty());
+
+    dialogs.confirms.push_back(true);
+    form->Save1Click();
+    EXPECT_EQ(vellumark::parse_script(read(p)).title_replace, 5);
+    dialogs.clear();
+    form->options()->spin(2)->setValue(6);
+    form->Save1Click();  // our own save changed the file: no question
+    dialogs.fileNames.push_back(path("other.dat"));
+    form->SaveAS1Click();
+    EXPECT_TRUE(dialogs.texts("confirm").empty());
+    EXPECT_EQ(dialogs.texts("information").size(), 2u);
+}
+
+TEST_F(WindowTest, InputIsRefusedWholeWithAMessageNeverCut) {
+    // An edit box refuses text that would pass 255 characters.
+    QLineEdit* edits[] = {form->levels()->Edit1, form->levels()->Form3()->Edit2, form->media()->Edit9,
+                          form->options()->Edit7};
+    for (QLineEdit* e : edits) {
+        e->setText("abc");
+        e->insert(QString(300, QLatin1Char('x')));
+        EXPECT_EQ(e->text(), "abc") << e->objectName().toStdString();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(std::size(edits), kTooLongTextMessage.arg(303)));
+
+    // A memo refuses what the code page cannot hold as it is typed or pasted.
+    open_sample("memo.dat", small_script(27, 3));
+    dialogs.clear();
+    QPlainTextEdit* memo = form->keys()->memo(3);
+    const auto before = record().key_strings[2].strings;
+    memo->setFocus();
+    QTest::sendKeyEvent(QTest::Click, memo, Qt::Key_unknown, QString::fromUtf8("\u0394"), {});
+    QApplication::processEvents();
+    QApplication::clipboard()->setText(QString::fromUtf8("pasted \u4e2d"));
+    memo->paste();
+    QApplication::processEvents();
+    EXPECT_EQ(record().key_strings[2].strings, before);
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(2, kUnstorableTextMessage));
+    EXPECT_FALSE(form->modified());
+}
+
+}  // namespace
