@@ -10,6 +10,7 @@
 #include "codec/codepage.h"
 #include "codec/errors.h"
 #include "codec/fileio.h"
+#include "codec/levels.h"
 #include "codec/script_file.h"
 #include "codec/transcript.h"
 
@@ -25,13 +26,22 @@ struct usage_error {
 struct arguments {
     std::vector<std::string> operands;
     std::optional<std::string> output;
+    std::optional<std::string> name, file;  // of "level insert"
     bool help = false;
 };
 
-arguments parse_arguments(const std::vector<std::string>& args, bool takes_output) {
+// The options of "level insert" that take a text.
+std::optional<std::string>* text_option(arguments& a, const std::string& option) {
+    if (option == "--name") return &a.name;
+    if (option == "--file") return &a.file;
+    return nullptr;
+}
+
+arguments parse_arguments(const std::vector<std::string>& args, bool takes_output, bool takes_texts = false,
+                          std::size_t first = 1) {
     arguments parsed;
     bool options_end = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
+    for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (options_end || a == "-" || a.empty() || a[0] != '-') {
             parsed.operands.push_back(a);
@@ -46,6 +56,10 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
         } else if (takes_output && a.rfind("--output=", 0) == 0) {
             if (parsed.output) throw usage_error{"option --output given twice"};
             parsed.output = a.substr(9);
+        } else if (std::optional<std::string>* text = takes_texts ? text_option(parsed, a) : nullptr) {
+            if (i + 1 >= args.size()) throw usage_error{"option " + a + " needs a text"};
+            if (*text) throw usage_error{"option " + a + " given twice"};
+            *text = args[++i];
         } else {
             throw usage_error{"unknown option " + a + " for \"" + args[0] + "\""};
         }
@@ -135,6 +149,50 @@ int do_build(const std::string& path, const std::string& target) {
     return kExitOk;
 }
 
+// A level number given on the command line.
+int level_number(const std::string& text) {
+    std::size_t used = 0;
+    int n = -1;
+    try {
+        n = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size()) throw usage_error{"\"" + text + "\" is not a level number"};
+    return n;
+}
+
+// A text given for a new level, in script bytes.
+std::string script_text(const std::string& option, const std::string& utf8) {
+    const auto bytes = codepage::utf8_to_bytes(utf8);
+    if (!bytes) throw script_error(option + " holds a character that the script's code page cannot store");
+    if (bytes->size() > 255) throw script_error(option + " is longer than 255 characters");
+    return *bytes;
+}
+
+int do_level(const std::vector<std::string>& args) {
+    const std::string what = args.size() > 1 ? args[1] : std::string();
+    if (what != "move" && what != "insert" && what != "delete")
+        throw usage_error{"\"level\" needs move, insert or delete"};
+    arguments a = parse_arguments(args, true, what == "insert", 2);
+    const std::size_t numbers = what == "move" ? 2 : 1;
+    if (a.operands.size() != 1 + numbers)
+        throw usage_error{"\"level " + what + "\" takes a file name and " +
+                          (numbers == 2 ? std::string("two level numbers") : std::string("a level number"))};
+    if (!a.output) throw usage_error{"\"level " + what + "\" needs -o FILE"};
+    Ttombpcdat doc = load_script_file(a.operands[0]);
+    const int n = level_number(a.operands[1]);
+    if (what == "move")
+        move_level(doc, n, level_number(a.operands[2]));
+    else if (what == "insert")
+        insert_level(doc, n, a.name ? script_text("--name", *a.name) : std::string(),
+                     a.file ? script_text("--file", *a.file) : std::string());
+    else
+        delete_level(doc, n);
+    save_script_file(*a.output, doc);
+    return kExitOk;
+}
+
 int do_diff(const std::string& a_path, const std::string& b_path, std::ostream& out) {
     const Ttombpcdat a = load_script_file(a_path);
     const Ttombpcdat b = load_script_file(b_path);
@@ -163,6 +221,16 @@ std::string usage_text() {
            "  build IN.json -o FILE    write the script that IN.json describes (- reads\n"
            "                           standard input)\n"
            "  diff A B                 list the differences between two scripts\n"
+           "  level move FILE FROM TO -o OUT\n"
+           "                           move level FROM to the place of level TO; its name,\n"
+           "                           file, picture, slot and key strings go with it and\n"
+           "                           the commands and demo entries naming levels follow\n"
+           "  level insert FILE AT -o OUT [--name TEXT] [--file TEXT]\n"
+           "                           an empty level before level AT (the level count: at\n"
+           "                           the end), with a slot holding \"End of set\"\n"
+           "  level delete FILE N -o OUT\n"
+           "                           delete level N; commands naming it name no level and\n"
+           "                           demo entries naming it are removed\n"
            "\n"
            "Options:\n"
            "  -h, --help               show this text\n"
@@ -186,6 +254,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             out << "vellumark-cli " VELLUMARK_VERSION "\n";
             return kExitOk;
         }
+        if (command == "level") return do_level(args);
         const bool takes_output = command == "dump" || command == "build";
         if (command != "check" && command != "resave" && command != "transcript" && !takes_output &&
             command != "diff")

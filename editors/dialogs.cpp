@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -58,6 +59,13 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& filter, const QS
     // No confirmation before an existing file is replaced, no default extension.
     return QFileDialog::getSaveFileName(parent, QString(), lastName, filter, nullptr,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+std::optional<int> QtDialogs::number(QWidget* parent, const QString& title, const QString& label, int value,
+                                     int min, int max) {
+    bool ok = false;
+    const int n = QInputDialog::getInt(parent, title, label, value, min, max, 1, &ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
 }
 
 QColor QtDialogs::color(QWidget* parent, const QColor& initial) {

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <optional>
 
 class QDialog;
 class QWidget;
@@ -35,6 +36,10 @@ public:
     // lastName: the name last chosen in this dialog, offered again.
     virtual QString saveFileName(QWidget* parent, const QString& filter,
                                  const QString& lastName) = 0;
+    // Asks for a whole number from min to max, starting at value; nothing
+    // when the user cancels.
+    virtual std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value,
+                                      int min, int max) = 0;
     // Colour dialog; an invalid colour when the user cancels.
     virtual QColor color(QWidget* parent, const QColor& initial) = 0;
 
@@ -53,6 +58,8 @@ public:
     SaveChoice askToSave(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
+    std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value, int min,
+                              int max) override;
     QColor color(QWidget* parent, const QColor& initial) override;
     void exec(QDialog* dialog) override;
 };

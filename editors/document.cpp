@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "codec/levels.h"
 #include "codec/transcript.h"
 #include "editors/commands/change_value.h"
+#include "editors/commands/move_entry.h"
 #include "editors/commands/replace_entries.h"
 #include "editors/commands/replace_slots.h"
 
@@ -178,6 +180,69 @@ void ScriptDocument::deleteAllLevels() {
     undo_.push(step);
 }
 
+// ---- level operations ------------------------------------------------------------
+
+void ScriptDocument::padLevelTables(std::size_t entries) {
+    for (table_id id : vellumark::tables_moving_with_levels(record_)) {
+        const std::size_t n = vellumark::table(record_, id).strings.size();
+        if (n < entries)
+            undo_.push(new ReplaceEntries(*this, id, int(n), {}, Lines(entries - n), {}));  // key lines not typed yet
+    }
+}
+
+void ScriptDocument::renumberLevels(const std::vector<int>& map) {
+    for (auto& [slot, value] : vellumark::renumbered_slots(record_.scripts, map))
+        replaceSlots(slot, 1, {value}, {});
+    // The demo list follows; the lines of entries that go, go with them.
+    std::vector<std::uint16_t> levels;
+    Lines texts;
+    for (std::size_t i = 0; i < record_.demo_levels.size(); ++i) {
+        const auto kept = vellumark::renumbered_demo_levels({record_.demo_levels[i]}, map);
+        if (kept.empty()) continue;
+        levels.push_back(kept.front());
+        texts.push_back(demo_texts_[i]);
+    }
+    if (levels != record_.demo_levels) setDemoLevels(std::move(levels), std::move(texts), {});
+}
+
+void ScriptDocument::moveLevel(int from, int to) {
+    const int levels = int(record_.level_names.strings.size());
+    if (from < 0 || to < 0 || from >= levels || to >= levels || from == to) return;
+    undo_.beginMacro(QStringLiteral("Move level %1 to %2").arg(from).arg(to));
+    padLevelTables(std::size_t(std::max(from, to)) + 1);
+    for (table_id id : vellumark::tables_moving_with_levels(record_)) undo_.push(new MoveEntry(*this, id, from, to));
+    if (record_.scripts.size() > std::size_t(std::max(from, to)) + 1)
+        undo_.push(new MoveEntry(*this, std::nullopt, from + 1, to + 1));
+    renumberLevels(vellumark::level_moved(levels, from, to));
+    undo_.endMacro();
+}
+
+void ScriptDocument::insertLevel(int at) {
+    const int levels = int(record_.level_names.strings.size());
+    if (at < 0 || at > levels) return;
+    undo_.beginMacro(QStringLiteral("Insert level %1").arg(at));
+    for (table_id id : vellumark::tables_moving_with_levels(record_))
+        if (vellumark::table(record_, id).strings.size() >= std::size_t(at))
+            undo_.push(new ReplaceEntries(*this, id, at, {}, {std::string()}, {}));
+    replaceSlots(std::min(int(record_.scripts.size()), at + 1), 0, {vellumark::empty_level_slot()}, {});
+    renumberLevels(vellumark::level_inserted(levels, at));
+    undo_.endMacro();
+}
+
+void ScriptDocument::deleteLevel(int level) {
+    const int levels = int(record_.level_names.strings.size());
+    if (level < 0 || level >= levels) return;
+    undo_.beginMacro(QStringLiteral("Delete level %1").arg(level));
+    for (table_id id : vellumark::tables_moving_with_levels(record_)) {
+        const Lines& strings = vellumark::table(record_, id).strings;
+        if (strings.size() > std::size_t(level))
+            undo_.push(new ReplaceEntries(*this, id, level, {strings[std::size_t(level)]}, {}, {}));
+    }
+    if (record_.scripts.size() > std::size_t(level) + 1) replaceSlots(level + 1, 1, {}, {});
+    renumberLevels(vellumark::level_deleted(levels, level));
+    undo_.endMacro();
+}
+
 // ---- changes, as the undo commands make them -----------------------------------
 
 void ScriptDocument::doReplaceEntries(table_id table, int first, int count, const Lines& lines) {
@@ -206,6 +271,23 @@ void ScriptDocument::doReplaceSlots(int first, int count, const std::vector<scri
     replace_run(slot_added_, first, count, added);
     record_.script_count = static_cast<std::uint16_t>(record_.scripts.size());
     emit slotsReplaced(first, count, int(values.size()));
+}
+
+void ScriptDocument::doMove(std::optional<table_id> table, int from, int to) {
+    const auto move = [from, to](auto& v) {
+        if (from < to)
+            std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+        else
+            std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+    };
+    if (table) {
+        move(vellumark::table(record_, *table).strings);
+        emit entryMoved(*table, from, to);
+    } else {
+        move(record_.scripts);
+        move(slot_added_);
+        emit slotMoved(from, to);
+    }
 }
 
 void ScriptDocument::doSetDemoLevels(const std::vector<std::uint16_t>& levels, const Lines& texts) {

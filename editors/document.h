@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUndoStack>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,16 @@ public:
     // Every level, picture and slot.
     void deleteAllLevels();
 
+    // ---- level operations that keep every table in step ------------------
+    // The level's name, file, picture (when there is one per level), slot and
+    // key-string lines move together, and "Play level" and "Play demo level"
+    // operands and demo entries follow the levels they name.
+    void moveLevel(int from, int to);
+    // An empty level before `at` (at the end for the level count).
+    void insertLevel(int at);
+    // Commands that named the level name no level; demo entries naming it go.
+    void deleteLevel(int level);
+
     // ---- for the undo commands only: change and announce ----------------
     void doReplaceEntries(vellumark::table_id table, int first, int count, const Lines& lines);
     void doSetOption(vellumark::option_id option, std::int32_t value);
@@ -91,6 +102,8 @@ public:
     void doReplaceSlots(int first, int count, const std::vector<vellumark::script_slot>& values,
                         const std::vector<char>& added);
     void doSetDemoLevels(const std::vector<std::uint16_t>& levels, const Lines& texts);
+    // Moves an entry of a table, or a slot for no table.
+    void doMove(std::optional<vellumark::table_id> table, int from, int to);
     const std::vector<char>& slotsAdded() const { return slot_added_; }
 
 signals:
@@ -103,10 +116,18 @@ signals:
     void singleLevelBoxChanged();
     // Slots first .. first + removed - 1 were replaced by `inserted` slots.
     void slotsReplaced(int first, int removed, int inserted);
+    // An entry, or a slot, moved; the ones between shifted by one.
+    void entryMoved(vellumark::table_id table, int from, int to);
+    void slotMoved(int from, int to);
     void demoLevelsChanged();
     void modifiedChanged(bool modified);
 
 private:
+    // Pads the per-level tables that have fewer entries than `entries`, then
+    // renumbers the slots and the demo list by map; within a macro.
+    void padLevelTables(std::size_t entries);
+    void renumberLevels(const std::vector<int>& map);
+
     vellumark::Ttombpcdat record_;
     std::vector<char> slot_added_;  // per slot: made by the add-level dialog
     Lines demo_texts_;

@@ -123,6 +123,12 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
                 if (editing_ || !vellumark::is_key_table(table)) return;
                 showReplaced(vellumark::key_index(table) + 1, first, removed, inserted);
             });
+    connect(&doc_, &ScriptDocument::entryMoved, this, [this](vellumark::table_id table, int from, int to) {
+        if (!vellumark::is_key_table(table)) return;
+        // A moved line is a removed line and an inserted one.
+        const int memo = vellumark::key_index(table) + 1;
+        showMoved(memo, from, to);
+    });
 }
 
 void KeyStringsTab::showAll(int memo) {
@@ -172,6 +178,34 @@ void KeyStringsTab::showReplaced(int memo, int first, int removed, int inserted)
         c.setPosition(start);
         c.setPosition(end, QTextCursor::KeepAnchor);
         c.insertText(text);
+    }
+    showing_ = was;
+}
+
+void KeyStringsTab::showMoved(int memo, int from, int to) {
+    const Lines& lines = vellumark::table(doc_.record(), table_of(memo)).strings;
+    const bool was = std::exchange(showing_, true);
+    QTextDocument* d = memos_[memo]->document();
+    QTextCursor c(d);
+    const int last = static_cast<int>(lines.size()) - 1;
+    // Take the line out with one of the line ends around it...
+    const QTextBlock taken = d->findBlockByNumber(from);
+    if (from < last) {
+        c.setPosition(taken.position());
+        c.setPosition(d->findBlockByNumber(from + 1).position(), QTextCursor::KeepAnchor);
+    } else {
+        c.setPosition(taken.position() - 1);
+        c.setPosition(taken.position() + taken.length() - 1, QTextCursor::KeepAnchor);
+    }
+    c.removeSelectedText();
+    // ... and put it in at its new place.
+    const QString text = to_text(lines[std::size_t(to)]);
+    if (to < last) {
+        c.setPosition(d->findBlockByNumber(to).position());
+        c.insertText(text + QLatin1Char('\n'));
+    } else {
+        c.movePosition(QTextCursor::End);
+        c.insertText(QLatin1Char('\n') + text);
     }
     showing_ = was;
 }

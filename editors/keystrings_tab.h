@@ -42,6 +42,7 @@ public:
 private:
     void showAll(int memo);
     void showReplaced(int memo, int first, int removed, int inserted);
+    void showMoved(int memo, int from, int to);
     void memoChanged(int memo, int position, int removed_chars, int added_chars);
 
     ScriptDocument& doc_;

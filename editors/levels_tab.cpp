@@ -1,5 +1,6 @@
 #include "editors/levels_tab.h"
 
+#include <QAction>
 #include <QFrame>
 #include <algorithm>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "codec/levels.h"
 #include "editors/add_level_dialog.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
@@ -149,6 +151,43 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     set_background(shit, QColor(0xCE, 0xFF, 0xE4));
     Button19 = button(this, "Button19", QStringLiteral("Save --->"), kColumnX[1] + kColumnW - 90, 412, 90);
 
+    // The level operations: buttons under the block, the lists' context menu.
+    const auto action = [this](const char* name, const QString& text, void (LevelsTab::*slot)()) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (slot) connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    InsertLevel1 = action("InsertLevel1", QStringLiteral("Insert level before"), &LevelsTab::insertLevel);
+    MoveLevelUp1 = action("MoveLevelUp1", QStringLiteral("Move level up"), nullptr);
+    connect(MoveLevelUp1, &QAction::triggered, this, [this] { moveLevel(-1); });
+    MoveLevelDown1 = action("MoveLevelDown1", QStringLiteral("Move level down"), nullptr);
+    connect(MoveLevelDown1, &QAction::triggered, this, [this] { moveLevel(+1); });
+    MoveLevelTo1 = action("MoveLevelTo1", QStringLiteral("Move level to..."), &LevelsTab::moveLevelTo);
+    DeleteLevel1 = action("DeleteLevel1", QStringLiteral("Delete this level"), &LevelsTab::deleteLevel);
+    const int half = (kColumnW - 4) / 2;
+    const struct {
+        QAction* action;
+        int x, y, w;
+    } placed[] = {{InsertLevel1, 0, 344, half},       {DeleteLevel1, half + 4, 344, half},
+                  {MoveLevelUp1, 0, 372, half},       {MoveLevelDown1, half + 4, 372, half},
+                  {MoveLevelTo1, 0, 412, kColumnW - 94}};
+    for (const auto& p : placed) {
+        auto* b = make<QPushButton>(this, (p.action->objectName().chopped(1) + "Button").toLatin1().constData(),
+                                    kColumnX[1] + p.x, p.y, p.w, 25);
+        b->setText(p.action->text());
+        connect(b, &QPushButton::clicked, p.action, &QAction::trigger);
+        connect(p.action, &QAction::enabledChanged, b, &QPushButton::setEnabled);
+    }
+    for (QListWidget* list : {ListBox1, ListBox2}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addActions(levelActions());
+    }
+    updateLevelActions();
+    connect(&doc_, &ScriptDocument::reset, this, &LevelsTab::updateLevelActions);
+    connect(&doc_, &ScriptDocument::entriesReplaced, this, &LevelsTab::updateLevelActions);
+    connect(&doc_, &ScriptDocument::entryMoved, this, &LevelsTab::updateLevelActions);
+
     form3_ = new TForm3(*this, dialogs_, this);
     form3_->hide();
 
@@ -172,9 +211,15 @@ void LevelsTab::selectLevel(QListWidget* from, QListWidget* partner, bool from_d
     Label5->setText(slot_caption(selected_row(ListBox2)));
 }
 
-void LevelsTab::ListBox1Click() { selectLevel(ListBox1, ListBox2, true); }
+void LevelsTab::ListBox1Click() {
+    selectLevel(ListBox1, ListBox2, true);
+    updateLevelActions();
+}
 
-void LevelsTab::ListBox2Click() { selectLevel(ListBox2, ListBox1, false); }
+void LevelsTab::ListBox2Click() {
+    selectLevel(ListBox2, ListBox1, false);
+    updateLevelActions();
+}
 
 void LevelsTab::ListBox3Click() {
     const int row = selected_row(ListBox3);
@@ -248,4 +293,74 @@ void LevelsTab::Button5Click() {
 void LevelsTab::Button6Click() {
     if (!dialogs_.confirm(this, QStringLiteral("Are you sure you want to delete all slot?"))) return;
     doc_.deleteAllLevels();
+}
+
+// ---- level operations -------------------------------------------------------------
+
+QList<QAction*> LevelsTab::levelActions() const {
+    return {InsertLevel1, MoveLevelUp1, MoveLevelDown1, MoveLevelTo1, DeleteLevel1};
+}
+
+int LevelsTab::selectedLevel() const { return selected_row(ListBox1); }
+
+void LevelsTab::updateLevelActions() {
+    const int level = selectedLevel();
+    const int levels = ListBox1->count();
+    MoveLevelUp1->setEnabled(level > 0);
+    MoveLevelDown1->setEnabled(level >= 0 && level + 1 < levels);
+    MoveLevelTo1->setEnabled(level >= 0 && levels > 1);
+    DeleteLevel1->setEnabled(level >= 0);
+}
+
+void LevelsTab::showLevel(int level) {
+    // Selected as a click selects it: its texts go into the edit boxes.
+    if (level >= 0 && level < ListBox1->count()) ListBox1->setCurrentRow(level);
+    updateLevelActions();
+}
+
+void LevelsTab::insertLevel() {
+    const int level = selectedLevel();
+    const int at = level >= 0 ? level : ListBox1->count();
+    doc_.insertLevel(at);
+    showLevel(at);
+}
+
+void LevelsTab::moveLevel(int by) {
+    const int level = selectedLevel();
+    if (level < 0 || level + by < 0 || level + by >= ListBox1->count()) return;
+    doc_.moveLevel(level, level + by);
+    showLevel(level + by);
+}
+
+void LevelsTab::moveLevelTo() {
+    const int level = selectedLevel();
+    const int levels = ListBox1->count();
+    if (level < 0 || levels < 2) return;
+    const auto to = dialogs_.number(this, QStringLiteral("Move level to"),
+                                    QStringLiteral("Move level %1 to the place of level:").arg(level), level, 0,
+                                    levels - 1);
+    if (!to || *to == level) return;
+    doc_.moveLevel(level, *to);
+    showLevel(*to);
+}
+
+void LevelsTab::deleteLevel() {
+    const int level = selectedLevel();
+    if (level < 0) return;
+    QString text = QStringLiteral("Are you sure you want to delete level %1 (%2)?")
+                       .arg(level)
+                       .arg(ListBox1->item(level)->text());
+    const vellumark::level_references refs = vellumark::references_to_level(doc_.record(), level);
+    if (!refs.commands.empty() || !refs.demo_entries.empty()) {
+        QStringList places;
+        for (const auto& [slot, line] : refs.commands)
+            places.append(QStringLiteral("Script slot %1, line %2").arg(slot).arg(line + 1));
+        for (int entry : refs.demo_entries) places.append(QStringLiteral("Demo level entry %1").arg(entry));
+        text += QStringLiteral("\n\nIt is named by:\n%1\n\nThe commands will name no level; the demo level "
+                               "entries will be removed.")
+                    .arg(places.join(QLatin1Char('\n')));
+    }
+    if (!dialogs_.confirm(this, text)) return;
+    doc_.deleteLevel(level);
+    showLevel(std::min(level, ListBox1->count() - 1));
 }

@@ -2,12 +2,14 @@
 // load transcript with its "Save --->" button, Memo12 and the font-size bar.
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <string>
 #include <vector>
 
 class Dialogs;
 class ScriptDocument;
+class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -41,6 +43,15 @@ public:
     QSlider* TrackBar1 = nullptr;        // "ListBox's Font Size"
     QLabel* StaticText11 = nullptr;      // the bar's caption
 
+    // Level operations on the selected level, also on the level lists'
+    // context menu and in the main window's "Level" menu.
+    QAction* InsertLevel1 = nullptr;     // "Insert level before"
+    QAction* MoveLevelUp1 = nullptr;     // "Move level up"
+    QAction* MoveLevelDown1 = nullptr;   // "Move level down"
+    QAction* MoveLevelTo1 = nullptr;     // "Move level to..."
+    QAction* DeleteLevel1 = nullptr;     // "Delete this level"
+    QList<QAction*> levelActions() const;
+
     // The add-level dialog, created with the tab and kept for the whole run.
     TForm3* Form3() const { return form3_; }
 
@@ -52,6 +63,10 @@ public:
     void Button4Click();  // "Add New": shows the add-level dialog
     void Button5Click();  // "Delete Last"
     void Button6Click();  // "Delete all"
+    void insertLevel();   // an empty level before the selected one (at the end with none)
+    void moveLevel(int by);  // up (-1) or down (+1)
+    void moveLevelTo();   // asks for the new number
+    void deleteLevel();   // asks first, naming where the level is named
 
     // What every load appends, one line each (script bytes): the one-byte
     // description lines to Memo12 and the listing to the transcript.
@@ -72,6 +87,11 @@ signals:
 private:
     // The levels partner of ListBox1/ListBox2 selection, run for either list.
     void selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions);
+    // The selected level, or -1.
+    int selectedLevel() const;
+    // After a level operation: the level at its new place is selected.
+    void showLevel(int level);
+    void updateLevelActions();
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;

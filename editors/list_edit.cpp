@@ -52,6 +52,7 @@ public:
         : QObject(list), list_(list), doc_(doc), table_(table) {
         connect(&doc, &ScriptDocument::reset, this, &TableList::refill);
         connect(&doc, &ScriptDocument::entriesReplaced, this, &TableList::replaced);
+        connect(&doc, &ScriptDocument::entryMoved, this, &TableList::moved);
     }
 
 private:
@@ -86,6 +87,20 @@ private:
         if (loses_selection) {
             list_->clearSelection();
             list_->setCurrentRow(-1);
+        }
+    }
+
+    // The selection stays on the entry it was on.
+    void moved(vellumark::table_id table, int from, int to) {
+        if (table != table_) return;
+        const QSignalBlocker block(list_);
+        const int selected = selected_row(list_);
+        list_->insertItem(to, list_->takeItem(from));
+        const int lo = std::min(from, to), hi = std::max(from, to);
+        if (selected < lo || selected > hi) {
+            select_row_quietly(list_, selected);
+        } else {
+            select_row_quietly(list_, selected == from ? to : selected + (from < to ? -1 : 1));
         }
     }
 

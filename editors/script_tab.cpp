@@ -154,6 +154,7 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
 
     connect(&doc_, &ScriptDocument::reset, this, &ScriptTab::documentReset);
     connect(&doc_, &ScriptDocument::slotsReplaced, this, &ScriptTab::slotsReplaced);
+    connect(&doc_, &ScriptDocument::slotMoved, this, &ScriptTab::slotMoved);
     connect(&doc_, &ScriptDocument::demoLevelsChanged, this, &ScriptTab::demoLevelsChanged);
 }
 
@@ -219,6 +220,22 @@ void ScriptTab::slotsReplaced(int first, int removed, int inserted) {
         select_row_quietly(ListBox9, shown);
         if (shown >= first && shown < first + inserted) ListBox9Click();
     }
+}
+
+void ScriptTab::slotMoved(int from, int to) {
+    // The labels between change their numbers; the selection stays with its
+    // slot, which is listed again.
+    const int lo = std::min(from, to), hi = std::max(from, to);
+    int shown = ListBox9->currentRow();
+    if (shown >= lo && shown <= hi) shown = shown == from ? to : shown + (from < to ? -1 : 1);
+    {
+        const bool was = std::exchange(quiet_, true);
+        const QSignalBlocker block(ListBox9);
+        for (int i = lo; i <= hi; ++i) ListBox9->item(i)->setText(doc_.slotLabel(i));
+        quiet_ = was;
+    }
+    select_row_quietly(ListBox9, shown);
+    if (shown >= lo && shown <= hi) ListBox9Click();
 }
 
 void ScriptTab::demoLevelsChanged() {

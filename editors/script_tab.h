@@ -64,6 +64,7 @@ public:
 private:
     void documentReset();
     void slotsReplaced(int first, int removed, int inserted);
+    void slotMoved(int from, int to);
     void demoLevelsChanged();
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;

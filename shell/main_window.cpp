@@ -248,6 +248,10 @@ void TForm1::createActions() {
         EditMenu->addAction(a);
     }
 
+    Level1 = menuBar()->addMenu(QStringLiteral("&Level"));
+    Level1->setObjectName(QStringLiteral("Level1"));
+    Level1->addActions(levels_->levelActions());
+
     OtherCommand1 = menuBar()->addMenu(QStringLiteral("Other Command"));
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);

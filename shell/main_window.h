@@ -94,6 +94,7 @@ public:
     QWidget* Shape2 = nullptr;   // hatching over the rest
     QMenu* File1 = nullptr;
     QMenu* EditMenu = nullptr;
+    QMenu* Level1 = nullptr;  // the level operations of the Levels tab
     QMenu* OtherCommand1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* Open1 = nullptr;

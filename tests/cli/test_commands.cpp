@@ -192,3 +192,35 @@ TEST(Diff, EntriesAddedAndRemoved) {
     };
     EXPECT_EQ(diff_documents(a, b), expected);
 }
+
+TEST(Commands, LevelMoveInsertDelete) {
+    sample_file f(12, 6);
+    const std::string out = f.dir / "out.dat";
+    // Moved there and back: the same file.
+    ASSERT_EQ(run_cli({"level", "move", f.path, "5", "1", "-o", out}).code, 0);
+    Ttombpcdat moved = parse_script(samples::read_file(out));
+    EXPECT_EQ(moved.level_names.strings[1], f.doc.level_names.strings[5]);
+    result r = run_cli({"level", "move", out, "1", "5", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(samples::read_file(out), f.bytes);
+
+    r = run_cli({"level", "insert", f.path, "2", "--name", "Caf\u00e9", "--file", "data\\new.tr2", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err;
+    Ttombpcdat inserted = parse_script(samples::read_file(out));
+    EXPECT_EQ(inserted.level_names.strings[2], "Caf\xe9");
+    EXPECT_EQ(inserted.level_files.strings[2], "data\\new.tr2");
+    EXPECT_EQ(inserted.scripts.size(), f.doc.scripts.size() + 1);
+
+    ASSERT_EQ(run_cli({"level", "delete", out, "2", "-o", out}).code, 0);
+    EXPECT_EQ(samples::read_file(out), f.bytes);
+
+    // Failures write nothing.
+    std::filesystem::remove(out);
+    r = run_cli({"level", "delete", f.path, "6", "-o", out});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Level 6 does not exist (the script has 6 levels)\n");
+    EXPECT_EQ(run_cli({"level", "move", f.path, "x", "1", "-o", out}).code, 2);
+    EXPECT_EQ(run_cli({"level", "insert", f.path, "1", "--name", "\u4e2d", "-o", out}).code, 1);
+    EXPECT_EQ(run_cli({"level", "delete", f.path, "1"}).code, 2);  // no -o
+    EXPECT_FALSE(std::filesystem::exists(out));
+}

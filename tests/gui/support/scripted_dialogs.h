@@ -15,7 +15,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;     // "message", "information", "error", "confirm", "askToSave", "open", "save", "color", "exec"
+        QString kind;     // "message", "information", "error", "confirm", "askToSave", "number", "open", "save", "color", "exec"
         QString caption;  // error caption, or the dialog's window title for exec
         QString text;     // the box's text, or the filter of a file dialog
     };
@@ -25,6 +25,7 @@ public:
     std::deque<SaveChoice> saveChoices;  // answers of askToSave; Cancel when empty
     std::deque<QString> fileNames;  // answers of open and save dialogs, in order
     std::deque<QColor> colors;
+    std::deque<int> numbers;  // answers of number(); a cancel when empty
     // Actions run on a modal window in place of its event loop, in order.
     std::deque<std::function<void(QDialog*)>> modal;
     QString lastSaveOffered;  // lastName passed to the latest save dialog
@@ -59,6 +60,13 @@ public:
         shown.push_back({"save", {}, filter});
         lastSaveOffered = lastName;
         return next_name();
+    }
+    std::optional<int> number(QWidget*, const QString& title, const QString& label, int, int, int) override {
+        shown.push_back({"number", title, label});
+        if (numbers.empty()) return std::nullopt;
+        const int n = numbers.front();
+        numbers.pop_front();
+        return n;
     }
     QColor color(QWidget*, const QColor& initial) override {
         shown.push_back({"color", {}, {}});
