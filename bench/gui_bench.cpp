@@ -184,6 +184,7 @@ int run_edits(int argc, char** argv) {
     window w;
     TForm1& form = w.form;
     form.load_script_file(e.near_path);
+    form.Problems1->trigger();  // edits with the Problems panel open: each is checked
     QCoreApplication::processEvents();
     if (form.current_file_name() != e.near_path) return 1;
     const int middle = int(form.document()->record().level_names.strings.size()) / 2;

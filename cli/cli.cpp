@@ -9,6 +9,7 @@
 #include "cli/json_format.h"
 #include "codec/codepage.h"
 #include "codec/errors.h"
+#include "codec/check.h"
 #include "codec/fileio.h"
 #include "codec/levels.h"
 #include "codec/script_file.h"
@@ -27,6 +28,7 @@ struct arguments {
     std::vector<std::string> operands;
     std::optional<std::string> output;
     std::optional<std::string> name, file;  // of "level insert"
+    bool strict = false, json = false;        // of "check"
     bool help = false;
 };
 
@@ -38,7 +40,7 @@ std::optional<std::string>* text_option(arguments& a, const std::string& option)
 }
 
 arguments parse_arguments(const std::vector<std::string>& args, bool takes_output, bool takes_texts = false,
-                          std::size_t first = 1) {
+                          std::size_t first = 1, bool checks = false) {
     arguments parsed;
     bool options_end = false;
     for (std::size_t i = first; i < args.size(); ++i) {
@@ -49,6 +51,10 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
             options_end = true;
         } else if (a == "--help" || a == "-h") {
             parsed.help = true;
+        } else if (checks && a == "--strict") {
+            parsed.strict = true;
+        } else if (checks && a == "--json") {
+            parsed.json = true;
         } else if (takes_output && (a == "-o" || a == "--output")) {
             if (i + 1 >= args.size()) throw usage_error{"option " + a + " needs a file name"};
             if (parsed.output) throw usage_error{"option " + a + " given twice"};
@@ -74,21 +80,61 @@ void expect_operands(const arguments& a, const std::string& command, std::size_t
                           std::to_string(a.operands.size())};
 }
 
-int do_check(const std::string& path, std::ostream& out) {
+json problem_json(const problem& p) {
+    json where = json::object();
+    switch (p.where.in) {
+    case place::area::table: where["table"] = json_path(p.where.table); break;
+    case place::area::slot: where["area"] = "slots"; break;
+    case place::area::demo_levels: where["area"] = "demo_levels"; break;
+    default: where["area"] = "document"; break;
+    }
+    if (p.where.index >= 0) where[p.where.in == place::area::slot ? "slot" : "entry"] = p.where.index;
+    if (p.where.line >= 0) where["line"] = p.where.line;
+    json j = json::object();
+    j["severity"] = p.level == severity::error ? "error" : "warning";
+    j["place"] = place_text(p.where);
+    j["where"] = std::move(where);
+    j["message"] = p.message;
+    return j;
+}
+
+int do_check(const std::string& path, const arguments& a, std::ostream& out) {
     const Ttombpcdat d = load_script_file(path);
-    out << "level_names: " << d.level_names.strings.size() << '\n'
-        << "pic_files: " << d.pic_files.strings.size() << '\n'
-        << "title_files: " << d.title_files.strings.size() << '\n'
-        << "fmv_files: " << d.fmv_files.strings.size() << '\n'
-        << "level_files: " << d.level_files.strings.size() << '\n'
-        << "cutscene_files: " << d.cutscene_files.strings.size() << '\n'
-        << "script slots: " << d.scripts.size() << '\n'
-        << "demo levels: " << d.demo_levels.size() << '\n'
-        << "game_strings1: " << d.game_strings1.strings.size() << '\n'
-        << "game_strings2: " << d.game_strings2.strings.size() << '\n'
-        << "key_strings: " << d.key_strings.size() << " tables of "
-        << d.key_strings[0].strings.size() << '\n';
-    return kExitOk;
+    const std::pair<const char*, std::size_t> counts[] = {
+        {"level_names", d.level_names.strings.size()},       {"pic_files", d.pic_files.strings.size()},
+        {"title_files", d.title_files.strings.size()},       {"fmv_files", d.fmv_files.strings.size()},
+        {"level_files", d.level_files.strings.size()},       {"cutscene_files", d.cutscene_files.strings.size()},
+        {"script slots", d.scripts.size()},                  {"demo levels", d.demo_levels.size()},
+        {"game_strings1", d.game_strings1.strings.size()},   {"game_strings2", d.game_strings2.strings.size()}};
+    const std::vector<problem> problems = check_script(d);
+    std::size_t errors = 0, warnings = 0;
+    for (const problem& p : problems) ++(p.level == severity::error ? errors : warnings);
+    const std::string summary = std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
+                                std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
+
+    if (a.json) {
+        json j = json::object();
+        j["file"] = path;
+        for (const auto& [name, n] : counts) j[name] = n;
+        j["key_strings"] = {{"tables", d.key_strings.size()}, {"entries", d.key_strings[0].strings.size()}};
+        j["errors"] = errors;
+        j["warnings"] = warnings;
+        j["problems"] = json::array();
+        for (const problem& p : problems) j["problems"].push_back(problem_json(p));
+        out << j.dump(2) << '\n';
+    } else {
+        for (const auto& [name, n] : counts) out << name << ": " << n << '\n';
+        out << "key_strings: " << d.key_strings.size() << " tables of " << d.key_strings[0].strings.size() << '\n'
+            << "problems: " << summary << '\n';
+        // Each problem in the form compilers use.
+        for (const problem& p : problems) {
+            out << path << ": " << (p.level == severity::error ? "error: " : "warning: ");
+            const std::string where = place_text(p.where);
+            if (p.level == severity::warning && !where.empty()) out << where << ": ";
+            out << p.message << '\n';
+        }
+    }
+    return errors > 0 || (a.strict && warnings > 0) ? kExitFailure : kExitOk;
 }
 
 int do_resave(const std::string& path, const std::string& target) {
@@ -213,7 +259,11 @@ std::string usage_text() {
     return "Usage: vellumark-cli COMMAND ...\n"
            "\n"
            "Commands on TOMBPC.DAT game-flow scripts:\n"
-           "  check FILE               open FILE as the editor does and summarise it\n"
+           "  check FILE [--strict] [--json]\n"
+           "                           open FILE as the editor does, summarise it and list\n"
+           "                           its problems (FILE: warning: PLACE: MESSAGE); errors,\n"
+           "                           and with --strict warnings too, exit with 1; --json\n"
+           "                           prints the summary and the problems as JSON\n"
            "  resave FILE OUT          open FILE and save it as OUT, as the editor's Save does\n"
            "  transcript FILE          print the transcript lines that opening FILE writes\n"
            "  dump FILE [-o OUT.json]  write the whole script as JSON (to standard output\n"
@@ -259,14 +309,14 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (command != "check" && command != "resave" && command != "transcript" && !takes_output &&
             command != "diff")
             throw usage_error{"unknown command \"" + command + "\""};
-        arguments a = parse_arguments(args, takes_output);
+        arguments a = parse_arguments(args, takes_output, false, 1, command == "check");
         if (a.help) {
             out << usage_text();
             return kExitOk;
         }
         if (command == "check") {
             expect_operands(a, command, 1);
-            return do_check(a.operands[0], out);
+            return do_check(a.operands[0], a, out);
         }
         if (command == "resave") {
             expect_operands(a, command, 2);

@@ -308,6 +308,8 @@ script_slot read_slot(const json& j, const std::string& path) {
     case problem_kind::sequences_too_large:
         fail("slots", "the sequences take " + n(p.value) + " bytes stored; the sequence block holds at most " +
                           n(p.limit));
+    default:
+        break;
     }
     fail(at, p.message);
 }

@@ -1,6 +1,7 @@
 #include "codec/check.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "codec/commands.h"
 #include "codec/errors.h"
@@ -23,25 +24,38 @@ public:
     explicit checker(const Ttombpcdat& doc) : doc_(doc) {}
 
     std::vector<problem> run() {
-        for (const table_info& t : kTables) entry_count(t.id);
-        if (doc_.demo_levels.size() > static_cast<std::size_t>(kMaxEntries))
-            error(problem_kind::too_many_entries, {place::area::demo_levels}, std::int64_t(doc_.demo_levels.size()),
-                  kMaxEntries,
-                  "\"Demo level list\" has " + std::to_string(doc_.demo_levels.size()) +
-                      " entries; a script holds at most 32767");
-        for (const table_info& t : kTables) strings(t.id);
-        demo_levels();
-        slots();
-        const std::size_t sequences = normalised_sequence_bytes(doc_);
-        if (sequences > layout::kMaxBlockSize)
-            error(problem_kind::sequences_too_large, {place::area::slot}, std::int64_t(sequences),
-                  layout::kMaxBlockSize, "The script slots take more than 65535 bytes and cannot be saved");
+        // In file order: the six leading tables, the slots, the demo list,
+        // the game strings and the key strings.
+        for (const table_info& t : kTables) {
+            if (t.id == table_id::game_strings1) {
+                slots();
+                const std::size_t sequences = normalised_sequence_bytes(doc_);
+                if (sequences > layout::kMaxBlockSize)
+                    error(problem_kind::sequences_too_large, {place::area::slot}, std::int64_t(sequences),
+                          layout::kMaxBlockSize, "The script slots take more than 65535 bytes and cannot be saved");
+                if (doc_.demo_levels.size() > static_cast<std::size_t>(kMaxEntries))
+                    error(problem_kind::too_many_entries, {place::area::demo_levels},
+                          std::int64_t(doc_.demo_levels.size()), kMaxEntries,
+                          "\"Demo level list\" has " + std::to_string(doc_.demo_levels.size()) +
+                              " entries; a script holds at most 32767");
+                demo_levels();
+            }
+            entry_count(t.id);
+            strings(t.id);
+        }
         return std::move(out_);
     }
 
 private:
     void error(problem_kind kind, place where, std::int64_t value, std::int64_t limit, std::string message) {
         out_.push_back({severity::error, kind, where, value, limit, std::move(message)});
+    }
+    void warning(problem_kind kind, place where, std::int64_t value, std::int64_t limit, std::string message) {
+        out_.push_back({severity::warning, kind, where, value, limit, std::move(message)});
+    }
+
+    static std::string counted(std::size_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
     }
 
     static place at(table_id id, int index = -1) { return {place::area::table, id, index}; }
@@ -93,6 +107,22 @@ private:
         if (block > layout::kMaxBlockSize)
             error(problem_kind::table_too_large, at(id), std::int64_t(block), layout::kMaxBlockSize,
                   "The strings of " + quoted(name) + " take more than 65535 bytes and cannot be saved");
+
+        if (is_key_table(id)) {
+            // Lines past the last level that hold something: a save drops them.
+            std::size_t last = all.size();
+            while (last > n && all[last - 1].empty()) --last;
+            if (last > n)
+                warning(problem_kind::key_lines_dropped, at(id, int(n)), std::int64_t(all.size()), std::int64_t(n),
+                        name + " has " + counted(all.size(), "line", "lines") + " but the script has " +
+                            counted(n, "level", "levels") + "; a save drops " +
+                            (last == n + 1 ? "line " + std::to_string(n + 1)
+                                           : "lines " + std::to_string(n + 1) + " to " + std::to_string(last)));
+        }
+        if (id == table_id::game_strings1 && all.size() != 89 && all.size() != 92)
+            warning(problem_kind::game_strings1_count, at(id), std::int64_t(all.size()), 89,
+                    name + " has " + counted(all.size(), "entry", "entries") +
+                        "; Tomb Raider II has 89 and Tomb Raider III 92");
     }
 
     // A demo entry must name a level, or the file would not open again.
@@ -129,6 +159,57 @@ private:
             if (!refused && count == kSlotCapacity && slot.commands[kSlotCapacity - 1].command != cmd::kEndOfSet)
                 error(problem_kind::full_slot_without_end, {place::area::slot, {}, slot_index}, count, kSlotCapacity,
                       name + " holds 64 commands and no \"End of set\"; there is no room to end it");
+            operands(slot, slot_index);
+        }
+    }
+
+    // What the commands name, and the level a level's slot plays.
+    void operands(const script_slot& slot, int k) {
+        const std::size_t levels = doc_.level_names.strings.size();
+        const int own = k - 1;  // slot i + 1 belongs to level i; slot 0 is the title
+        const bool level_slot = own >= 0 && std::size_t(own) < levels;
+        const int count = std::clamp<int>(slot.command_count, 0, kSlotCapacity);
+        bool plays = false;
+        for (int i = 0; i < count; ++i) {
+            const script_command& c = slot.commands[std::size_t(i)];
+            const auto named = named_entries(c.command);
+            if (!named) continue;
+            const auto& [name, one, many, entries] = *named;
+            const place here{place::area::slot, {}, k, i};
+            const bool level_command = c.command == cmd::kPlayLevel || c.command == cmd::kPlayDemoLevel;
+            plays |= level_command;
+            if (c.operand >= entries) {
+                warning(problem_kind::operand_names_nothing, here, c.operand, std::int64_t(entries),
+                        std::string(name) + " " + std::to_string(c.operand) + " names no " + one +
+                            " (the script has " + counted(entries, one, many) + ")");
+            } else if (level_command && level_slot && c.operand != own) {
+                warning(problem_kind::slot_plays_other_level, here, c.operand, own,
+                        std::string(name) + " " + std::to_string(c.operand) +
+                            " names another level than the slot's own level " + std::to_string(own));
+            }
+        }
+        if (level_slot && !plays)
+            warning(problem_kind::slot_plays_no_level, {place::area::slot, {}, k}, 0, own,
+                    "The slot of level " + std::to_string(own) + " has no \"Play level\" or \"Play demo level:\"");
+    }
+
+    struct named {
+        const char* name;
+        const char* one;
+        const char* many;
+        std::size_t entries;
+    };
+    // The name of a command whose operand names an entry, and of the entries.
+    std::optional<named> named_entries(std::uint16_t code) const {
+        switch (code) {
+        case cmd::kPlayLevel: return named{"Play level", "level", "levels", doc_.level_names.strings.size()};
+        case cmd::kPlayDemoLevel: return named{"Play demo level", "level", "levels", doc_.level_names.strings.size()};
+        case cmd::kPlayFmv: return named{"Play FMV file", "movie", "movies", doc_.fmv_files.strings.size()};
+        case cmd::kPlayCutscene:
+            return named{"Play CutScene", "cut-scene", "cut-scenes", doc_.cutscene_files.strings.size()};
+        case cmd::kShowChapterScreen:
+            return named{"Show Chapter screen", "picture", "pictures", doc_.pic_files.strings.size()};
+        default: return std::nullopt;
         }
     }
 
@@ -139,6 +220,23 @@ private:
 }  // namespace
 
 std::vector<problem> check_script(const Ttombpcdat& doc) { return checker(doc).run(); }
+
+std::string place_text(const place& where) {
+    switch (where.in) {
+    case place::area::table:
+        if (where.index < 0) return std::string(info(where.table).heading);
+        return std::string(info(where.table).heading) + (is_key_table(where.table) ? ", line " : ", entry ") +
+               std::to_string(is_key_table(where.table) ? where.index + 1 : where.index);
+    case place::area::slot:
+        if (where.index < 0) return "slots";
+        return "slot " + std::to_string(where.index) +
+               (where.line >= 0 ? ", line " + std::to_string(where.line + 1) : std::string());
+    case place::area::demo_levels:
+        return where.index < 0 ? std::string("demo level list") : "demo level entry " + std::to_string(where.index);
+    default:
+        return {};
+    }
+}
 
 void refuse_errors(const std::vector<problem>& problems) {
     for (const problem& p : problems)

@@ -27,6 +27,13 @@ enum class problem_kind : std::uint8_t {
     command_after_end,      // a command after "End of set"
     full_slot_without_end,  // 64 commands and no "End of set"
     sequences_too_large,    // the sequence block over 65535 bytes
+
+    // Warnings: the file can hold it, but the game needs something else.
+    operand_names_nothing,  // a level, movie, cut-scene or picture that is not there
+    slot_plays_no_level,    // a level's slot with no "Play level" or "Play demo level:"
+    slot_plays_other_level, // such a command naming another level than the slot's own
+    key_lines_dropped,      // key-string lines past the last level, which a save drops
+    game_strings1_count,    // neither Tomb Raider II's 89 nor Tomb Raider III's 92
 };
 
 // Where a problem is.
@@ -49,9 +56,14 @@ struct problem {
     std::string message;     // as the program shows it
 };
 
-// Every problem of the document, in document order: entry counts, strings
-// table by table, the demo list, the slots, the sequence block.
+// Every problem of the document, in file order: the six leading tables, the
+// slots, the demo list, the game strings, the key strings.
 std::vector<problem> check_script(const Ttombpcdat& doc);
+
+// Where a problem is, in words: "slot 5, line 3", "Level's Description,
+// entry 4", "Key Strings #3, line 13", "demo level entry 2"; empty for the
+// whole document.
+std::string place_text(const place& where);
 
 // Throws script_error with the message of the first error, if there is one.
 void refuse_errors(const std::vector<problem>& problems);

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +25,9 @@
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QUrl>
 #include <exception>
@@ -41,6 +45,7 @@
 #include "editors/list_edit.h"
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
+#include "editors/problems_panel.h"
 #include "editors/script_tab.h"
 #include "editors/text.h"
 #include "shell/help_window.h"
@@ -169,7 +174,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     // thousands of entries is laid out at once instead of item by item.
     for (QListWidget* list : findChildren<QListWidget*>()) list->setUniformItemSizes(true);
     createActions();
-    setFixedSize(696, 526 + menuBar()->sizeHint().height());
+    // The window takes the size of what it holds: the fixed client area, the
+    // menu, and the Problems panel while it is shown below.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(levels_->Button19, &QPushButton::clicked, this, &TForm1::SaveText1Click);
     connect(levels_->TrackBar1, &QSlider::valueChanged, this,
@@ -263,6 +270,24 @@ void TForm1::createActions() {
     QAction* divider = action(Help1, "N2", QStringLiteral("_______________"), nullptr);
     divider->setEnabled(false);
     AboutThis1 = action(Help1, "AboutThis1", QStringLiteral("About This ..."), &TForm1::AboutThis1Click);
+
+    // The Problems panel, hidden at start; the count stands in the menu bar.
+    problems_ = new ProblemsPanel(*document_, this);
+    addDockWidget(Qt::BottomDockWidgetArea, problems_);
+    problems_->hide();
+    connect(problems_, &ProblemsPanel::goTo, this, &TForm1::goTo);
+    Problems1 = problems_->toggleViewAction();
+    Problems1->setText(QStringLiteral("Problems"));
+    Problems1->setObjectName(QStringLiteral("Problems1"));
+    OtherCommand1->addAction(Problems1);
+    ProblemCount = new QToolButton(menuBar());
+    ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
+    ProblemCount->setAutoRaise(true);
+    ProblemCount->setToolTip(QStringLiteral("Show or hide the Problems panel"));
+    ProblemCount->setText(problems_->summary());
+    menuBar()->setCornerWidget(ProblemCount);
+    connect(ProblemCount, &QToolButton::clicked, Problems1, &QAction::trigger);
+    connect(problems_, &ProblemsPanel::summaryChanged, ProblemCount, &QToolButton::setText);
 
     recent_ = new RecentFiles(File1, N3, this);
     recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
@@ -430,6 +455,53 @@ bool TForm1::save_to(const QString& path) {
 }
 
 void TForm1::Exit1Click() { close(); }
+
+void TForm1::goTo(const vellumark::place& where) {
+    using vellumark::table_id;
+    const auto pick = [](QListWidget* list, int row) {
+        if (row < 0 || row >= list->count()) return;
+        list->setCurrentRow(row);
+        list->scrollToItem(list->item(row));
+        list->setFocus();
+    };
+    switch (where.in) {
+    case vellumark::place::area::table: {
+        if (vellumark::is_key_table(where.table)) {
+            PageControl1->setCurrentWidget(keys_);
+            KeyStringMemo* memo = keys_->memo(vellumark::key_index(where.table) + 1);
+            const QTextBlock line = memo->document()->findBlockByNumber(std::max(where.index, 0));
+            if (line.isValid()) memo->setTextCursor(QTextCursor(line));
+            memo->ensureCursorVisible();
+            memo->setFocus();
+            return;
+        }
+        QListWidget* list = nullptr;
+        switch (where.table) {
+        case table_id::level_names: list = levels_->ListBox1; break;
+        case table_id::level_files: list = levels_->ListBox2; break;
+        case table_id::pic_files: list = levels_->ListBox3; break;
+        case table_id::fmv_files: list = media_->ListBox4; break;
+        case table_id::cutscene_files: list = media_->ListBox5; break;
+        case table_id::title_files: list = media_->ListBox6; break;
+        case table_id::game_strings1: list = options_->ListBox7; break;
+        default: list = options_->ListBox8; break;
+        }
+        PageControl1->setCurrentWidget(list->parentWidget());
+        pick(list, where.index);
+        return;
+    }
+    case vellumark::place::area::slot:
+        PageControl1->setCurrentWidget(script_);
+        pick(script_->ListBox9, where.index);
+        pick(script_->ListBox10, where.line);
+        return;
+    case vellumark::place::area::demo_levels:
+        PageControl1->setCurrentWidget(script_);
+        pick(script_->ListBox11, where.index);
+        return;
+    default: return;
+    }
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // FormCloseQuery: offer to save; the window closes whatever the answer.

@@ -13,7 +13,12 @@
 #include "codec/tombpcdat.h"
 
 class Dialogs;
+class ProblemsPanel;
+class QToolButton;
 class ScriptDocument;
+namespace vellumark {
+struct place;
+}
 class QAction;
 class QLabel;
 class QMenu;
@@ -110,6 +115,14 @@ public:
     QAction* ChangeColor1 = nullptr;
     QAction* HelpmePlease1 = nullptr;
     QAction* AboutThis1 = nullptr;
+    QAction* Problems1 = nullptr;         // shows or hides the Problems panel
+    ProblemsPanel* problems_ = nullptr;   // the document's problems, checked live
+    QToolButton* ProblemCount = nullptr;  // "0 errors, 2 warnings" in the menu bar
+
+    ProblemsPanel* problems() const { return problems_; }
+    // Shows a place of the document: its tab, its list row, memo line, or
+    // slot and command line.
+    void goTo(const vellumark::place& where);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

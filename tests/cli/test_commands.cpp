@@ -44,7 +44,7 @@ TEST(Commands, CheckResaveAndTranscript) {
                          "\nfmv_files: " + n(f.doc.fmv_files) + "\nlevel_files: 5\ncutscene_files: " +
                          n(f.doc.cutscene_files) + "\nscript slots: 6\ndemo levels: " +
                          std::to_string(f.doc.demo_levels.size()) + "\ngame_strings1: " + n(f.doc.game_strings1) +
-                         "\ngame_strings2: 41\nkey_strings: 10 tables of 5\n");
+                         "\ngame_strings2: 41\nkey_strings: 10 tables of 5\nproblems: 0 errors, 0 warnings\n");
     EXPECT_EQ(r.err, "");
 
     // resave writes what Save writes; a flag Save does not keep is dropped.
@@ -223,4 +223,27 @@ TEST(Commands, LevelMoveInsertDelete) {
     EXPECT_EQ(run_cli({"level", "insert", f.path, "1", "--name", "\u4e2d", "-o", out}).code, 1);
     EXPECT_EQ(run_cli({"level", "delete", f.path, "1"}).code, 2);  // no -o
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(Commands, CheckListsTheProblemsAsCompilersDo) {
+    sample_file f(13, 5);
+    Ttombpcdat doc = f.doc;
+    doc.scripts[0].commands[0] = {cmd::kPlayLevel, 25};
+    doc.game_strings1.strings.resize(90);
+    samples::write_file(f.path, samples::file_bytes(doc));
+    const std::string lines = f.path + ": warning: slot 0, line 1: Play level 25 names no level (the script has 5 levels)\n" +
+                              f.path + ": warning: Game String 1: Game String 1 has 90 entries; Tomb Raider II has 89 "
+                                       "and Tomb Raider III 92\n";
+    result r = run_cli({"check", f.path});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("problems: 0 errors, 2 warnings\n" + lines), std::string::npos) << r.out;
+    EXPECT_EQ(run_cli({"check", "--strict", f.path}).code, 1);
+
+    r = run_cli({"check", f.path, "--json"});
+    EXPECT_EQ(r.code, 0);
+    const json j = json::parse(r.out);
+    EXPECT_EQ(j["warnings"], 2);
+    EXPECT_EQ(j["problems"][0]["place"], "slot 0, line 1");  // in file order
+    EXPECT_EQ(j["problems"][0]["where"], json::parse(R"({"area": "slots", "slot": 0, "line": 0})"));
+    EXPECT_EQ(j["problems"][1]["where"]["table"], "game_strings1");
 }

@@ -117,7 +117,8 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
                 const int extra = g.between(1, 3);
                 for (int i = 0; i < extra; ++i) {
                     std::uint16_t code = static_cast<std::uint16_t>(g.between(0, 25));
-                    if (code == cmd::kEndOfSet) code = 18;
+                    // Nothing after "End of set"; no operand naming an entry.
+                    if (code == cmd::kEndOfSet || named_table(code) || code == cmd::kPlayDemoLevel) code = 18;
                     push(slot, code, static_cast<std::uint16_t>(g.between(0, 65534)));
                 }
             }
@@ -132,7 +133,7 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
         for (int i = g.between(0, 4); i > 0; --i)
             doc.demo_levels.push_back(static_cast<std::uint16_t>(g.between(0, levels - 1)));
 
-    set_table(doc.game_strings1, g.table(levels > 1000 ? 400 : g.between(0, 90), max_len));
+    set_table(doc.game_strings1, g.table(g.between(0, 1) ? 89 : 92, max_len));
     set_table(doc.game_strings2, g.table(layout::kGameStrings2Count, max_len));
     for (auto& t : doc.key_strings) set_table(t, g.table(levels, max_len));
 
