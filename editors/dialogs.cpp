@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -68,8 +69,20 @@ std::optional<int> QtDialogs::number(QWidget* parent, const QString& title, cons
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
-QColor QtDialogs::color(QWidget* parent, const QColor& initial) {
-    return QColorDialog::getColor(initial, parent);
+void add_help_button(QColorDialog& dialog, const std::function<void()>& help) {
+    // Qt's dialog keeps its buttons in one button box, which takes a Help
+    // button like any other.
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    if (!box) return;
+    box->addButton(QDialogButtonBox::Help);
+    QObject::connect(box, &QDialogButtonBox::helpRequested, &dialog, [help] { help(); });
+}
+
+QColor QtDialogs::color(QWidget* parent, const QColor& initial, const std::function<void()>& help) {
+    QColorDialog dialog(initial, parent);
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    add_help_button(dialog, help);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedColor() : QColor();
 }
 
 void QtDialogs::exec(QDialog* dialog) { dialog->exec(); }

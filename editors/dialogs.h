@@ -5,8 +5,10 @@
 
 #include <QColor>
 #include <QString>
+#include <functional>
 #include <optional>
 
+class QColorDialog;
 class QDialog;
 class QWidget;
 
@@ -40,8 +42,9 @@ public:
     // when the user cancels.
     virtual std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value,
                                       int min, int max) = 0;
-    // Colour dialog; an invalid colour when the user cancels.
-    virtual QColor color(QWidget* parent, const QColor& initial) = 0;
+    // Colour dialog; an invalid colour when the user cancels. Its Help button
+    // runs help.
+    virtual QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) = 0;
 
     // Shows a window modally until it closes (the close prompt, the add-level
     // dialog, the About window).
@@ -60,9 +63,12 @@ public:
     QString saveFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
     std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value, int min,
                               int max) override;
-    QColor color(QWidget* parent, const QColor& initial) override;
+    QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) override;
     void exec(QDialog* dialog) override;
 };
+
+// Gives Qt's own colour dialog a Help button that runs help.
+void add_help_button(QColorDialog& dialog, const std::function<void()>& help);
 
 // The program's title: the executable's file name cut at its first full stop.
 QString application_title();

@@ -1,12 +1,19 @@
 #include "editors/list_edit.h"
 
+#include <QAbstractItemDelegate>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QItemSelectionModel>
+#include <QStyleOptionViewItem>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QValidator>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include "codec/layout.h"
 #include "editors/dialogs.h"
@@ -110,6 +117,72 @@ private:
 };
 
 }  // namespace
+
+// Sizes the rows of a list with uniform item sizes to its widest entry: the
+// view takes every row's size from the first one. Runs once after the
+// changes of one event.
+class WholeEntries : public QObject {
+public:
+    explicit WholeEntries(QListWidget* list) : QObject(list), list_(list) {
+        list->setTextElideMode(Qt::ElideNone);
+        list->setUniformItemSizes(true);
+        const auto schedule = [this] {
+            if (pending_) return;
+            pending_ = true;
+            QTimer::singleShot(0, this, [this] { fit(); });
+        };
+        connect(list->model(), &QAbstractItemModel::rowsInserted, this, schedule);
+        connect(list->model(), &QAbstractItemModel::rowsRemoved, this, schedule);
+        connect(list->model(), &QAbstractItemModel::rowsMoved, this, schedule);
+        connect(list->model(), &QAbstractItemModel::modelReset, this, schedule);
+        connect(list->model(), &QAbstractItemModel::dataChanged, this,
+                [schedule](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                    if (roles.isEmpty() || roles.contains(Qt::DisplayRole)) schedule();
+                });
+        list->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FontChange) fit();
+        return false;
+    }
+
+private:
+    void fit() {
+        pending_ = false;
+        const int n = list_->count();
+        for (int i = 0; i < n; ++i)
+            if (list_->item(i)->data(Qt::SizeHintRole).isValid()) list_->item(i)->setData(Qt::SizeHintRole, {});
+        if (n == 0) return;
+        // The longest entries by characters; the widest of them by measure.
+        std::vector<std::pair<qsizetype, int>> longest;
+        for (int i = 0; i < n; ++i) longest.emplace_back(list_->item(i)->text().size(), i);
+        const auto top = longest.begin() + std::min<std::ptrdiff_t>(8, n);
+        std::partial_sort(longest.begin(), top, longest.end(), std::greater<>());
+        const QFontMetrics metrics(list_->font());
+        int widest = -1, at = 0;
+        for (auto it = longest.begin(); it != top; ++it) {
+            const int w = metrics.horizontalAdvance(list_->item(it->second)->text());
+            if (w > widest) {
+                widest = w;
+                at = it->second;
+            }
+        }
+        QStyleOptionViewItem option;
+        option.initFrom(list_->viewport());
+        option.font = list_->font();
+        option.fontMetrics = metrics;
+        const QSize size = list_->itemDelegate()->sizeHint(option, list_->model()->index(at, 0));
+        const QSignalBlocker block(list_->model());
+        list_->item(0)->setSizeHint(size);
+        list_->doItemsLayout();
+    }
+
+    QListWidget* list_;
+    bool pending_ = false;
+};
+
+void show_whole_entries(QListWidget* list) { new WholeEntries(list); }
 
 void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& message) {
     // The widget is still inside its own event handling here, so the box is

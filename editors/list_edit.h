@@ -32,6 +32,11 @@ void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& mess
 // Makes the list show one table of the document and keeps it up to date.
 void show_table(QListWidget* list, ScriptDocument& doc, vellumark::table_id table);
 
+// Makes a list show whole entries, one line each: it scrolls sideways when
+// an entry is wider than the list. Its rows all take the size of the widest
+// entry, found again after each change of the list or of its font.
+void show_whole_entries(QListWidget* list);
+
 // The row of the selected entry, or -1 when nothing is selected.
 int selected_row(const QListWidget* list);
 

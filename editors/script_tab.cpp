@@ -1,5 +1,6 @@
 #include "editors/script_tab.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -122,11 +123,17 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     set_background(ComboBox1, kChooserColour);
     set_text_color(ComboBox1, Qt::blue);
     {
-        // A drop-down list paints its closed face with the button roles.
+        // A drop-down list paints its closed face with the button roles, and
+        // the style draws that as a gradient: a style sheet keeps it flat.
         QPalette p = ComboBox1->palette();
         p.setColor(QPalette::Button, kChooserColour);
         p.setColor(QPalette::ButtonText, Qt::blue);
         ComboBox1->setPalette(p);
+        ComboBox1->view()->setPalette(p);
+        ComboBox1->setStyleSheet(
+            QStringLiteral("QComboBox { background: %1; color: blue; border: 1px solid #7f9db9; padding: 1px 4px; }"
+                           "QComboBox QAbstractItemView { background: %1; color: blue; }")
+                .arg(kChooserColour.name()));
     }
     set_background(SpinEdit10, kSilver);
     set_background(SpinEdit11, kDemoNumberColour);

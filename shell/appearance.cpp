@@ -17,6 +17,7 @@
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
+#include "shell/help_window.h"
 #include "shell/main_window.h"
 #include "shell/rtf_writer.h"
 
@@ -90,7 +91,10 @@ std::vector<QWidget*> recolourable_controls(const TForm1& window) {
 }
 
 void change_color(TForm1& window, QColor& last_color) {
-    const QColor chosen = window.dialogs().color(&window, last_color);
+    const QColor chosen = window.dialogs().color(&window, last_color, [&window] {
+        window.form5()->showAndRaise();
+        window.form5()->showSection(QStringLiteral("Colours"));
+    });
     if (!chosen.isValid()) return;
     last_color = chosen;
     for (QWidget* w : recolourable_controls(window)) set_background(w, chosen);

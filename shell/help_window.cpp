@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -48,6 +50,16 @@ void TForm5::showAndRaise() {
     show();
     raise();
     activateWindow();
+}
+
+void TForm5::showSection(const QString& heading) {
+    QTextCursor at(RichEdit1->document());
+    for (QTextBlock b = RichEdit1->document()->begin(); b.isValid(); b = b.next())
+        if (b.text() == heading) at = QTextCursor(b);
+    // To the end first, so that the heading comes to the top.
+    RichEdit1->moveCursor(QTextCursor::End);
+    RichEdit1->setTextCursor(at);
+    RichEdit1->ensureCursorVisible();
 }
 
 void TForm5::showEvent(QShowEvent* event) {

@@ -12,6 +12,8 @@ public:
 
     // Shows the window (centred the first time), raises and activates it.
     void showAndRaise();
+    // Scrolls the manual to the line that is the heading, at the top.
+    void showSection(const QString& heading);
 
     QTextEdit* RichEdit1 = nullptr;
 

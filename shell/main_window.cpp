@@ -152,6 +152,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     PageControl1->addTab(options_, QStringLiteral("Options"));
     PageControl1->addTab(script_, QStringLiteral("Script Commands"));
     PageControl1->addTab(keys_, QStringLiteral("Key strings"));
+    // The pages show the window's cream, not the style's near-white.
+    for (QWidget* page : {static_cast<QWidget*>(levels_), static_cast<QWidget*>(media_),
+                          static_cast<QWidget*>(options_), static_cast<QWidget*>(script_),
+                          static_cast<QWidget*>(keys_)})
+        page->setAutoFillBackground(true);
     // Selecting a level puts its number into the Script Commands tab's operand field.
     connect(levels_, &LevelsTab::levelSelected, script_, &ScriptTab::setOperand);
     PageControl1->setCurrentIndex(0);
@@ -171,8 +176,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     Shape2->setGeometry(337, 473, 697 - 337, 65);
 
     // Every list shows one line per item: with uniform item sizes a list of
-    // thousands of entries is laid out at once instead of item by item.
-    for (QListWidget* list : findChildren<QListWidget*>()) list->setUniformItemSizes(true);
+    // thousands of entries is laid out at once instead of item by item. Whole
+    // entries show; a list scrolls sideways when one is wider than it.
+    for (QListWidget* list : findChildren<QListWidget*>()) show_whole_entries(list);
     createActions();
     // The window takes the size of what it holds: the fixed client area, the
     // menu, and the Problems panel while it is shown below.
@@ -224,6 +230,7 @@ void TForm1::createActions() {
 
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
+    File1->setSeparatorsCollapsible(false);  // N3 ends the menu while the recent-files list is empty
     Open1 = action(File1, "Open1", QStringLiteral("&Open"), &TForm1::Open1Click);
     Save1 = action(File1, "Save1", QStringLiteral("Save"), &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAS1 = action(File1, "SaveAS1", QStringLiteral("Save As..."), &TForm1::SaveAS1Click);

@@ -1,5 +1,11 @@
 // "Save Text", the RTF writer, "Change Color" and the list font size.
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include "shell/help_window.h"
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -224,6 +230,17 @@ TEST_F(Appearance, ChangeColorRecoloursExactlyTheThirtyControls) {
     expected.sort();
     EXPECT_EQ(changed, expected);
 
+    // Its Help button shows the manual's section on colours.
+    ASSERT_TRUE(dialogs.lastColorHelp);
+    dialogs.lastColorHelp();
+    EXPECT_TRUE(form->form5()->isVisible());
+    EXPECT_EQ(form->form5()->RichEdit1->textCursor().block().text(), "Colours");
+    QColorDialog real;
+    bool helped = false;
+    add_help_button(real, [&] { helped = true; });
+    real.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+    EXPECT_TRUE(helped);
+
     // The next dialog starts at the last colour; a cancel keeps it.
     form->ChangeColor1Click();
     form->ChangeColor1Click();
@@ -248,6 +265,10 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     EXPECT_EQ(bar->value(), 40);
     for (QListWidget* l : lists) EXPECT_EQ(l->font().pointSize(), 40) << l->objectName().toStdString();
     EXPECT_GT(line_height(), small);
+    // Whole entries show: a list wider than its box scrolls sideways.
+    QApplication::processEvents();
+    EXPECT_EQ(first->textElideMode(), Qt::ElideNone);
+    EXPECT_GT(first->horizontalScrollBar()->maximum(), 0);
     // Nothing else changes size.
     for (QWidget* x : std::initializer_list<QWidget*>{form->levels()->Edit1, form->levels()->shit, form->keys()->memo(1)})
         EXPECT_NE(x->font().pointSize(), 40) << x->objectName().toStdString();

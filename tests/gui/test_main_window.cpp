@@ -21,6 +21,7 @@
 #include "codec/options.h"
 #include "codec/script_file.h"
 #include "codec/transcript.h"
+#include "editors/colors.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
 #include "editors/options_tab.h"
@@ -51,6 +52,11 @@ TEST_F(WindowTest, BeforeAnyOpenTheFileMenuEndsAtN3AndSavesDoNothing) {
     QStringList file;
     for (QAction* a : form->file_menu()->actions()) file.append(a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(file, (QStringList{"&Open", "Save", "Save As...", "-", "Exit", "-"}));
+    EXPECT_FALSE(form->file_menu()->separatorsCollapsible());  // N3 shows while the list is empty
+    for (int page = 0; page < form->tabs()->count(); ++page) {  // the pages are cream like the window
+        EXPECT_TRUE(form->tabs()->widget(page)->autoFillBackground());
+        EXPECT_EQ(form->tabs()->widget(page)->palette().color(QPalette::Window), kCream);
+    }
 
     form->options()->spin(1)->setValue(5);
     form->Save1Click();

@@ -2,7 +2,10 @@
 // listing, command Add/Replace/Delete, the demo level list, slot copy and
 // paste, and a save after edits.
 #include <QAction>
+#include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QImage>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -104,6 +107,14 @@ TEST_F(WindowTest, ScriptTabWithNoSlotsDoesNothing) {
     ScriptTab* t = form->script();
     ASSERT_EQ(t->ComboBox1->count(), vellumark::kCommandNameCount);
     EXPECT_EQ(t->ComboBox1->itemText(9), QStringLiteral("End of set "));
+    // The chooser is flat #9FCFFF with blue text, closed and open.
+    form->tabs()->setCurrentWidget(t);
+    form->show();
+    QApplication::processEvents();
+    const QImage face = t->ComboBox1->grab().toImage();
+    EXPECT_EQ(face.pixelColor(face.width() / 2, face.height() / 2), QColor(0x9F, 0xCF, 0xFF));
+    EXPECT_EQ(t->ComboBox1->view()->palette().color(QPalette::Base), QColor(0x9F, 0xCF, 0xFF));
+    EXPECT_EQ(t->ComboBox1->view()->palette().color(QPalette::Text), QColor(Qt::blue));
     t->ComboBox1->setCurrentIndex(10);
     for (QPushButton* b : {t->Button15, t->Button14, t->Button16, t->Button11, t->Button17, t->Button18}) b->click();
     form->Copyscriptslot1->trigger();

@@ -30,6 +30,7 @@ public:
     std::deque<std::function<void(QDialog*)>> modal;
     QString lastSaveOffered;  // lastName passed to the latest save dialog
     QColor lastColorOffered;
+    std::function<void()> lastColorHelp;  // what the colour dialog's Help button runs
 
     void message(QWidget*, const QString& text) override { shown.push_back({"message", {}, text}); }
     void information(QWidget*, const QString& text) override {
@@ -68,9 +69,10 @@ public:
         numbers.pop_front();
         return n;
     }
-    QColor color(QWidget*, const QColor& initial) override {
+    QColor color(QWidget*, const QColor& initial, const std::function<void()>& help) override {
         shown.push_back({"color", {}, {}});
         lastColorOffered = initial;
+        lastColorHelp = help;
         if (colors.empty()) return QColor();
         const QColor c = colors.front();
         colors.pop_front();
