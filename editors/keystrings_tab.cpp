@@ -49,8 +49,8 @@ KeyStringMemo::KeyStringMemo(Dialogs& dialogs, QWidget* parent) : QPlainTextEdit
 }
 
 bool KeyStringMemo::accepts(const QString& text) {
-    if (!unstorable_character(text)) return true;
-    report_refused_input(this, dialogs_, kUnstorableTextMessage);
+    if (!unstorableCharacter(text)) return true;
+    reportRefusedInput(this, dialogs_, kUnstorableTextMessage);
     return false;
 }
 
@@ -231,7 +231,7 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
         if (!bytes) {
             // Text that no key press, paste or drop lets in: the memo goes
             // back to the document.
-            report_refused_input(memos_[memo], dialogs_, kUnstorableTextMessage);
+            reportRefusedInput(memos_[memo], dialogs_, kUnstorableTextMessage);
             showAll(memo);
             return;
         }

@@ -112,9 +112,9 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
         set_background(list, QColor(0xC1, 0xDA, 0xEC));
     }
     for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, dialogs_);
-    show_table(ListBox1, doc_, table_id::level_names);
-    show_table(ListBox2, doc_, table_id::level_files);
-    show_table(ListBox3, doc_, table_id::pic_files);
+    showTable(ListBox1, doc_, table_id::level_names);
+    showTable(ListBox2, doc_, table_id::level_files);
+    showTable(ListBox3, doc_, table_id::pic_files);
     set_background(Edit1, QColor(0x82, 0xC4, 0xE8));
     set_background(Edit2, QColor(0xFD, 0xB5, 0xAA));
     set_background(Edit3, QColor(0xBE, 0xFC, 0xFB));

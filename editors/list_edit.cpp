@@ -37,11 +37,11 @@ public:
     State validate(QString& input, int&) const override {
         const auto bytes = to_bytes(input);
         if (!bytes) {
-            report_refused_input(edit_, dialogs_, kUnstorableTextMessage);
+            reportRefusedInput(edit_, dialogs_, kUnstorableTextMessage);
             return Invalid;
         }
         if (bytes->size() > std::size_t(vellumark::layout::kMaxStringLength)) {
-            report_refused_input(edit_, dialogs_, kTooLongTextMessage.arg(bytes->size()));
+            reportRefusedInput(edit_, dialogs_, kTooLongTextMessage.arg(bytes->size()));
             return Invalid;
         }
         return Acceptable;
@@ -182,9 +182,9 @@ private:
     bool pending_ = false;
 };
 
-void show_whole_entries(QListWidget* list) { new WholeEntries(list); }
+void showWholeEntries(QListWidget* list) { new WholeEntries(list); }
 
-void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& message) {
+void reportRefusedInput(QWidget* widget, Dialogs& dialogs, const QString& message) {
     // The widget is still inside its own event handling here, so the box is
     // shown once that has finished; refusals before then share one box.
     static QPointer<QWidget> pending;
@@ -202,7 +202,7 @@ void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs) {
     edit->setValidator(new ScriptTextValidator(edit, dialogs));
 }
 
-void show_table(QListWidget* list, ScriptDocument& doc, vellumark::table_id table) {
+void showTable(QListWidget* list, ScriptDocument& doc, vellumark::table_id table) {
     new TableList(list, doc, table);
 }
 

@@ -27,15 +27,15 @@ void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs);
 
 // Reports a refused input to the user once the widget has finished handling
 // the event that brought it.
-void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& message);
+void reportRefusedInput(QWidget* widget, Dialogs& dialogs, const QString& message);
 
 // Makes the list show one table of the document and keeps it up to date.
-void show_table(QListWidget* list, ScriptDocument& doc, vellumark::table_id table);
+void showTable(QListWidget* list, ScriptDocument& doc, vellumark::table_id table);
 
 // Makes a list show whole entries, one line each: it scrolls sideways when
 // an entry is wider than the list. Its rows all take the size of the widest
 // entry, found again after each change of the list or of its font.
-void show_whole_entries(QListWidget* list);
+void showWholeEntries(QListWidget* list);
 
 // The row of the selected entry, or -1 when nothing is selected.
 int selected_row(const QListWidget* list);

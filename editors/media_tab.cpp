@@ -81,7 +81,7 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
         QPushButton* add = *adds[i] = button(group, s.add, QStringLiteral("Add New"), 8, 26, 70);
         QLineEdit* add_edit = *add_edits[i] = make<QLineEdit>(group, s.add_edit, 84, 27, kColumnW - 92, 22);
         restrict_to_script_text(add_edit, dialogs);
-        show_table(list, doc_, column(i).table);
+        showTable(list, doc_, column(i).table);
 
         connect(list, &QListWidget::itemSelectionChanged, this, [this, i] { selectEntry(i); });
         connect(replace, &QPushButton::clicked, this, [this, i] { replaceEntry(i); });

@@ -92,8 +92,8 @@ OptionsTab::OptionsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) :
     Button10->setText(QStringLiteral("Replace"));
     for (QListWidget* list : {ListBox7, ListBox8}) list->setSelectionMode(QAbstractItemView::SingleSelection);
     for (QLineEdit* edit : {Edit7, Edit8}) restrict_to_script_text(edit, dialogs);
-    show_table(ListBox7, doc_, vellumark::table_id::game_strings1);
-    show_table(ListBox8, doc_, vellumark::table_id::game_strings2);
+    showTable(ListBox7, doc_, vellumark::table_id::game_strings1);
+    showTable(ListBox8, doc_, vellumark::table_id::game_strings2);
     set_background(ListBox7, QColor(0xF3, 0xF1, 0xD1));
     set_background(ListBox8, QColor(0x80, 0xD6, 0xFF));
     set_background(Edit7, QColor(0xD2, 0xFF, 0xD2));

@@ -303,7 +303,7 @@ void ScriptTab::relist_and_show(int line) {
     ListBox10Click();
 }
 
-bool ScriptTab::valid_demo_level(int n) {
+bool ScriptTab::validDemoLevel(int n) {
     if (n >= 0 && n < static_cast<int>(doc_.record().level_names.strings.size())) return true;
     dialogs_.message(this, QStringLiteral("Invalid demo level # slot"));
     return false;
@@ -395,7 +395,7 @@ void ScriptTab::ListBox11Click() {
 
 void ScriptTab::Button11Click() {
     const int n = SpinEdit11->value();
-    if (!valid_demo_level(n)) return;
+    if (!validDemoLevel(n)) return;
     auto levels = doc_.record().demo_levels;
     Lines texts = doc_.demoTexts();
     levels.push_back(static_cast<std::uint16_t>(n));
@@ -407,7 +407,7 @@ void ScriptTab::Button17Click() {
     const int r = ListBox11->currentRow();
     if (r < 0 || r >= static_cast<int>(doc_.record().demo_levels.size())) return;
     const int n = SpinEdit11->value();
-    if (!valid_demo_level(n)) return;
+    if (!validDemoLevel(n)) return;
     auto levels = doc_.record().demo_levels;
     Lines texts = doc_.demoTexts();
     levels[std::size_t(r)] = static_cast<std::uint16_t>(n);

@@ -80,7 +80,7 @@ private:
     const vellumark::script_slot* slot(int s) const;
     // Checks a demo level number; shows "Invalid demo level # slot" when it
     // names no level.
-    bool valid_demo_level(int n);
+    bool validDemoLevel(int n);
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;

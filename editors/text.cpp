@@ -43,7 +43,7 @@ std::optional<std::string> to_bytes(const QString& text) {
     return out;
 }
 
-std::optional<QChar> unstorable_character(const QString& text) {
+std::optional<QChar> unstorableCharacter(const QString& text) {
     for (QChar c : text)
         if (!to_bytes(QString(c))) return c;
     return std::nullopt;

@@ -17,4 +17,4 @@ QString to_text(std::string_view bytes);
 std::optional<std::string> to_bytes(const QString& text);
 
 // The first character of the text that a script cannot store, or nothing.
-std::optional<QChar> unstorable_character(const QString& text);
+std::optional<QChar> unstorableCharacter(const QString& text);

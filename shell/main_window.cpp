@@ -178,7 +178,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     // Every list shows one line per item: with uniform item sizes a list of
     // thousands of entries is laid out at once instead of item by item. Whole
     // entries show; a list scrolls sideways when one is wider than it.
-    for (QListWidget* list : findChildren<QListWidget*>()) show_whole_entries(list);
+    for (QListWidget* list : findChildren<QListWidget*>()) showWholeEntries(list);
     createActions();
     // The window takes the size of what it holds: the fixed client area, the
     // menu, and the Problems panel while it is shown below.
@@ -361,11 +361,11 @@ void TForm1::load_script_file(const QString& path) {
     recent_->add(path);
     setWindowTitle(path);
     current_file_name_ = path;
-    current_stamp_ = stamp_of(path);
+    current_stamp_ = stampOf(path);
     file_opened_ = true;
 }
 
-bool TForm1::may_replace_document() {
+bool TForm1::mayReplaceDocument() {
     while (modified()) {
         switch (dialogs_.askToSave(this, QStringLiteral("The script has changes that are not saved. "
                                                         "Save them before another script is opened?"))) {
@@ -380,7 +380,7 @@ bool TForm1::may_replace_document() {
 }
 
 void TForm1::openFile(const QString& path) {
-    if (!may_replace_document()) return;
+    if (!mayReplaceDocument()) return;
     run_command([&] { load_script_file(path); });
 }
 
@@ -406,7 +406,7 @@ void TForm1::SaveAS1Click() {
     run_command([&] { save_to(path); });
 }
 
-std::optional<TForm1::FileStamp> TForm1::stamp_of(const QString& path) {
+std::optional<TForm1::FileStamp> TForm1::stampOf(const QString& path) {
     struct stat st {};
     if (::stat(file_name_bytes(path).c_str(), &st) != 0) return std::nullopt;
     return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
@@ -441,7 +441,7 @@ bool TForm1::save_to(const QString& path) {
 
     // Another program may have rewritten the file since it was opened or saved.
     if (path == current_file_name_ && current_stamp_) {
-        const auto now = stamp_of(path);
+        const auto now = stampOf(path);
         if (now && !(*now == *current_stamp_) &&
             !dialogs_.confirm(this, QStringLiteral("%1 was changed by another program after it was opened or "
                                                    "saved here. Overwrite it?")
@@ -456,7 +456,7 @@ bool TForm1::save_to(const QString& path) {
         document_->adoptSaved(work);
     }
     current_file_name_ = path;
-    current_stamp_ = stamp_of(path);
+    current_stamp_ = stampOf(path);
     dialogs_.information(this, path + QStringLiteral(" Saved!"));
     return true;
 }

@@ -141,7 +141,7 @@ private:
     bool save_to(const QString& path);
     // Before an open replaces unsaved changes: save, discard or cancel.
     // True when the open may go on.
-    bool may_replace_document();
+    bool mayReplaceDocument();
     // The file's identity and modification time, to see whether another
     // program rewrote it.
     struct FileStamp {
@@ -149,7 +149,7 @@ private:
         long long modified_ns = 0, size = 0;
         bool operator==(const FileStamp&) const = default;
     };
-    static std::optional<FileStamp> stamp_of(const QString& path);
+    static std::optional<FileStamp> stampOf(const QString& path);
 
     Dialogs& dialogs_;
     ScriptDocument* document_ = nullptr;
