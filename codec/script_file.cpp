@@ -169,11 +169,12 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
     }
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
 
+    // The whole list is read before an entry is looked up: a count that runs
+    // past the end of the file is reported as that.
     doc.demo_levels.resize(checked_count(doc.demo_level_count));
-    for (auto& level : doc.demo_levels) {
-        level = in.u16();
+    for (auto& level : doc.demo_levels) level = in.u16();
+    for (auto level : doc.demo_levels)
         if (level >= levels) throw script_error("List index out of bounds (" + std::to_string(level) + ")");
-    }
 
     doc.game_strings1_count = static_cast<std::int16_t>(in.u16());
     read_table(in, doc, doc.game_strings1, checked_count(doc.game_strings1_count));

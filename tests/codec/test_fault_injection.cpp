@@ -182,10 +182,11 @@ TEST(OpenFaults, EachFailureGivesItsMessageAndChangesNothing) {
     const Ttombpcdat doc = vellumark::parse_script(file);
     const auto [demo_at, strings_at] = demo_and_strings_at(doc);
 
-    bytes negative = file, negative_strings = file, demo = file, endless = file;
+    bytes negative = file, negative_strings = file, demo = file, long_demo = file, endless = file;
     negative[layout::kLevelCount + 1] = 0x80;
     negative_strings[strings_at + 1] = 0xFF;
     put_u16(demo, demo_at, std::uint16_t(doc.level_count));
+    put_u16(long_demo, layout::kDemoLevelCount, 30000);  // past the end of the file
     // Every "End of set" turned into command 0: the first sequence runs past 64.
     int commands = 0;
     for (const auto& slot : doc.scripts) commands += slot.command_count;
@@ -207,6 +208,7 @@ TEST(OpenFaults, EachFailureGivesItsMessageAndChangesNothing) {
         {folder.file("negative.DAT", negative), "Range check error"},
         {folder.file("strings.DAT", negative_strings), "Range check error"},
         {folder.file("demo.DAT", demo), "List index out of bounds (" + std::to_string(doc.level_count) + ")"},
+        {folder.file("longdemo.DAT", long_demo), "Read beyond end of file"},
         {folder.file("endless.DAT", endless), "Script sequence 0 has more than 64 commands"},
     };
     for (const auto& [path, message] : cases) EXPECT_EQ(open_message(path), message) << path;
