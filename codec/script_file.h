@@ -39,8 +39,10 @@ private:
 // program's message ("Read beyond end of file", "Range check error", ...).
 Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 
-// Reads a file read-only into memory. Throws script_error ("File not found",
-// "Invalid filename", "File access denied", "I/O error %d").
+// Reads a regular file read-only into memory; anything else (a FIFO, a
+// device, a socket) is refused without waiting on it. Throws script_error
+// ("File not found", "Invalid filename", "File access denied", "I/O error %d",
+// or a message naming a path that is not a regular file).
 std::vector<std::uint8_t> read_file_bytes(const std::string& path);
 
 // Opens a script all or nothing: the file is read and parsed into a fresh
