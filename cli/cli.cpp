@@ -106,7 +106,7 @@ int do_dump(const std::string& path, const std::optional<std::string>& target, s
     opened_script s = open_script(path);
     std::string text = json_text(document_to_json(s.doc));
     if (target)
-        atomic_write_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
         out << text;
     return kExitOk;

@@ -66,9 +66,12 @@ std::string encode_string(std::uint16_t flags, std::uint8_t key, std::string_vie
 // with "End of set" gets one; missing slots up to level_count + 1 are added.
 std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc, const script_views& views);
 
-// Builds the file image from a copy of doc and writes it atomically to path;
-// doc takes the pulled and normalised values only when the file is complete.
-// On failure the target keeps its earlier content and doc is unchanged.
+// Builds the file image from a copy of doc and saves it to path with
+// atomic_write_file (codec/fileio.h: replaced whole where it can be, written
+// in place where a replacement would break a link or change the owner); doc
+// takes the pulled and normalised values only when the file is complete. A
+// refused or failed save leaves doc unchanged, and the target as it was unless
+// the message says that the file may be incomplete.
 void save_script_file(const std::string& path, Ttombpcdat& doc, const script_views& views);
 
 }  // namespace vellumark
