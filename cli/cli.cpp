@@ -163,22 +163,20 @@ int do_transcript(const std::string& path, std::ostream& out) {
 int do_dump(const std::string& path, const std::optional<std::string>& target, std::ostream& out) {
     std::string text = json_text(document_to_json(load_script_file(path)));
     if (target)
-        atomic_write_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
         out << text;
     return kExitOk;
 }
 
 json read_json(const std::string& path) {
-    std::string text;
-    if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        std::vector<std::uint8_t> bytes = read_file_bytes(path);
-        text.assign(bytes.begin(), bytes.end());
-    }
+    std::vector<std::uint8_t> bytes;
+    if (path == "-")
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    else
+        bytes = read_file_bytes(path);
     try {
-        return json::parse(text);
+        return parse_json(bytes);
     } catch (const json::exception& e) {
         // Drop the library's "[json.exception.parse_error.101] " prefix.
         std::string what = e.what();

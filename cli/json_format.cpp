@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -95,6 +96,121 @@ std::string shown(const std::string& path) { return path.empty() ? "(top level)"
     throw json_error(shown(path), reason);
 }
 
+// ---- parsing ----------------------------------------------------------------
+
+// The most elements an array of the format holds, and how a longer one is
+// refused: "<path>: has N <noun>; <rest>".
+struct array_limit {
+    std::size_t most;
+    const char* noun;
+    const char* rest;
+};
+constexpr array_limit kTableLimit{kMaxEntries, "entries", "a table holds at most 32767"};
+constexpr array_limit kSlotsLimit{65535, "slots", "at most 65535 fit"};
+constexpr array_limit kSlotLimit{kSlotCapacity, "commands", "a slot holds at most 64"};
+constexpr array_limit kDemoLimit{kMaxEntries, "entries", "at most 32767 fit"};
+constexpr array_limit kKeyTablesLimit{kKeyStringTables, "tables", "there are always 10"};
+
+// No object of the format has more than 16 members: of the first 17 members
+// of any object one is unknown, and the object is refused for it.
+constexpr std::size_t kMostMembers = 17;
+
+// Watches the parser build the value. A member given twice is refused. Array
+// elements are counted as they are read: past an array's limit they are
+// dropped at once and the array is refused when it ends, so that an oversized
+// array never fills memory. An array where the format has none keeps no
+// element, and an object no member past the 17th: such a value is refused
+// later by its type or by an unknown member, whatever it holds.
+class parse_watch {
+public:
+    bool operator()(int depth, json::parse_event_t event, json& parsed) {
+        // Events come with the depth of the value; inside a dropped value
+        // (deeper than the frames) only its starts and keys are reported.
+        const auto d = static_cast<std::size_t>(depth);
+        switch (event) {
+        case json::parse_event_t::object_start:
+        case json::parse_event_t::array_start:
+            return frames_.size() == d && enter(event == json::parse_event_t::array_start);
+        case json::parse_event_t::key:
+            return frames_.size() == d && member(parsed.get_ref<const std::string&>());
+        case json::parse_event_t::value:
+            return d == 0 || frames_.back().object || admit(frames_.back());
+        case json::parse_event_t::object_end:
+        case json::parse_event_t::array_end:
+            leave();
+            return true;
+        }
+        return true;
+    }
+
+private:
+    struct frame {
+        std::string path;
+        bool object = false;
+        const array_limit* limit = nullptr;  // none: the array keeps nothing
+        std::size_t count = 0;               // elements, or members
+        std::vector<std::string> keys;       // members kept
+        bool dropping = false;               // the current member is dropped
+    };
+
+    static bool admit(frame& array) {
+        ++array.count;
+        return array.limit && array.count <= array.limit->most;
+    }
+
+    // The limit of an array at a place of the format.
+    const array_limit* limit_of(const frame* parent) const {
+        if (!parent) return nullptr;
+        if (parent->object) {
+            if (frames_.size() != 1) return nullptr;
+            const std::string& key = parent->keys.back();
+            if (key == "slots") return &kSlotsLimit;
+            if (key == "demo_levels") return &kDemoLimit;
+            if (key == "key_strings") return &kKeyTablesLimit;
+            const bool table = std::any_of(kTables.begin(), kTables.end(),
+                                           [&key](const table_info& t) { return own_member(t.id) && t.json == key; });
+            return table ? &kTableLimit : nullptr;
+        }
+        if (parent->limit == &kSlotsLimit) return &kSlotLimit;
+        if (parent->limit == &kKeyTablesLimit) return &kTableLimit;
+        return nullptr;
+    }
+
+    bool enter(bool array) {
+        frame f;
+        f.object = !array;
+        frame* parent = frames_.empty() ? nullptr : &frames_.back();
+        if (parent && !parent->object) {
+            if (!admit(*parent)) return false;
+            f.path = index_path(parent->path, parent->count - 1);
+        } else if (parent) {
+            if (parent->dropping) return false;
+            f.path = member_path(parent->path, parent->keys.back());
+        }
+        if (array) f.limit = limit_of(parent);
+        frames_.push_back(std::move(f));
+        return true;
+    }
+
+    bool member(const std::string& key) {
+        frame& f = frames_.back();
+        if (std::find(f.keys.begin(), f.keys.end(), key) != f.keys.end())
+            fail(member_path(f.path, key), "duplicate field");
+        f.dropping = ++f.count > kMostMembers;
+        if (!f.dropping) f.keys.push_back(key);
+        return !f.dropping;
+    }
+
+    void leave() {
+        const frame& f = frames_.back();
+        if (f.limit && f.count > f.limit->most)
+            fail(f.path, "has " + std::to_string(f.count) + " " + f.limit->noun + "; " + f.limit->rest);
+        frames_.pop_back();
+    }
+
+    std::vector<frame> frames_;
+};
+
 // An object whose members are looked up by name; members it does not know
 // are refused before any is read.
 class object_reader {
@@ -125,8 +241,10 @@ private:
 };
 
 std::int64_t whole_number(const json& j, const std::string& path, std::int64_t lo, std::int64_t hi) {
-    if (!j.is_number_integer()) fail(path, "must be a whole number");
     std::string range = " is out of range (" + std::to_string(lo) + " to " + std::to_string(hi) + ")";
+    // An integer too long for 64 bits is parsed as a floating-point number.
+    if (j.is_number_float() && std::abs(j.get<double>()) >= 0x1p63) fail(path, j.dump() + range);
+    if (!j.is_number_integer()) fail(path, "must be a whole number");
     if (j.is_number_unsigned()) {
         std::uint64_t u = j.get<std::uint64_t>();
         if (u > static_cast<std::uint64_t>(hi)) fail(path, std::to_string(u) + range);
@@ -232,7 +350,8 @@ std::uint16_t command_code(const object_reader& r) {
     if (matches.empty() && given.size() > unknown_prefix.size() + 1 &&
         given.compare(0, unknown_prefix.size(), unknown_prefix) == 0 && given.back() == ')') {
         std::string digits = given.substr(unknown_prefix.size(), given.size() - unknown_prefix.size() - 1);
-        if (digits.size() <= 5 && std::all_of(digits.begin(), digits.end(), ::isdigit)) {
+        if (digits.size() <= 5 && std::all_of(digits.begin(), digits.end(),
+                                                [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
             long n = std::stol(digits);
             if (n >= kCommandNameCount && n <= 65535 && command_json_name(static_cast<std::uint16_t>(n)) == given)
                 matches.push_back(static_cast<std::uint16_t>(n));
@@ -557,6 +676,14 @@ Ttombpcdat document_from_json(const json& root) {
     doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
     return doc;
+}
+
+json parse_json(std::span<const std::uint8_t> text) {
+    parse_watch watch;
+    return json::parse(text.begin(), text.end(),
+                       [&watch](int depth, json::parse_event_t event, json& parsed) {
+                           return watch(depth, event, parsed);
+                       });
 }
 
 std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,6 +41,13 @@ json document_to_json(const Ttombpcdat& doc);
 // list of numbers on one line, one string per line, UTF-8, ending with a
 // line feed.
 std::string json_text(const json& j);
+
+// Parses JSON text as build reads it. A member given twice is refused, and
+// every array is counted while it is read against what its place in the
+// format holds; an array over that is refused with its path before its
+// elements fill memory. Throws json_error, or json::exception for text that
+// is not JSON.
+json parse_json(std::span<const std::uint8_t> text);
 
 // The document that a JSON value describes, checked so that it can be saved
 // and read back as the same script. Throws json_error naming the first fault.

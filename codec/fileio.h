@@ -1,4 +1,5 @@
-// Whole-file writes that replace the target only when complete.
+// Whole-file writes that keep what the user protected and every name of the
+// file.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +11,34 @@
 
 namespace vellumark {
 
-// Writes bytes to a temporary file beside path, flushes it to disk and renames
-// it over path. On any failure the temporary file is removed, path keeps its
-// earlier content, and script_error carries the message ("Disk full",
-// "File access denied", ...). An existing target keeps its permissions.
+// Saves bytes as the content of path. A symbolic link is followed (a dangling
+// one: the file it names is created); a link loop, and anything that is not a
+// regular file, are refused with a message naming path; a file the process
+// may not write is refused with "File access denied".
+//
+// Normally the bytes go to a temporary file beside the target, which is
+// flushed and renamed over it with the target's permissions, owner and group:
+// the target then has its earlier or its new content, never a mix, and on any
+// failure the temporary file is removed and the target keeps its content.
+//
+// A file with more than one name, a file in a folder the process may not
+// write, and a file whose owner or group a replacement could not keep are
+// written in place instead, so that every name sees the new content and
+// nothing about the file changes but its bytes. The final size is reserved
+// first, so that a full disk is found before the first byte changes; a
+// failure after that point says that the file may be incomplete.
+//
+// script_error carries the message ("Disk full", "File access denied", ...).
 void atomic_write_file(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// Test seam: every write(2) of atomic_write_file goes through this function
-// when it is set. Writes are made in chunks of at most kWriteChunk bytes.
+// Writes bytes to path as a command-line tool writes its output: into a FIFO
+// or a character device directly (a FIFO waits for its reader), anything else
+// through atomic_write_file.
+void write_output_file(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Test seam: every write(2) of the two functions above goes through this
+// function when it is set. Writes are made in chunks of at most kWriteChunk
+// bytes.
 inline constexpr std::size_t kWriteChunk = 4096;
 using write_hook = std::function<ssize_t(int fd, const void* buf, std::size_t n)>;
 void set_write_hook(write_hook hook);

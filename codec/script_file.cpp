@@ -181,12 +181,13 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
             }
             doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
 
+            // The whole list is read before an entry is looked up: a count
+            // that runs past the end of the file is reported as that.
             doc.demo_levels.resize(checked_count(doc.demo_level_count));
-            for (auto& level : doc.demo_levels) {
-                level = in.u16();
+            for (auto& level : doc.demo_levels) level = in.u16();
+            for (auto level : doc.demo_levels)
                 if (level >= doc.level_names.strings.size())
                     throw script_error("List index out of bounds (" + std::to_string(level) + ")");
-            }
             doc.game_strings1_count = static_cast<std::int16_t>(in.u16());
         }
         read_table(in, doc, table(doc, t.id), entries_of(doc, t.id));
@@ -217,21 +218,29 @@ struct fd_closer {
     throw_errno(err);
 }
 
+[[noreturn]] void not_regular(const std::string& path) {
+    throw script_error("Cannot open \"" + path + "\": it is not a regular file");
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> read_file_bytes(const std::string& path) {
     if (path.empty()) throw_io_error(kErrFileNotFound);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is read: a FIFO or a device could keep the open or
+    // the reads waiting for ever. The open itself does not wait, in case the
+    // name was changed into one meanwhile.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) not_regular(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) throw_open_error(path, errno);
     fd_closer closer{fd};
 
-    struct stat st {};
     if (::fstat(fd, &st) != 0) throw_errno(errno);
     if (S_ISDIR(st.st_mode)) throw_io_error(kErrAccessDenied);
+    if (!S_ISREG(st.st_mode)) not_regular(path);
 
     std::vector<std::uint8_t> bytes;
-    if (S_ISREG(st.st_mode))
-        bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kMaxReadBytes));
+    bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kMaxReadBytes));
     std::uint8_t buf[65536];
     while (bytes.size() < kMaxReadBytes) {
         const std::size_t want = std::min(sizeof buf, kMaxReadBytes - bytes.size());

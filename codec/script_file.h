@@ -39,8 +39,10 @@ private:
 // program's message ("Read beyond end of file", "Range check error", ...).
 Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 
-// Reads a file read-only into memory. Throws script_error ("File not found",
-// "Invalid filename", "File access denied", "I/O error %d").
+// Reads a regular file read-only into memory; anything else (a FIFO, a
+// device, a socket) is refused without waiting on it. Throws script_error
+// ("File not found", "Invalid filename", "File access denied", "I/O error %d",
+// or a message naming a path that is not a regular file).
 std::vector<std::uint8_t> read_file_bytes(const std::string& path);
 
 // Opens a script: the file is read and parsed into a fresh record, all or
@@ -72,9 +74,12 @@ std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc);
 // Otherwise doc becomes the normalised record and its image is returned.
 std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc);
 
-// write_script_file, then the image is written to path (atomic_write_file).
-// doc takes the normalised values only when the file is complete; on failure
-// the target keeps its earlier content and doc is unchanged.
+// write_script_file, then the image is saved to path with atomic_write_file
+// (codec/fileio.h: replaced whole where it can be, written in place where a
+// replacement would break a link or change the owner). doc takes the
+// normalised values only when the file is complete. A refused or failed save
+// leaves doc unchanged, and the target as it was unless the message says
+// that the file may be incomplete.
 void save_script_file(const std::string& path, Ttombpcdat& doc);
 
 }  // namespace vellumark

@@ -1,6 +1,6 @@
 #include "shell/about_window.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -10,6 +10,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include "codec/errors.h"
+#include "codec/script_file.h"
 #include "editors/dialogs.h"
 #include "codec/codepage.h"
 
@@ -89,13 +91,16 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent) : QDialog(parent) {
     connect(Timer1, &QTimer::timeout, this, &TForm6::Timer1Timer);
     Timer1->start();
 
-    // "readme" is read once, from the working directory.
+    // "readme" is read once, from the working directory. Only a regular file
+    // is read: a FIFO of that name would otherwise hold the window up.
     Memo1->clear();
-    QFile file(QStringLiteral("readme"));
-    if (file.open(QIODevice::ReadOnly))
-        Memo1->setPlainText(readme_text(file.readAll()));
-    else
+    try {
+        const std::vector<std::uint8_t> bytes = vellumark::read_file_bytes("readme");
+        Memo1->setPlainText(
+            readme_text(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
+    } catch (const vellumark::script_error&) {
         dialogs.error(nullptr, application_title(), QStringLiteral("Cannot open file readme."));
+    }
 }
 
 void TForm6::Timer1Timer() {

@@ -2,6 +2,9 @@
 // place, and writes nothing.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -95,11 +98,9 @@ TEST(BadJson, RefusedWithItsPathAndNothingWritten) {
     const std::vector<std::uint8_t> old_bytes = {'o', 'l', 'd'};
     samples::write_file(kept, old_bytes);
 
-    for (const auto& [spoil, message] : cases) {
+    const auto expect_refused = [&](const std::string& text, const std::string& message) {
         SCOPED_TRACE(message);
-        json j = valid_json();
-        spoil(j);
-        write_text(in, j.dump(2));
+        write_text(in, text);
         result r = run_cli({"build", in, "-o", out});
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.err, message + "\n");
@@ -107,7 +108,21 @@ TEST(BadJson, RefusedWithItsPathAndNothingWritten) {
         EXPECT_FALSE(std::filesystem::exists(out));
         EXPECT_EQ(run_cli({"build", in, "-o", kept}).code, 1);
         EXPECT_EQ(samples::read_file(kept), old_bytes);
+    };
+    for (const auto& [spoil, message] : cases) {
+        json j = valid_json();
+        spoil(j);
+        expect_refused(j.dump(2), message);
     }
+    // What only the text can hold: a member given twice, an integer past 64 bits.
+    const auto edited = [text = json_text(valid_json())](const std::string& from, const std::string& to) {
+        std::string t = text;
+        return t.replace(t.find(from), from.size(), to);
+    };
+    expect_refused(edited("\"cipher_byte\": ", "\"cipher_byte\": 1, \"cipher_byte\": "),
+                   "header.cipher_byte: duplicate field.");
+    expect_refused(edited("\"format_version\": 1", "\"format_version\": 1000000000000000000000000000000"),
+                   "format_version: 1e+30 is out of range (1 to 1)");
     // Only the two named files were ever in the folder: no temporary left.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 
@@ -121,3 +136,26 @@ TEST(BadJson, RefusedWithItsPathAndNothingWritten) {
     EXPECT_EQ(r.err, "File not found.\n");
     EXPECT_FALSE(std::filesystem::exists(out));
 }
+
+TEST(BadJson, AnOversizedArrayIsRefusedBeforeItFillsMemory) {
+    // Three million empty slots: 12 MB of text.
+    json j = valid_json();
+    j["slots"] = json::array();
+    std::string text = j.dump(), slots = "[";
+    for (int i = 0; i < 3000000; ++i) slots += i ? ", []" : "[]";
+    text.replace(text.find("\"slots\":[]") + 8, 2, slots + "]");
+    scratch_dir dir;
+    write_text(dir / "in.json", text);
+    const result r = run_program(dir, {"build", dir / "in.json", "-o", dir / "out.dat"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "slots: has 3000000 slots; at most 65535 fit.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.dat"));
+#if defined(__SANITIZE_ADDRESS__)
+    std::printf("[ note     ] built with AddressSanitizer: peak memory not measured\n");
+#else
+    rusage children{};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &children), 0);
+    EXPECT_LE(std::size_t(children.ru_maxrss) * 1024, 20 * text.size());
+#endif
+}
+

@@ -1,6 +1,10 @@
 // check, resave, transcript and diff; failure messages and exit codes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "cli/diff.h"
@@ -141,6 +145,28 @@ TEST(Commands, UsageHelpVersionAndExitCodesOfTheExecutable) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "File not found.\n");
     EXPECT_EQ(run_program(dir, {"bogus"}).code, 2);
+}
+
+TEST(Commands, DumpWritesIntoAFifoWhichNoCommandOpens) {
+    sample_file f;
+    const std::string fifo = f.dir / "pipe", json_text = run_cli({"dump", f.path}).out;
+    ASSERT_LT(json_text.size(), 65536u);  // fits the pipe: the writer never waits for the reader
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Held open at both ends, so that no open of it waits.
+    const int held = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(held, 0);
+    result r = run_cli({"dump", f.path, "-o", fifo});
+    EXPECT_EQ(r.code, 0) << r.err;
+    std::string got(65536, '\0');
+    got.resize(std::size_t(std::max<ssize_t>(::read(held, got.data(), got.size()), 0)));
+    ::close(held);
+    EXPECT_EQ(got, json_text);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    // Refused at once; the timeout only keeps a fault from hanging the test.
+    r = run_program(f.dir, {"10", VELLUMARK_CLI_PATH, "check", fifo}, "timeout");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Cannot open \"" + fifo + "\": it is not a regular file.\n");
 }
 
 TEST(Diff, OneSlotOneFlagOneString) {

@@ -4,7 +4,10 @@
 // as it was.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <random>
 #include <regex>
 #include <string>
@@ -162,10 +167,11 @@ TEST(OpenFaults, EachFailureGivesItsMessageAndChangesNothing) {
     const Ttombpcdat doc = vellumark::parse_script(file);
     const auto [demo_at, strings_at] = demo_and_strings_at(doc);
 
-    bytes negative = file, negative_strings = file, demo = file, endless = file;
+    bytes negative = file, negative_strings = file, demo = file, long_demo = file, endless = file;
     negative[layout::kLevelCount + 1] = 0x80;
     negative_strings[strings_at + 1] = 0xFF;
     put_u16(demo, demo_at, std::uint16_t(doc.level_count));
+    put_u16(long_demo, layout::kDemoLevelCount, 30000);  // past the end of the file
     // Every "End of set" turned into command 0: the first sequence runs past 64.
     int commands = 0;
     for (const auto& slot : doc.scripts) commands += slot.command_count;
@@ -187,6 +193,7 @@ TEST(OpenFaults, EachFailureGivesItsMessageAndChangesNothing) {
         {folder.file("negative.DAT", negative), "Range check error"},
         {folder.file("strings.DAT", negative_strings), "Range check error"},
         {folder.file("demo.DAT", demo), "List index out of bounds (" + std::to_string(doc.level_count) + ")"},
+        {folder.file("longdemo.DAT", long_demo), "Read beyond end of file"},
         {folder.file("endless.DAT", endless), "Script sequence 0 has more than 64 commands"},
     };
     for (const auto& [path, message] : cases) EXPECT_EQ(open_message(path), message) << path;
@@ -340,6 +347,194 @@ TEST(SaveFaults, EveryWriteOfARealSizeAndANearLimitScriptFailsCleanly) {
     ASSERT_GT(near_limit.size(), 16 * vellumark::kWriteChunk);
     for (const bytes& file : {samples::real_size_bytes(), near_limit})
         for (const fault& f : kFaults) fail_every_write(file, f);
+}
+
+// ---- save targets -----------------------------------------------------------------
+
+// Every entry of a folder as lstat sees it, with the bytes of regular files.
+struct entry {
+    struct stat st {};
+    bytes content;
+};
+using folder_state = std::map<std::string, entry>;
+
+folder_state state_of(const fs::path& dir) {
+    folder_state state;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        entry& x = state[e.path().filename().string()];
+        ::lstat(e.path().c_str(), &x.st);
+        if (S_ISREG(x.st.st_mode)) x.content = samples::read_file(e.path().string());
+    }
+    return state;
+}
+
+// What changed in a folder: "; ENTRY: created, new bytes, replaced, ..." for
+// each changed entry (the name saved to shown as NAME), or "; nothing changed".
+std::string changes(const folder_state& before, const folder_state& after, const bytes& image,
+                    const std::string& name) {
+    std::string out;
+    for (const auto& [n, a] : after) {
+        const auto was = before.find(n);
+        const entry* b = was == before.end() ? nullptr : &was->second;
+        std::vector<std::string> what;
+        if (!b) what.push_back("created");
+        if (S_ISREG(a.st.st_mode) && (!b || a.content != b->content))
+            what.push_back(a.content == image ? "new bytes" : "other bytes");
+        if (b && a.st.st_ino != b->st.st_ino) what.push_back("replaced");
+        if (b && a.st.st_mode != b->st.st_mode)
+            what.push_back((a.st.st_mode ^ b->st.st_mode) & S_IFMT ? "type" : "mode");
+        if (b && (a.st.st_uid != b->st.st_uid || a.st.st_gid != b->st.st_gid)) what.push_back("owner");
+        for (std::size_t i = 0; i < what.size(); ++i)
+            out += (i ? ", " : "; " + (n == name ? std::string("NAME") : n) + ": ") + what[i];
+    }
+    for (const auto& [n, b] : before)
+        if (!after.count(n)) out += "; " + n + ": removed";
+    return out.empty() ? "; nothing changed" : out;
+}
+
+constexpr uid_t kNobody = 65534;
+
+// A node of the given type and permissions in dir, owned by owner and its
+// group; a regular file holds "old". "" when this process cannot make it.
+std::string node(const fs::path& dir, uid_t owner, mode_t mode, const std::string& name = "TOMBPC.DAT") {
+    const fs::path p = dir / name;
+    if (S_ISREG(mode))
+        samples::write_file(p.string(), {'o', 'l', 'd'});
+    else if (::mknod(p.c_str(), mode, makedev(1, 3)) != 0)
+        return "";
+    return ::chown(p.c_str(), owner, owner) == 0 && ::chmod(p.c_str(), mode & 07777) == 0 ? p.string() : "";
+}
+
+std::string link_to(const fs::path& dir, uid_t owner, const char* to) {
+    const fs::path p = dir / "TOMBPC.DAT";
+    return ::symlink(to, p.c_str()) == 0 && ::lchown(p.c_str(), owner, owner) == 0 ? p.string() : "";
+}
+
+struct target_case {
+    const char* kind;
+    // Makes the target in dir for a save by saver; returns the name to save to.
+    std::string (*make)(const fs::path& dir, uid_t saver);
+    const char* as_root;            // the message or "saved", then the changes
+    const char* as_user = nullptr;  // when it differs
+    bool failing_write = false;     // the second write fails with EIO
+};
+
+std::string linked_file(const fs::path& d, uid_t u) {
+    const std::string name = node(d, u, S_IFREG | 0644);
+    return !name.empty() && ::link(name.c_str(), (d / "OTHER.DAT").c_str()) == 0 ? name : "";
+}
+
+const char* const kNotRegular = "Cannot write \"NAME\": it is not a regular file; nothing changed";
+const char* const kInPlace = "saved; OTHER.DAT: new bytes; NAME: new bytes";
+
+const target_case kTargets[] = {
+    {"read-only file (0444)", [](const fs::path& d, uid_t u) { return node(d, u, S_IFREG | 0444); },
+     "saved; NAME: new bytes, replaced", "File access denied; nothing changed"},
+    {"another user's file (0644)", [](const fs::path& d, uid_t u) { return node(d, u ? 0 : kNobody, S_IFREG | 0644); },
+     "saved; NAME: new bytes, replaced", "File access denied; nothing changed"},
+    {"another user's writable file (0666)",
+     [](const fs::path& d, uid_t u) { return node(d, u ? 0 : kNobody, S_IFREG | 0666); },
+     "saved; NAME: new bytes, replaced", "saved; NAME: new bytes"},
+    {"FIFO", [](const fs::path& d, uid_t u) { return node(d, u, S_IFIFO | 0666); }, kNotRegular},
+    {"character device", [](const fs::path& d, uid_t u) { return node(d, u, S_IFCHR | 0666); }, kNotRegular},
+    {"socket", [](const fs::path& d, uid_t u) { return node(d, u, S_IFSOCK | 0666); }, kNotRegular},
+    {"file with a second name", linked_file, kInPlace},
+    {"file with a second name, a write failing", linked_file,
+     "I/O error 5 while writing \"NAME\"; the file may be incomplete; OTHER.DAT: other bytes; NAME: other bytes",
+     nullptr, true},
+    {"dangling symbolic link", [](const fs::path& d, uid_t u) { return link_to(d, u, "TARGET.DAT"); },
+     "saved; TARGET.DAT: created, new bytes"},
+    {"symbolic link loop",
+     [](const fs::path& d, uid_t u) {
+         return ::symlink("TOMBPC.DAT", (d / "LOOP.DAT").c_str()) == 0 ? link_to(d, u, "LOOP.DAT") : "";
+     },
+     "Cannot write \"NAME\": its symbolic links go round in a loop; nothing changed"},
+    {"writable file in a read-only folder",
+     [](const fs::path& d, uid_t u) {
+         const std::string name = node(d, u, S_IFREG | 0644);
+         return ::chmod(d.c_str(), 0555) == 0 ? name : "";
+     },
+     "saved; NAME: new bytes, replaced", "saved; NAME: new bytes"},
+    {"name of 255 bytes",
+     [](const fs::path& d, uid_t u) {
+         std::string name;
+         for (int i = 0; i < 83; ++i) name += "\u4e2d";  // three bytes each
+         return node(d, u, S_IFREG | 0644, name + "ab.dat");
+     },
+     "saved; NAME: new bytes, replaced"},
+};
+
+// Makes every target for a save by saver, each in its own folder under root;
+// the names, "" for those this process cannot make.
+std::vector<std::string> make_targets(const fs::path& root, uid_t saver) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < std::size(kTargets); ++i) {
+        const fs::path dir = root / std::to_string(i);
+        fs::create_directory(dir);
+        fs::permissions(dir, fs::perms::all);
+        names.push_back(kTargets[i].make(dir, saver));
+        if (names.back().empty())
+            std::printf("[ skipped  ] %s: uid %d cannot make it\n", kTargets[i].kind, int(::geteuid()));
+    }
+    return names;
+}
+
+// Saves an edited document onto every target made; returns the cases whose
+// outcome (the message or "saved", then the changes in the case's folder) is
+// not the one expected, one line each.
+std::string unexpected_outcomes(const fs::path& root, const std::vector<std::string>& names, bool as_root) {
+    const edited_document original(samples::real_size_bytes());
+    edited_document probe = original;
+    const bytes image = vellumark::write_script_file(probe.doc);
+    std::string report;
+    for (std::size_t i = 0; i < std::size(kTargets); ++i) {
+        const target_case& c = kTargets[i];
+        if (names[i].empty()) continue;
+        const fs::path dir = root / std::to_string(i);
+        const folder_state before = state_of(dir);
+        edited_document work = original;
+        std::string m;
+        {
+            std::optional<failing_writes> hook;
+            if (c.failing_write) hook.emplace(1, fault{"EIO", EIO, ""});
+            m = message_of([&] { vellumark::save_script_file(names[i], work.doc); });
+        }
+        for (std::size_t at; (at = m.find(names[i])) != std::string::npos;) m.replace(at, names[i].size(), "NAME");
+        const std::string outcome =
+            (m.empty() ? "saved" : m) + changes(before, state_of(dir), image, fs::path(names[i]).filename().string());
+        const std::string expected = as_root || !c.as_user ? c.as_root : c.as_user;
+        if (outcome != expected) report += std::string(c.kind) + ": " + outcome + "\n  expected: " + expected + "\n";
+    }
+    return report;
+}
+
+// In a child that became uid and gid 65534: exits 0 when every outcome is as
+// expected, else 1 with the report on standard error.
+[[noreturn]] void save_as_nobody(const fs::path& root, const std::vector<std::string>& names) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) std::_Exit(2);
+    const std::string report = unexpected_outcomes(root, names, false);
+    std::fputs(report.c_str(), stderr);
+    std::_Exit(report.empty() ? 0 : 1);
+}
+
+TEST(SaveTargets, NothingProtectedIsReplacedNoLinkBreaks) {
+    temp_folder folder;
+    fs::permissions(folder.path, fs::perms::all);  // the unprivileged child reaches its folders
+    const fs::path as_root = folder.path / "root", as_user = folder.path / "user";
+    fs::create_directory(as_root);
+    fs::create_directory(as_user);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(unexpected_outcomes(as_root, make_targets(as_root, 0), true), "");
+        // Root may write any file: the permission cases need another user.
+        const std::vector<std::string> names = make_targets(as_user, kNobody);
+        EXPECT_EXIT(save_as_nobody(as_user, names), ::testing::ExitedWithCode(0), "");
+    } else {
+        std::printf("[ skipped  ] saves as root: running as uid %d\n", int(::geteuid()));
+        EXPECT_EQ(unexpected_outcomes(as_user, make_targets(as_user, ::geteuid()), false), "");
+    }
+    std::error_code ec;  // the link loop cannot be followed
+    for (const auto& e : fs::recursive_directory_iterator(folder.path))
+        if (e.is_directory(ec)) fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add);
 }
 
 }  // namespace
