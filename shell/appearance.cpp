@@ -1,5 +1,6 @@
 #include "shell/appearance.h"
 
+#include <QFileInfo>
 #include <QListWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -42,6 +43,10 @@ std::vector<std::u32string> pane_lines(const QTextEdit* pane) {
 // Unbuffered, so that a failed or short write shows at once: a buffered
 // QSaveFile can commit a truncated file when the final flush fails.
 void write_file(const QString& name, const std::string& bytes) {
+    // A FIFO, a device or a socket is never replaced by the document.
+    const QFileInfo target(name);
+    if (target.exists() && !target.isFile())
+        throw vellumark::script_error(("Cannot create file " + name).toStdString());
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw vellumark::script_error(("Cannot create file " + name).toStdString());

@@ -313,7 +313,8 @@ void TForm1::load_skin() {
     if (path.isEmpty()) path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("skin.bmp"));
     path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file: a FIFO of that name would keep the start waiting.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         show_error(QStringLiteral("Cannot open file %1").arg(path));
         return;
     }

@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -174,6 +175,9 @@ TEST_F(Appearance, LevelCountIsTheLastLoadedOrSavedOne) {
 TEST_F(Appearance, FailuresShowTheirMessageAndKeepTheEarlierFile) {
     load("X.DAT", vellumark::samples::make_document(5, 8));
     const QString cannot = save_text_as("no/such/folder/t.doc");
+    const QString fifo = path("fifo.doc");  // never replaced by the document
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    save_text_as("fifo.doc");
 
     // A file size limit makes the write fail part-way.
     const QString kept = path("kept.doc");
@@ -188,13 +192,13 @@ TEST_F(Appearance, FailuresShowTheirMessageAndKeepTheEarlierFile) {
     setrlimit(RLIMIT_FSIZE, &old_limit);
     signal(SIGXFSZ, old_handler);
 
-    EXPECT_EQ(dialogs.texts("error"),
-              (std::vector<QString>{"Cannot create file " + cannot + ".", "Failed to Save Stream."}));
+    EXPECT_EQ(dialogs.texts("error"), (std::vector<QString>{"Cannot create file " + cannot + ".",
+                                                             "Cannot create file " + fifo + ".", "Failed to Save Stream."}));
     EXPECT_TRUE(infos().empty());
     EXPECT_EQ(vellumark::samples::read_file(kept.toStdString()), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
     // No temporary file is left behind.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-              (QStringList{"X.DAT", "kept.doc"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name),
+              (QStringList{"X.DAT", "fifo.doc", "kept.doc"}));
 }
 
 // ---- "Change Color" and "ListBox's Font Size" -------------------------------------

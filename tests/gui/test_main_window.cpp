@@ -2,6 +2,8 @@
 // general error handler, the window-wide shortcuts, dropping a file and the
 // picture strip.
 #include <QAction>
+#include <QFile>
+#include <sys/stat.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
@@ -348,8 +350,11 @@ TEST_F(WindowTest, PictureStripAndItsFailures) {
     // about "readme"), and start-up goes on.
     const QString missing = path("nothing.bmp");
     const QString broken = write_sample("broken.bmp", {'n', 'o', 't', ' ', 'b', 'm', 'p'});
+    const QString fifo = path("fifo.bmp");  // nothing waits on it
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     for (const auto& [file, message] : {std::pair{missing, "Cannot open file " + missing + "."},
-                                        std::pair{broken, QString("Bitmap image is not valid.")}}) {
+                                        std::pair{broken, QString("Bitmap image is not valid.")},
+                                        std::pair{fifo, "Cannot open file " + fifo + "."}}) {
         TForm1::set_skin_file(file);
         restart();
         ASSERT_FALSE(dialogs.texts("error").empty());
