@@ -50,7 +50,7 @@ KeyStringMemo::KeyStringMemo(Dialogs& dialogs, QWidget* parent) : QPlainTextEdit
 
 bool KeyStringMemo::accepts(const QString& text) {
     if (!unstorable_character(text)) return true;
-    report_refused_input(this, dialogs_, kUnstorableTextMessage);
+    report_refused_input(this, dialogs_, unstorable_text_message());
     return false;
 }
 
@@ -116,6 +116,9 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     ScrollBox1->setWidget(inner);
 
     connect(&doc_, &ScriptDocument::reset, this, [this] {
+        for (int i = 1; i <= 10; ++i) showAll(i);
+    });
+    connect(&doc_, &ScriptDocument::codePageChanged, this, [this] {
         for (int i = 1; i <= 10; ++i) showAll(i);
     });
     connect(&doc_, &ScriptDocument::entriesReplaced, this,
@@ -197,7 +200,7 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
         if (!bytes) {
             // Text that no key press, paste or drop lets in: the memo goes
             // back to the document.
-            report_refused_input(memos_[memo], dialogs_, kUnstorableTextMessage);
+            report_refused_input(memos_[memo], dialogs_, unstorable_text_message());
             showAll(memo);
             return;
         }

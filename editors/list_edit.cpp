@@ -13,9 +13,12 @@
 #include "editors/document.h"
 #include "editors/text.h"
 
-const QString kUnstorableTextMessage = QStringLiteral(
-    "This text holds a character that cannot be stored in a script. "
-    "Only characters of the Windows-1252 code page can be used.");
+QString unstorable_text_message() {
+    return QStringLiteral(
+               "This text holds a character that cannot be stored in a script. "
+               "Only characters of the %1 code page can be used.")
+        .arg(text_code_page_name());
+}
 
 const QString kTooLongTextMessage =
     QStringLiteral("A script string holds at most 255 characters; this text would have %1.");
@@ -30,7 +33,7 @@ public:
     State validate(QString& input, int&) const override {
         const auto bytes = to_bytes(input);
         if (!bytes) {
-            report_refused_input(edit_, dialogs_, kUnstorableTextMessage);
+            report_refused_input(edit_, dialogs_, unstorable_text_message());
             return Invalid;
         }
         if (bytes->size() > std::size_t(vellumark::layout::kMaxStringLength)) {
@@ -52,6 +55,7 @@ public:
         : QObject(list), list_(list), doc_(doc), table_(table) {
         connect(&doc, &ScriptDocument::reset, this, &TableList::refill);
         connect(&doc, &ScriptDocument::entriesReplaced, this, &TableList::replaced);
+        connect(&doc, &ScriptDocument::codePageChanged, this, &TableList::reshow);
     }
 
 private:
@@ -67,6 +71,14 @@ private:
         for (const auto& s : strings()) rows.append(to_text(s));
         list_->addItems(rows);
         list_->setUpdatesEnabled(updates);
+    }
+
+    // The same entries in another code page: row by row, so that the
+    // selection stays.
+    void reshow() {
+        const QSignalBlocker block(list_);
+        const int n = std::min(list_->count(), int(strings().size()));
+        for (int i = 0; i < n; ++i) list_->item(i)->setText(to_text(strings()[std::size_t(i)]));
     }
 
     void replaced(vellumark::table_id table, int first, int removed, int inserted) {
@@ -112,6 +124,17 @@ void report_refused_input(QWidget* widget, Dialogs& dialogs, const QString& mess
 
 void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs) {
     edit->setValidator(new ScriptTextValidator(edit, dialogs));
+}
+
+void reshow_script_text(QWidget* root, const vellumark::codepage::table* before) {
+    const vellumark::codepage::table* now = text_code_page();
+    for (QLineEdit* edit : root->findChildren<QLineEdit*>()) {
+        if (!dynamic_cast<const ScriptTextValidator*>(edit->validator())) continue;
+        set_text_code_page(before);
+        const auto bytes = to_bytes(edit->text());
+        set_text_code_page(now);
+        if (bytes) edit->setText(to_text(*bytes));
+    }
 }
 
 void show_table(QListWidget* list, ScriptDocument& doc, vellumark::table_id table) {

@@ -65,6 +65,7 @@ private:
     void documentReset();
     void slotsReplaced(int first, int removed, int inserted);
     void demoLevelsChanged();
+    void codePageChanged();
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;
     // Commands in use of a slot (0 for an empty slot).
