@@ -161,8 +161,8 @@ int main(int argc, char** argv) {
         for (const char* kind : {"Export", "Import"}) {
             const auto r = reporter.runs.find("BM_Catalogue" + std::string(kind) + arg + "/real_time");
             if (r == reporter.runs.end()) continue;
-            std::string what = std::string("catalogue ") + (kind[0] == 'E' ? "export" : "import, every text translated,");
-            what.append(" ").append(name).append(" (windows-1250)");
+            std::string what = kind[0] == 'E' ? "catalogue export " : "catalogue import, every text translated, ";
+            what.append(name).append(" (windows-1250)");
             const double ms = r->second.ms_per_iteration;
             if (which == 0)
                 bench::result(what, ms, "ms", "< 50 ms", ms < 50);

@@ -53,7 +53,8 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
             parsed.help = true;
         } else if (a == "--codepage" || a.rfind("--codepage=", 0) == 0) {
             if (parsed.codepage) throw usage_error{"option --codepage given twice"};
-            if (a == "--codepage" && i + 1 >= args.size()) throw usage_error{"option --codepage needs a code page name"};
+            if (a == "--codepage" && i + 1 >= args.size())
+                throw usage_error{"option --codepage needs a code page name"};
             parsed.codepage = code_page_named(a == "--codepage" ? args[++i] : a.substr(11));
         } else if (takes_output && (a == "-o" || a == "--output")) {
             if (i + 1 >= args.size()) throw usage_error{"option " + a + " needs a file name"};

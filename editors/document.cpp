@@ -153,8 +153,10 @@ void ScriptDocument::replaceTables(const vellumark::Ttombpcdat& texts, const QSt
         while (tail < now.size() - first && tail < then.size() - first &&
                now[now.size() - 1 - tail] == then[then.size() - 1 - tail])
             ++tail;
-        new ReplaceEntries(*this, t.id, int(first), Lines(now.begin() + std::ptrdiff_t(first), now.end() - std::ptrdiff_t(tail)),
-                           Lines(then.begin() + std::ptrdiff_t(first), then.end() - std::ptrdiff_t(tail)), {}, false, step);
+        const auto run = [first, tail](const Lines& lines) {
+            return Lines(lines.begin() + std::ptrdiff_t(first), lines.end() - std::ptrdiff_t(tail));
+        };
+        new ReplaceEntries(*this, t.id, int(first), run(now), run(then), {}, false, step);
     }
     if (step->childCount() > 0)
         undo_.push(step);

@@ -118,7 +118,8 @@ std::vector<chosen_code_page> read_code_pages(QSettings& store) {
     const int n = store.beginReadArray(kCodePagesGroup);
     for (int i = 0; i < n && i < kRememberedCodePages; ++i) {
         store.setArrayIndex(i);
-        out.push_back({store.value(QStringLiteral("File")).toString(), store.value(QStringLiteral("CodePage")).toString()});
+        out.push_back({store.value(QStringLiteral("File")).toString(),
+                       store.value(QStringLiteral("CodePage")).toString()});
     }
     store.endArray();
     return out;

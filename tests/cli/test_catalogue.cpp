@@ -72,9 +72,8 @@ TEST(Catalogue, EveryCodePageGivesTheBytesBack) {
                 EXPECT_EQ(samples::read_file(out), bytes);
             }
 
-            ASSERT_EQ(run_cli({"dump", script, "--codepage=cp" + std::to_string(codepage::number(page)), "-o", json_file})
-                          .code,
-                      0);
+            const std::string alias = "--codepage=cp" + std::to_string(codepage::number(page));
+            ASSERT_EQ(run_cli({"dump", script, alias, "-o", json_file}).code, 0);
             EXPECT_EQ(json::parse(slurp(json_file))["codepage"], name);
             std::filesystem::remove(out);
             ASSERT_EQ(run_cli({"build", json_file, "-o", out}).code, 0);
@@ -101,7 +100,8 @@ TEST(Catalogue, RefusalsNameTheLineAndWriteNothing) {
         {polish + "\nmsgctxt \"level_names[3]\"\nmsgid \"Tibet\"\nmsgstr \"Tybet\"\n", "cp1250",
          po + ":" + after_end(2) + ": unknown msgctxt \"level_names[3]\": the script has no such text."},
         {polish + "\nmsgctxt \"game_strings2[5]\"\nmsgid \"Save Game\"\nmsgstr \"" + std::string(256, 'z') + "\"\n",
-         "cp1250", po + ":" + after_end(4) + ": the translation is 256 characters long; a script text holds at most 255."},
+         "cp1250",
+         po + ":" + after_end(4) + ": the translation is 256 characters long; a script text holds at most 255."},
         {polish + "\nmsgctxt \"game_strings2[5]\"\nmsgid \"Save Game\nmsgstr \"Zapisz\"\n", "cp1250",
          po + ":" + after_end(4) + ": end-of-line within string."},
     };
@@ -126,8 +126,9 @@ TEST(Catalogue, RefusalsNameTheLineAndWriteNothing) {
     std::string expected;
     for (const auto& t : samples::polish_translations()) {
         const auto [id, index] = *catalogue::parse_context(t.context);
-        expected += t.context + ": " + json(cp1250.bytes_to_utf8(table(before, id).strings[index])).dump(-1, ' ', false) +
-                    " -> " + json(t.utf8).dump(-1, ' ', false) + "\n";
+        const std::string was = cp1250.bytes_to_utf8(table(before, id).strings[index]);
+        expected.append(t.context).append(": ").append(json(was).dump(-1, ' ', false));
+        expected.append(" -> ").append(json(t.utf8).dump(-1, ' ', false)).append("\n");
     }
     EXPECT_EQ(run_cli({"diff", script, out, "--codepage", "cp1250"}).out, expected);
 }

@@ -387,7 +387,8 @@ TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
     click_row(list_box(*form, 1), 0);  // the level's text in its edit box
     form->findChild<QAction*>(QStringLiteral("CodePage1250"))->trigger();
     QStringList shown;
-    for (const std::string& s : opened.level_names.strings) shown.append(QString::fromStdString(cp1250.bytes_to_utf8(s)));
+    for (const std::string& s : opened.level_names.strings)
+        shown.append(QString::fromStdString(cp1250.bytes_to_utf8(s)));
     EXPECT_EQ(rows(*form, 1), shown);
     EXPECT_EQ(form->levels()->Edit1->text(), shown[0]);
     EXPECT_EQ(record().level_names, opened.level_names);
