@@ -1,6 +1,8 @@
 // Codec speed: parsing and writing a real-size script (about 5 KB, 20 levels)
-// and one near the 64 KB table limits, in MB/s of file bytes; and a complete
-// save to disk (build, write, flush, rename) for comparison with the window's.
+// and one near the 64 KB table limits, in MB/s of file bytes; a complete save
+// to disk (build, write, flush, rename) for comparison with the window's; the
+// nine code page tables built from iconv; the export of the texts as a PO
+// template and the import of a translation of every text.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -11,10 +13,13 @@
 #include <vector>
 
 #include "bench_table.h"
+#include "catalogue/catalogue.h"
 #include "codec/check.h"
+#include "codec/codepage.h"
 #include "codec/levels.h"
 #include "codec/script_file.h"
 #include "tests/samples/sample_scripts.h"
+#include "translated_catalogue.h"
 
 namespace {
 
@@ -81,9 +86,67 @@ void BM_MoveLevel(benchmark::State& state) {
 
 BENCHMARK(BM_Check)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveLevel)->Arg(1)->Unit(benchmark::kMillisecond);
+// What start-up pays for the code pages: every table built anew from iconv.
+void BM_CodePageTables(benchmark::State& state) {
+    for (auto _ : state)
+        for (const auto page : vellumark::codepage::kPages) {
+            vellumark::codepage::table t(page);
+            benchmark::DoNotOptimize(t);
+        }
+}
+
+std::string scratch(const char* name) {
+    return (std::filesystem::temp_directory_path() / ("vellumark-bench-" + std::to_string(::getpid()) + name)).string();
+}
+
+// "strings export": the template of every text, written to disk.
+void BM_CatalogueExport(benchmark::State& state) {
+    const vellumark::Ttombpcdat doc = vellumark::parse_script(file_of(static_cast<int>(state.range(0))));
+    const auto& cp = vellumark::codepage::get(vellumark::codepage::page::cp1250);
+    const std::string pot = scratch(".pot");
+    for (auto _ : state) vellumark::catalogue::write_template(pot, doc, cp, "TOMBPC.DAT");
+    std::filesystem::remove(pot);
+    state.SetLabel(label(static_cast<int>(state.range(0))));
+}
+
+// A catalogue with every text translated by itself.
+void write_translated_catalogue(const vellumark::Ttombpcdat& doc, const std::string& po) {
+    const std::string pot = scratch(".pot");
+    vellumark::catalogue::write_template(pot, doc, vellumark::codepage::get(vellumark::codepage::page::cp1250),
+                                         "TOMBPC.DAT");
+    bench::translate_by_msgid(pot, po);
+    std::filesystem::remove(pot);
+}
+
+// "strings import": the translation of every text read, checked, put in
+// place and the script saved.
+void BM_CatalogueImport(benchmark::State& state) {
+    const auto& file = file_of(static_cast<int>(state.range(0)));
+    const vellumark::Ttombpcdat doc = vellumark::parse_script(file);
+    const auto& cp = vellumark::codepage::get(vellumark::codepage::page::cp1250);
+    const std::string po = scratch(".po"), out = scratch(".out");
+    write_translated_catalogue(doc, po);
+    std::size_t taken = 0;
+    for (auto _ : state) {
+        vellumark::Ttombpcdat copy = doc;
+        const auto translations = vellumark::catalogue::read_translations(po, copy, cp);
+        taken = translations.size();
+        vellumark::catalogue::apply(copy, translations);
+        vellumark::save_script_file(out, copy);
+    }
+    if (taken == 0) state.SkipWithError("no translation was taken");
+    if (vellumark::samples::read_file(out) != file) state.SkipWithError("the import changed the script");
+    std::filesystem::remove(po);
+    std::filesystem::remove(out);
+    state.SetLabel(label(static_cast<int>(state.range(0))));
+}
+
 BENCHMARK(BM_Parse)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Write)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveToDisk)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodePageTables)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatalogueExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CatalogueImport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
@@ -113,6 +176,19 @@ int main(int argc, char** argv) {
         if (save != reporter.runs.end())
             std::printf("@@ codec save to disk with fsync, %s | %.2f ms | (information) | -\n", name.c_str(),
                         save->second.ms_per_iteration);
+        // The catalogue: under 50 ms for a real-size script; the near-limit
+        // one, some 35,000 texts, for information.
+        for (const char* kind : {"Export", "Import"}) {
+            const auto r = reporter.runs.find("BM_Catalogue" + std::string(kind) + arg + "/real_time");
+            if (r == reporter.runs.end()) continue;
+            std::string what = kind[0] == 'E' ? "catalogue export " : "catalogue import, every text translated, ";
+            what.append(name).append(" (windows-1250)");
+            const double ms = r->second.ms_per_iteration;
+            if (which == 0)
+                bench::result(what, ms, "ms", "< 50 ms", ms < 50);
+            else
+                std::printf("@@ %s | %.1f ms | (information) | -\n", what.c_str(), ms);
+        }
     }
     if (const auto check = reporter.runs.find("BM_Check/1"); check != reporter.runs.end())
         bench::result("full check of the near-limit script", check->second.ms_per_iteration, "ms", "< 10 ms",
@@ -120,5 +196,8 @@ int main(int argc, char** argv) {
     if (const auto move = reporter.runs.find("BM_MoveLevel/1"); move != reporter.runs.end())
         bench::result("codec level move, first to last, near-limit script", move->second.ms_per_iteration, "ms",
                       "< 16 ms", move->second.ms_per_iteration < 16);
+    if (const auto tables = reporter.runs.find("BM_CodePageTables"); tables != reporter.runs.end())
+        bench::result("code page tables from iconv, all nine", tables->second.ms_per_iteration, "ms", "< 20 ms",
+                      tables->second.ms_per_iteration < 20);
     return 0;
 }

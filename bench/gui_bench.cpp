@@ -1,6 +1,7 @@
 // The main window's figures, offscreen, in a Release build:
 //   gui_bench              open and save of the real-size and the near-limit
-//                          script in the full window (Google Benchmark)
+//                          script in the full window, a switch of code page
+//                          and the import of a translation (Google Benchmark)
 //   gui_bench --startup    start-up to a shown main window, in ms
 //   gui_bench --memory     peak memory with the near-limit script open
 //   gui_bench --edits      edits, undo and redo on the near-limit script, and
@@ -36,6 +37,8 @@
 #include <vector>
 
 #include "bench_table.h"
+#include "catalogue/catalogue.h"
+#include "translated_catalogue.h"
 #include "editors/document.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
@@ -136,7 +139,67 @@ void BM_WindowSave(benchmark::State& state) {
     state.SetLabel(label(which));
 }
 
+// "Code page": every view shows the same bytes in another code page, with
+// the repaint that follows; the iterations go back and forth between two.
+void BM_WindowCodePage(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    win->clear_appended();
+    win->form.load_script_file(path_of(which));
+    QCoreApplication::processEvents();
+    bool other = false;
+    for (auto _ : state) {
+        other = !other;
+        win->form.setCodePage(other ? vellumark::codepage::page::cp1251 : vellumark::codepage::kDefaultPage);
+        QCoreApplication::processEvents();
+    }
+    win->form.setCodePage(vellumark::codepage::kDefaultPage);
+    if (win->failed()) state.SkipWithError("the code page could not be used");
+    state.SetLabel(label(which));
+}
+
+// "Import translation...": a catalogue that translates every text (each by
+// itself, so every entry is taken and compared), taken as one undo step, then
+// undone outside the timing.
+void BM_WindowImportTranslation(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    win->clear_appended();
+    win->form.load_script_file(path_of(which));
+    QCoreApplication::processEvents();
+    const QString po = env->dir.filePath(QStringLiteral("texts.po"));
+    {
+        // Each text translated by another: every translatable table turned
+        // by one entry.
+        vellumark::Ttombpcdat other = win->form.document()->record();
+        for (const vellumark::table_info& t : vellumark::kTables) {
+            auto& strings = vellumark::table(other, t.id).strings;
+            if (vellumark::catalogue::translatable(t.id) && strings.size() > 1)
+                std::rotate(strings.begin(), strings.begin() + 1, strings.end());
+        }
+        const QString pot = env->dir.filePath(QStringLiteral("texts.pot"));
+        vellumark::catalogue::write_template(pot.toStdString(), other,
+                                             vellumark::codepage::get(vellumark::codepage::kDefaultPage), "TOMBPC.DAT");
+        bench::translate_by_msgid(pot.toStdString(), po.toStdString());
+    }
+    QUndoStack* stack = win->form.document()->undoStack();
+    win->dialogs.clear();
+    for (auto _ : state) {
+        win->dialogs.fileNames.push_back(po);
+        win->form.ImportTranslation1Click();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        stack->undo();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    if (win->failed()) state.SkipWithError("the import failed");
+    if (stack->count() == 0) state.SkipWithError("the import changed nothing");
+    win->dialogs.clear();
+    state.SetLabel(label(which));
+}
+
 BENCHMARK(BM_WindowOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowCodePage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowImportTranslation)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowSave)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int run_startup(int argc, char** argv, clock_type::time_point main_start) {
@@ -336,6 +399,9 @@ int main(int argc, char** argv) {
     row("BM_WindowOpen/1/real_time", "window open, near-limit script", 300);
     row("BM_WindowSave/0/real_time", "window save, real-size script", 50);
     row("BM_WindowSave/1/real_time", "window save, near-limit script", 50);
+    row("BM_WindowCodePage/0/real_time", "window code page switch, real-size script", 16);
+    row("BM_WindowCodePage/1/real_time", "window code page switch, near-limit script", 100);
+    row("BM_WindowImportTranslation/0/real_time", "window import of a translation of every text, real-size script", 50);
     win = nullptr;
     env = nullptr;
     return 0;

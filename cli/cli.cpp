@@ -1,10 +1,12 @@
 #include "cli/cli.h"
 
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 
+#include "catalogue/catalogue.h"
 #include "cli/diff.h"
 #include "cli/json_format.h"
 #include "codec/codepage.h"
@@ -23,14 +25,24 @@ struct usage_error {
     std::string what;
 };
 
-// The arguments of one command: its positional operands and "-o FILE".
+// The arguments of one command: its positional operands, "-o FILE" and
+// "--codepage NAME".
 struct arguments {
     std::vector<std::string> operands;
     std::optional<std::string> output;
     std::optional<std::string> name, file;  // of "level insert"
     bool strict = false, json = false;        // of "check"
+    std::optional<codepage::page> codepage;
     bool help = false;
+
+    // The chosen code page, windows-1252 when none is given.
+    const codepage::table& texts() const { return codepage::get(codepage.value_or(codepage::kDefaultPage)); }
 };
+
+codepage::page code_page_named(const std::string& name) {
+    if (const auto p = codepage::parse_name(name)) return *p;
+    throw usage_error{"unknown code page \"" + name + "\"; give windows-1250 to windows-1258 (or cp1250 to cp1258)"};
+}
 
 // The options of "level insert" that take a text.
 std::optional<std::string>* text_option(arguments& a, const std::string& option) {
@@ -55,6 +67,11 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
             parsed.strict = true;
         } else if (checks && a == "--json") {
             parsed.json = true;
+        } else if (a == "--codepage" || a.rfind("--codepage=", 0) == 0) {
+            if (parsed.codepage) throw usage_error{"option --codepage given twice"};
+            if (a == "--codepage" && i + 1 >= args.size())
+                throw usage_error{"option --codepage needs a code page name"};
+            parsed.codepage = code_page_named(a == "--codepage" ? args[++i] : a.substr(11));
         } else if (takes_output && (a == "-o" || a == "--output")) {
             if (i + 1 >= args.size()) throw usage_error{"option " + a + " needs a file name"};
             if (parsed.output) throw usage_error{"option " + a + " given twice"};
@@ -143,11 +160,11 @@ int do_resave(const std::string& path, const std::string& target) {
     return kExitOk;
 }
 
-int do_transcript(const std::string& path, std::ostream& out) {
+int do_transcript(const std::string& path, const codepage::table& cp, std::ostream& out) {
     for (const std::string& line : transcript_lines(load_script_file(path))) {
         // One line of output per line of the transcript: a line break inside
         // a string shows as the symbol U+240A or U+240D, as in the window.
-        for (const char c : codepage::bytes_to_utf8(line)) {
+        for (const char c : cp.bytes_to_utf8(line)) {
             if (c == '\n')
                 out << "\u240A";
             else if (c == '\r')
@@ -160,8 +177,9 @@ int do_transcript(const std::string& path, std::ostream& out) {
     return kExitOk;
 }
 
-int do_dump(const std::string& path, const std::optional<std::string>& target, std::ostream& out) {
-    std::string text = json_text(document_to_json(load_script_file(path)));
+int do_dump(const std::string& path, const codepage::table& cp, const std::optional<std::string>& target,
+            std::ostream& out) {
+    std::string text = json_text(document_to_json(load_script_file(path), cp));
     if (target)
         write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
@@ -186,9 +204,9 @@ json read_json(const std::string& path) {
     }
 }
 
-int do_build(const std::string& path, const std::string& target) {
+int do_build(const std::string& path, const codepage::table* cp, const std::string& target) {
     // Everything is checked before the target is touched.
-    Ttombpcdat doc = document_from_json(read_json(path));
+    Ttombpcdat doc = document_from_json(read_json(path), cp);
     save_document(target, doc);
     return kExitOk;
 }
@@ -207,9 +225,9 @@ int level_number(const std::string& text) {
 }
 
 // A text given for a new level, in script bytes.
-std::string script_text(const std::string& option, const std::string& utf8) {
-    const auto bytes = codepage::utf8_to_bytes(utf8);
-    if (!bytes) throw script_error(option + " holds a character that the script's code page cannot store");
+std::string script_text(const std::string& option, const std::string& utf8, const codepage::table& cp) {
+    const auto bytes = cp.utf8_to_bytes(utf8);
+    if (!bytes) throw script_error(option + " holds a character that the code page " + cp.name() + " cannot store");
     if (bytes->size() > 255) throw script_error(option + " is longer than 255 characters");
     return *bytes;
 }
@@ -229,20 +247,52 @@ int do_level(const std::vector<std::string>& args) {
     if (what == "move")
         move_level(doc, n, level_number(a.operands[2]));
     else if (what == "insert")
-        insert_level(doc, n, a.name ? script_text("--name", *a.name) : std::string(),
-                     a.file ? script_text("--file", *a.file) : std::string());
+        insert_level(doc, n, a.name ? script_text("--name", *a.name, a.texts()) : std::string(),
+                     a.file ? script_text("--file", *a.file, a.texts()) : std::string());
     else
         delete_level(doc, n);
     save_script_file(*a.output, doc);
     return kExitOk;
 }
 
-int do_diff(const std::string& a_path, const std::string& b_path, std::ostream& out) {
+int do_diff(const std::string& a_path, const std::string& b_path, const codepage::table& cp, std::ostream& out) {
     const Ttombpcdat a = load_script_file(a_path);
     const Ttombpcdat b = load_script_file(b_path);
-    std::vector<std::string> lines = diff_documents(a, b);
+    std::vector<std::string> lines = diff_documents(a, b, cp);
     for (const std::string& line : lines) out << line << '\n';
     return lines.empty() ? kExitOk : kExitFailure;
+}
+
+// "strings export FILE [-o OUT.pot]" and "strings import FILE IN.po -o OUT".
+int do_strings(const std::vector<std::string>& args, std::ostream& out) {
+    const std::string action = args.size() > 1 ? args[1] : std::string();
+    if (action != "export" && action != "import")
+        throw usage_error{"\"strings\" is followed by \"export\" or \"import\""};
+    const std::string command = "strings " + action;
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    rest[0] = command;
+    const arguments a = parse_arguments(rest, true);
+    if (a.help) {
+        out << usage_text();
+        return kExitOk;
+    }
+    if (action == "export") {
+        expect_operands(a, command, 1);
+        const Ttombpcdat doc = load_script_file(a.operands[0]);
+        const std::string project = std::filesystem::path(a.operands[0]).filename().string();
+        if (a.output)
+            catalogue::write_template(*a.output, doc, a.texts(), project);
+        else
+            out << catalogue::template_text(doc, a.texts(), project);
+        return kExitOk;
+    }
+    expect_operands(a, command, 2);
+    if (!a.output) throw usage_error{"\"strings import\" needs -o FILE"};
+    // Everything is read and checked before the target is touched.
+    Ttombpcdat doc = load_script_file(a.operands[0]);
+    catalogue::apply(doc, catalogue::read_translations(a.operands[1], doc, a.texts()));
+    save_script_file(*a.output, doc);
+    return kExitOk;
 }
 
 }  // namespace
@@ -279,8 +329,15 @@ std::string usage_text() {
            "  level delete FILE N -o OUT\n"
            "                           delete level N; commands naming it name no level and\n"
            "                           demo entries naming it are removed\n"
+           "  strings export FILE [-o OUT.pot]\n"
+           "                           write a PO template of the texts to translate\n"
+           "  strings import FILE IN.po -o OUT\n"
+           "                           write FILE with the translations of IN.po as OUT\n"
            "\n"
            "Options:\n"
+           "  --codepage NAME          the code page of the script's texts: windows-1250\n"
+           "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
+           "                           when not given (\"build\": the one the JSON names)\n"
            "  -h, --help               show this text\n"
            "  --version                show the version\n"
            "\n"
@@ -303,6 +360,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return kExitOk;
         }
         if (command == "level") return do_level(args);
+        if (command == "strings") return do_strings(args, out);
         const bool takes_output = command == "dump" || command == "build";
         if (command != "check" && command != "resave" && command != "transcript" && !takes_output &&
             command != "diff")
@@ -322,19 +380,19 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "transcript") {
             expect_operands(a, command, 1);
-            return do_transcript(a.operands[0], out);
+            return do_transcript(a.operands[0], a.texts(), out);
         }
         if (command == "dump") {
             expect_operands(a, command, 1);
-            return do_dump(a.operands[0], a.output, out);
+            return do_dump(a.operands[0], a.texts(), a.output, out);
         }
         if (command == "build") {
             expect_operands(a, command, 1);
             if (!a.output) throw usage_error{"\"build\" needs -o FILE"};
-            return do_build(a.operands[0], *a.output);
+            return do_build(a.operands[0], a.codepage ? &a.texts() : nullptr, *a.output);
         }
         expect_operands(a, command, 2);
-        return do_diff(a.operands[0], a.operands[1], out);
+        return do_diff(a.operands[0], a.operands[1], a.texts(), out);
     } catch (const usage_error& e) {
         err << "vellumark-cli: " << e.what << "\n\n" << usage_text();
         return kExitUsage;

@@ -17,8 +17,8 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-std::string quoted(const std::string& bytes) {
-    return json(codepage::bytes_to_utf8(bytes)).dump(-1, ' ', false);
+std::string quoted(const std::string& bytes, const codepage::table& cp) {
+    return json(cp.bytes_to_utf8(bytes)).dump(-1, ' ', false);
 }
 
 std::string byte_hex(std::uint8_t b) {
@@ -46,12 +46,13 @@ void diff_entries(lines& out, const std::string& path, std::size_t na, std::size
     }
 }
 
-void diff_table(lines& out, const std::string& path, const list_strings& a, const list_strings& b) {
+void diff_table(lines& out, const std::string& path, const list_strings& a, const list_strings& b,
+                const codepage::table& cp) {
     diff_entries(
         out, path, a.strings.size(), b.strings.size(), "entries",
         [&](std::size_t i) { return a.strings[i] == b.strings[i]; },
-        [&](std::size_t i) { return quoted(a.strings[i]); },
-        [&](std::size_t i) { return quoted(b.strings[i]); });
+        [&](std::size_t i) { return quoted(a.strings[i], cp); },
+        [&](std::size_t i) { return quoted(b.strings[i], cp); });
 }
 
 template <std::size_t N>
@@ -78,14 +79,14 @@ bool same_command(const script_command& a, const script_command& b) {
     return a.command == b.command && (!cmd::carries_operand(a.command) || a.operand == b.operand);
 }
 
-std::string demo_entry(const Ttombpcdat& doc, std::uint16_t level) {
+std::string demo_entry(const Ttombpcdat& doc, std::uint16_t level, const codepage::table& cp) {
     std::string name = level < doc.level_names.strings.size() ? doc.level_names.strings[level] : "?";
-    return std::to_string(level) + " (" + codepage::bytes_to_utf8(name) + ")";
+    return std::to_string(level) + " (" + cp.bytes_to_utf8(name) + ")";
 }
 
 }  // namespace
 
-std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b) {
+std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b, const codepage::table& cp) {
     lines out;
 
     diff_value(out, "header.version", a.version, b.version);
@@ -120,16 +121,16 @@ std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b
                 diff_entries(
                     out, "slots[" + std::to_string(s) + "]", ca.size(), cb.size(), "commands",
                     [&](std::size_t i) { return same_command(ca[i], cb[i]); },
-                    [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(ca[i], a)); },
-                    [&](std::size_t i) { return codepage::bytes_to_utf8(format_command(cb[i], b)); });
+                    [&](std::size_t i) { return cp.bytes_to_utf8(format_command(ca[i], a)); },
+                    [&](std::size_t i) { return cp.bytes_to_utf8(format_command(cb[i], b)); });
             }
             diff_entries(
                 out, "demo_levels", a.demo_levels.size(), b.demo_levels.size(), "entries",
                 [&](std::size_t i) { return a.demo_levels[i] == b.demo_levels[i]; },
-                [&](std::size_t i) { return demo_entry(a, a.demo_levels[i]); },
-                [&](std::size_t i) { return demo_entry(b, b.demo_levels[i]); });
+                [&](std::size_t i) { return demo_entry(a, a.demo_levels[i], cp); },
+                [&](std::size_t i) { return demo_entry(b, b.demo_levels[i], cp); });
         }
-        diff_table(out, json_path(t.id), table(a, t.id), table(b, t.id));
+        diff_table(out, json_path(t.id), table(a, t.id), table(b, t.id), cp);
     }
     return out;
 }

@@ -48,13 +48,13 @@ std::string hex(const std::array<std::uint8_t, N>& a) {
     return hex(a.data(), N);
 }
 
-json strings_json(const list_strings& table) {
+json strings_json(const list_strings& table, const codepage::table& cp) {
     json out = json::array();
-    for (const std::string& s : table.strings) out.push_back(codepage::bytes_to_utf8(s));
+    for (const std::string& s : table.strings) out.push_back(cp.bytes_to_utf8(s));
     return out;
 }
 
-json command_json(const script_command& command, const Ttombpcdat& doc) {
+json command_json(const script_command& command, const Ttombpcdat& doc, const codepage::table& cp) {
     json c = json::object();
     c["command"] = command_json_name(command.command);
     c["code"] = command.command;
@@ -63,7 +63,7 @@ json command_json(const script_command& command, const Ttombpcdat& doc) {
         if (const auto named = named_table(command.command)) {
             const auto& strings = table(doc, *named).strings;
             if (command.operand < strings.size())
-                c["name"] = codepage::bytes_to_utf8(strings[command.operand]);
+                c["name"] = cp.bytes_to_utf8(strings[command.operand]);
             else
                 c["name"] = nullptr;
         }
@@ -111,15 +111,16 @@ constexpr array_limit kSlotLimit{kSlotCapacity, "commands", "a slot holds at mos
 constexpr array_limit kDemoLimit{kMaxEntries, "entries", "at most 32767 fit"};
 constexpr array_limit kKeyTablesLimit{kKeyStringTables, "tables", "there are always 10"};
 
-// No object of the format has more than 16 members: of the first 17 members
-// of any object one is unknown, and the object is refused for it.
-constexpr std::size_t kMostMembers = 17;
+// No object of the format has 32 members (the top level, the largest, has
+// fewer than 20): of the first 32 members of any object one is unknown, and
+// the object is refused for it; members past the 32nd need not be kept.
+constexpr std::size_t kMostMembers = 32;
 
 // Watches the parser build the value. A member given twice is refused. Array
 // elements are counted as they are read: past an array's limit they are
 // dropped at once and the array is refused when it ends, so that an oversized
 // array never fills memory. An array where the format has none keeps no
-// element, and an object no member past the 17th: such a value is refused
+// element, and an object no member past the 32nd: such a value is refused
 // later by its type or by an unknown member, whatever it holds.
 class parse_watch {
 public:
@@ -290,20 +291,19 @@ std::optional<char32_t> next_code_point(const std::string& s, std::size_t& i) {
     return cp;
 }
 
-std::string read_string(const json& j, const std::string& path) {
+std::string read_string(const json& j, const std::string& path, const codepage::table& cp) {
     if (!j.is_string()) fail(path, "must be a string");
     const std::string& s = j.get_ref<const std::string&>();
     std::string bytes;
     bytes.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
-        std::optional<char32_t> cp = next_code_point(s, i);
-        if (!cp) fail(path, "is not valid UTF-8");
-        std::optional<unsigned char> byte = codepage::from_unicode(*cp);
+        std::optional<char32_t> code = next_code_point(s, i);
+        if (!code) fail(path, "is not valid UTF-8");
+        std::optional<unsigned char> byte = cp.from_unicode(*code);
         if (!byte) {
-            char code[16];
-            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*cp));
-            fail(path, std::string("holds the character ") + code +
-                           ", which the script's code page (windows-1252) cannot store");
+            std::string reason = "holds the character " + codepage::code_point_name(*code);
+            reason.append(", which the script's code page (").append(cp.name()).append(") cannot store");
+            fail(path, reason);
         }
         bytes += static_cast<char>(*byte);
     }
@@ -315,14 +315,14 @@ const json& array_of(const json& j, const std::string& path) {
     return j;
 }
 
-void read_table(const json& j, const std::string& path, list_strings& table) {
+void read_table(const json& j, const std::string& path, list_strings& table, const codepage::table& cp) {
     array_of(j, path);
     if (j.size() > kMaxEntries)
         fail(path, "has " + std::to_string(j.size()) + " entries; a table holds at most " +
                        std::to_string(kMaxEntries));
     table = list_strings{};
     table.strings.reserve(j.size());
-    for (std::size_t i = 0; i < j.size(); ++i) table.strings.push_back(read_string(j[i], index_path(path, i)));
+    for (std::size_t i = 0; i < j.size(); ++i) table.strings.push_back(read_string(j[i], index_path(path, i), cp));
 }
 
 std::uint16_t command_code(const object_reader& r) {
@@ -455,10 +455,11 @@ std::string command_json_name(std::uint16_t code) {
     return name;
 }
 
-json document_to_json(const Ttombpcdat& doc) {
+json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
     json out = json::object();
     out["format"] = kFormatName;
     out["format_version"] = kFormatVersion;
+    out["codepage"] = cp.name();
 
     json header = json::object();
     header["version"] = doc.version;
@@ -495,16 +496,16 @@ json document_to_json(const Ttombpcdat& doc) {
             for (const script_slot& slot : doc.scripts) {
                 json commands = json::array();
                 for (int k = 0; k < std::min<int>(slot.command_count, kSlotCapacity); ++k)
-                    commands.push_back(command_json(slot.commands[k], doc));
+                    commands.push_back(command_json(slot.commands[k], doc, cp));
                 slots.push_back(std::move(commands));
             }
             out["slots"] = std::move(slots);
             out["demo_levels"] = doc.demo_levels;
         }
         if (own_member(t.id))
-            out[std::string(t.json)] = strings_json(table(doc, t.id));
+            out[std::string(t.json)] = strings_json(table(doc, t.id), cp);
         else
-            keys.push_back(strings_json(table(doc, t.id)));
+            keys.push_back(strings_json(table(doc, t.id), cp));
     }
     out["key_strings"] = std::move(keys);
     return out;
@@ -557,8 +558,8 @@ std::string json_text(const json& j) {
     return out;
 }
 
-Ttombpcdat document_from_json(const json& root) {
-    std::vector<std::string_view> members = {"format", "format_version", "header", "options", "flags",
+Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
+    std::vector<std::string_view> members = {"format", "format_version", "codepage", "header", "options", "flags",
                                              "slots", "demo_levels", "key_strings"};
     for (const table_info& t : kTables)
         if (own_member(t.id)) members.push_back(t.json);
@@ -567,6 +568,15 @@ Ttombpcdat document_from_json(const json& root) {
     if (!format.is_string() || format.get<std::string>() != kFormatName)
         fail(top.path("format"), "must be \"" + std::string(kFormatName) + "\"");
     whole_number(top.need("format_version"), top.path("format_version"), kFormatVersion, kFormatVersion);
+    // The code page of the texts: the one chosen for the command, else the
+    // file's own, else windows-1252.
+    codepage::page page = codepage::kDefaultPage;
+    if (const json* named = top.maybe("codepage")) {
+        const auto given = named->is_string() ? codepage::parse_name(named->get<std::string>()) : std::nullopt;
+        if (!given) fail(top.path("codepage"), "must name a code page from windows-1250 to windows-1258");
+        page = *given;
+    }
+    const codepage::table& cp = chosen ? *chosen : codepage::get(page);
 
     Ttombpcdat doc;
 
@@ -645,7 +655,7 @@ Ttombpcdat document_from_json(const json& root) {
                     static_cast<std::uint16_t>(whole_number(demo[i], index_path(demo_path, i), 0, 65535)));
         }
         const json& j = own_member(t.id) ? top.need(t.json) : keys[std::size_t(key_index(t.id))];
-        read_table(j, own_member(t.id) ? top.path(t.json) : json_path(t.id), table(doc, t.id));
+        read_table(j, own_member(t.id) ? top.path(t.json) : json_path(t.id), table(doc, t.id), cp);
     }
     // The JSON form holds exactly one key string per level; the editor's
     // memos may hold more or fewer lines, which a save pads or drops.

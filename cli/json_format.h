@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "codec/codepage.h"
 #include "codec/tombpcdat.h"
 
 namespace vellumark::cli {
@@ -34,8 +35,9 @@ private:
 // without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
 std::string command_json_name(std::uint16_t code);
 
-// The whole document as JSON, members in a fixed order.
-json document_to_json(const Ttombpcdat& doc);
+// The whole document as JSON, members in a fixed order, its texts read in
+// the code page cp (which the JSON names).
+json document_to_json(const Ttombpcdat& doc, const codepage::table& cp = codepage::get(codepage::kDefaultPage));
 
 // The text of a JSON value: two-blank indentation, every command and every
 // list of numbers on one line, one string per line, UTF-8, ending with a
@@ -51,7 +53,9 @@ json parse_json(std::span<const std::uint8_t> text);
 
 // The document that a JSON value describes, checked so that it can be saved
 // and read back as the same script. Throws json_error naming the first fault.
-Ttombpcdat document_from_json(const json& j);
+// The texts are stored in the code page `chosen`, when given, else in the one
+// the JSON names, else in windows-1252.
+Ttombpcdat document_from_json(const json& j, const codepage::table* chosen = nullptr);
 
 // The file image the editor's Save writes for a document made by
 // document_from_json.

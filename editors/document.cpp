@@ -8,6 +8,7 @@
 #include "editors/commands/move_entry.h"
 #include "editors/commands/replace_entries.h"
 #include "editors/commands/replace_slots.h"
+#include "editors/text.h"
 
 using vellumark::script_slot;
 using vellumark::table_id;
@@ -139,6 +140,37 @@ void ScriptDocument::replaceSlots(int first, int count, std::vector<script_slot>
 void ScriptDocument::setDemoLevels(std::vector<std::uint16_t> levels, Lines texts, const QString& text) {
     undo_.push(new ChangeDemoLevels(*this, {record_.demo_levels, demo_texts_}, {std::move(levels), std::move(texts)},
                                     text));
+}
+
+void ScriptDocument::replaceTables(const vellumark::Ttombpcdat& texts, const QString& text) {
+    auto* step = new QUndoCommand(text);
+    for (const vellumark::table_info& t : vellumark::kTables) {
+        const Lines& now = vellumark::table(record_, t.id).strings;
+        const Lines& then = vellumark::table(texts, t.id).strings;
+        if (now == then) continue;
+        // The run from the first entry that differs to the last.
+        std::size_t first = 0;
+        while (first < now.size() && first < then.size() && now[first] == then[first]) ++first;
+        std::size_t tail = 0;
+        while (tail < now.size() - first && tail < then.size() - first &&
+               now[now.size() - 1 - tail] == then[then.size() - 1 - tail])
+            ++tail;
+        const auto run = [first, tail](const Lines& lines) {
+            return Lines(lines.begin() + std::ptrdiff_t(first), lines.end() - std::ptrdiff_t(tail));
+        };
+        new ReplaceEntries(*this, t.id, int(first), run(now), run(then), {}, false, step);
+    }
+    if (step->childCount() > 0)
+        undo_.push(step);
+    else
+        delete step;
+}
+
+void ScriptDocument::setCodePage(const vellumark::codepage::table& table) {
+    const bool changed = table.id() != code_page_ || textCodePage() != &table;
+    code_page_ = table.id();
+    setTextCodePage(&table);
+    if (changed) emit codePageChanged();
 }
 
 void ScriptDocument::touch(const QString& text) { undo_.push(new QUndoCommand(text)); }

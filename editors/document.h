@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/codepage.h"
 #include "codec/options.h"
 #include "codec/tables.h"
 #include "codec/tombpcdat.h"
@@ -38,6 +39,12 @@ public:
     // the counts, offsets and flags the file holds are taken over; the stack
     // is marked clean.
     void adoptSaved(const vellumark::Ttombpcdat& saved);
+
+    // The code page the views show the record's bytes in. Changing it
+    // changes no byte and makes no undo step: the views show the same bytes
+    // anew (codePageChanged).
+    vellumark::codepage::page codePage() const { return code_page_; }
+    void setCodePage(const vellumark::codepage::table& table);
 
     // ---- what the views show beside the record --------------------------
     // A slot appended by the add-level dialog is labelled "Script #n"; a
@@ -70,6 +77,9 @@ public:
         replaceSlots(slot, 1, {value}, text);
     }
     void setDemoLevels(std::vector<std::uint16_t> levels, Lines texts, const QString& text);
+    // Takes every string table of `texts` that differs from the record's,
+    // as one step (nothing when none differs).
+    void replaceTables(const vellumark::Ttombpcdat& texts, const QString& text);
     // A step that changes nothing: the commands that count as an edit even
     // when they find nothing to change ("Replace" with no entry selected).
     void touch(const QString& text);
@@ -121,6 +131,8 @@ signals:
     void slotMoved(int from, int to);
     void demoLevelsChanged();
     void modifiedChanged(bool modified);
+    // The same bytes are to be shown in another code page.
+    void codePageChanged();
 
 private:
     // Pads the per-level tables that have fewer entries than `entries`, then
@@ -132,5 +144,6 @@ private:
     std::vector<char> slot_added_;  // per slot: made by the add-level dialog
     Lines demo_texts_;
     bool single_level_box_ = false;
+    vellumark::codepage::page code_page_ = vellumark::codepage::kDefaultPage;
     QUndoStack undo_;
 };

@@ -50,7 +50,7 @@ KeyStringMemo::KeyStringMemo(Dialogs& dialogs, QWidget* parent) : QPlainTextEdit
 
 bool KeyStringMemo::accepts(const QString& text) {
     if (!unstorableCharacter(text)) return true;
-    reportRefusedInput(this, dialogs_, kUnstorableTextMessage);
+    reportRefusedInput(this, dialogs_, unstorableTextMessage());
     return false;
 }
 
@@ -116,6 +116,9 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     ScrollBox1->setWidget(inner);
 
     connect(&doc_, &ScriptDocument::reset, this, [this] {
+        for (int i = 1; i <= 10; ++i) showAll(i);
+    });
+    connect(&doc_, &ScriptDocument::codePageChanged, this, [this] {
         for (int i = 1; i <= 10; ++i) showAll(i);
     });
     connect(&doc_, &ScriptDocument::entriesReplaced, this,
@@ -231,7 +234,7 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
         if (!bytes) {
             // Text that no key press, paste or drop lets in: the memo goes
             // back to the document.
-            reportRefusedInput(memos_[memo], dialogs_, kUnstorableTextMessage);
+            reportRefusedInput(memos_[memo], dialogs_, unstorableTextMessage());
             showAll(memo);
             return;
         }

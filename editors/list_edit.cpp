@@ -20,9 +20,12 @@
 #include "editors/document.h"
 #include "editors/text.h"
 
-const QString kUnstorableTextMessage = QStringLiteral(
-    "This text holds a character that cannot be stored in a script. "
-    "Only characters of the Windows-1252 code page can be used.");
+QString unstorableTextMessage() {
+    return QStringLiteral(
+               "This text holds a character that cannot be stored in a script. "
+               "Only characters of the %1 code page can be used.")
+        .arg(textCodePageName());
+}
 
 const QString kTooLongTextMessage =
     QStringLiteral("A script string holds at most 255 characters; this text would have %1.");
@@ -37,7 +40,7 @@ public:
     State validate(QString& input, int&) const override {
         const auto bytes = to_bytes(input);
         if (!bytes) {
-            reportRefusedInput(edit_, dialogs_, kUnstorableTextMessage);
+            reportRefusedInput(edit_, dialogs_, unstorableTextMessage());
             return Invalid;
         }
         if (bytes->size() > std::size_t(vellumark::layout::kMaxStringLength)) {
@@ -60,6 +63,7 @@ public:
         connect(&doc, &ScriptDocument::reset, this, &TableList::refill);
         connect(&doc, &ScriptDocument::entriesReplaced, this, &TableList::replaced);
         connect(&doc, &ScriptDocument::entryMoved, this, &TableList::moved);
+        connect(&doc, &ScriptDocument::codePageChanged, this, &TableList::reshow);
     }
 
 private:
@@ -75,6 +79,14 @@ private:
         for (const auto& s : strings()) rows.append(to_text(s));
         list_->addItems(rows);
         list_->setUpdatesEnabled(updates);
+    }
+
+    // The same entries in another code page: row by row, so that the
+    // selection stays.
+    void reshow() {
+        const QSignalBlocker block(list_);
+        const int n = std::min(list_->count(), int(strings().size()));
+        for (int i = 0; i < n; ++i) list_->item(i)->setText(to_text(strings()[std::size_t(i)]));
     }
 
     void replaced(vellumark::table_id table, int first, int removed, int inserted) {
@@ -200,6 +212,17 @@ void reportRefusedInput(QWidget* widget, Dialogs& dialogs, const QString& messag
 
 void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs) {
     edit->setValidator(new ScriptTextValidator(edit, dialogs));
+}
+
+void reshowScriptText(QWidget* root, const vellumark::codepage::table* before) {
+    const vellumark::codepage::table* now = textCodePage();
+    for (QLineEdit* edit : root->findChildren<QLineEdit*>()) {
+        if (!dynamic_cast<const ScriptTextValidator*>(edit->validator())) continue;
+        setTextCodePage(before);
+        const auto bytes = to_bytes(edit->text());
+        setTextCodePage(now);
+        if (bytes) edit->setText(to_text(*bytes));
+    }
 }
 
 void showTable(QListWidget* list, ScriptDocument& doc, vellumark::table_id table) {

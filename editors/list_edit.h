@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "codec/codepage.h"
 #include "codec/tables.h"
 
 class Dialogs;
@@ -13,17 +14,22 @@ class QWidget;
 class ScriptDocument;
 
 // The message shown when typed or pasted text holds a character that a
-// script cannot store.
-extern const QString kUnstorableTextMessage;
+// script cannot store; it names the code page in use.
+QString unstorableTextMessage();
 // The message shown when typed or pasted text would make an entry longer
 // than a script string can be; %1 is the length it would have.
 extern const QString kTooLongTextMessage;
 
 // Makes an edit box hold only what a script string can store: at most 255
-// characters, all of the windows-1252 code page. Other text is refused as it
+// characters, all of the code page in use. Other text is refused as it
 // is typed, pasted or dropped, never cut, and each refusal is reported once
 // through the dialogs (after the edit has finished its own handling).
 void restrict_to_script_text(QLineEdit* edit, Dialogs& dialogs);
+
+// Shows the text of every edit box under root that restrict_to_script_text()
+// governs as the same bytes in the code page now in use; `before` is the code
+// page the text was shown in.
+void reshowScriptText(QWidget* root, const vellumark::codepage::table* before);
 
 // Reports a refused input to the user once the widget has finished handling
 // the event that brought it.

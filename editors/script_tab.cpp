@@ -163,6 +163,7 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     connect(&doc_, &ScriptDocument::slotsReplaced, this, &ScriptTab::slotsReplaced);
     connect(&doc_, &ScriptDocument::slotMoved, this, &ScriptTab::slotMoved);
     connect(&doc_, &ScriptDocument::demoLevelsChanged, this, &ScriptTab::demoLevelsChanged);
+    connect(&doc_, &ScriptDocument::codePageChanged, this, &ScriptTab::codePageChanged);
 }
 
 // ---- the document's changes -------------------------------------------------
@@ -261,6 +262,21 @@ void ScriptTab::demoLevelsChanged() {
         }
     }
     quiet_ = was;
+}
+
+void ScriptTab::codePageChanged() {
+    // The same commands in another code page, line by line, so that the
+    // selection stays.
+    if (const script_slot* s = slot(selected_slot())) {
+        const bool was = std::exchange(quiet_, true);
+        const QSignalBlocker block(ListBox10);
+        const int n = std::min(ListBox10->count(), used_commands(*s));
+        for (int i = 0; i < n; ++i)
+            ListBox10->item(i)->setText(
+                to_text(vellumark::format_command(s->commands[static_cast<std::size_t>(i)], doc_.record())));
+        quiet_ = was;
+    }
+    demoLevelsChanged();
 }
 
 void ScriptTab::setOperand(int level) { SpinEdit10->setValue(level); }

@@ -66,6 +66,7 @@ private:
     void slotsReplaced(int first, int removed, int inserted);
     void slotMoved(int from, int to);
     void demoLevelsChanged();
+    void codePageChanged();
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;
     // Commands in use of a slot (0 for an empty slot).

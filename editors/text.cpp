@@ -1,15 +1,38 @@
 #include "editors/text.h"
 
-#include "codec/codepage.h"
-
 namespace {
 
 constexpr char16_t kLineFeedSymbol = 0x240A;
 constexpr char16_t kCarriageReturnSymbol = 0x240D;
 
+const vellumark::codepage::table*& current() {
+    static const vellumark::codepage::table* table = vellumark::codepage::find(vellumark::codepage::kDefaultPage);
+    return table;
+}
+
+char16_t character(const vellumark::codepage::table* table, unsigned char b) {
+    return static_cast<char16_t>(table ? table->to_unicode(b) : char32_t(b));
+}
+
+std::optional<unsigned char> byte_of(const vellumark::codepage::table* table, char16_t c) {
+    if (table) return table->from_unicode(c);
+    if (c <= 0xFF) return static_cast<unsigned char>(c);
+    return std::nullopt;
+}
+
 }  // namespace
 
+const vellumark::codepage::table* textCodePage() { return current(); }
+
+void setTextCodePage(const vellumark::codepage::table* table) { current() = table; }
+
+QString textCodePageName() {
+    const auto page = current() ? current()->id() : vellumark::codepage::kDefaultPage;
+    return QStringLiteral("Windows-%1").arg(vellumark::codepage::number(page));
+}
+
 QString to_text(std::string_view bytes) {
+    const vellumark::codepage::table* table = current();
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
     for (unsigned char b : bytes) {
@@ -18,12 +41,13 @@ QString to_text(std::string_view bytes) {
         else if (b == '\r')
             out.append(QChar(kCarriageReturnSymbol));
         else
-            out.append(QChar(static_cast<char16_t>(vellumark::codepage::to_unicode(b))));
+            out.append(QChar(character(table, b)));
     }
     return out;
 }
 
 std::optional<std::string> to_bytes(const QString& text) {
+    const vellumark::codepage::table* table = current();
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
     for (QChar c : text) {
@@ -36,7 +60,7 @@ std::optional<std::string> to_bytes(const QString& text) {
             continue;
         }
         // A NUL would end the stored string.
-        const auto b = c.isNull() ? std::nullopt : vellumark::codepage::from_unicode(c.unicode());
+        const auto b = c.isNull() ? std::nullopt : byte_of(table, c.unicode());
         if (!b) return std::nullopt;
         out.push_back(static_cast<char>(*b));
     }

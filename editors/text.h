@@ -1,7 +1,8 @@
-// Script bytes shown as text through the lossless windows-1252 mapping. Every
-// view shows an entry on one line: the line breaks 0x0A and 0x0D that a
-// string may hold show as the symbols U+240A and U+240D and turn back into
-// the same bytes when the view is read.
+// Script bytes shown as text through the code page the document is read in
+// (windows-1252 until another is chosen); every code page maps each byte to
+// one character and back. Every view shows an entry on one line: the line
+// breaks 0x0A and 0x0D that a string may hold show as the symbols U+240A and
+// U+240D and turn back into the same bytes when the view is read.
 #pragma once
 
 #include <QString>
@@ -9,12 +10,22 @@
 #include <string>
 #include <string_view>
 
+#include "codec/codepage.h"
+
 // Script bytes to one line of text.
 QString to_text(std::string_view bytes);
 
 // One line of text to script bytes; nothing when a character cannot be
-// stored in the windows-1252 code page.
+// stored in the code page.
 std::optional<std::string> to_bytes(const QString& text);
 
 // The first character of the text that a script cannot store, or nothing.
 std::optional<QChar> unstorableCharacter(const QString& text);
+
+// The code page the functions above use: set by the document, windows-1252
+// until then. Null only when the system's iconv could give no table at all;
+// bytes then show as the characters of their own number.
+const vellumark::codepage::table* textCodePage();
+void setTextCodePage(const vellumark::codepage::table* table);
+// "Windows-1252", as messages name the code page in use.
+QString textCodePageName();

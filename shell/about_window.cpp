@@ -28,8 +28,12 @@ QString readme_text(const QByteArray& bytes) {
     QString text = utf8(bytes);
     if (utf8.hasError()) {
         text.clear();
-        for (const char b : bytes)
-            text.append(QChar(static_cast<char16_t>(vellumark::codepage::to_unicode(static_cast<unsigned char>(b)))));
+        // Without the system's table the bytes show as the characters of their own number.
+        const auto* cp1252 = vellumark::codepage::find(vellumark::codepage::kDefaultPage);
+        for (const char b : bytes) {
+            const auto byte = static_cast<unsigned char>(b);
+            text.append(QChar(static_cast<char16_t>(cp1252 ? cp1252->to_unicode(byte) : char32_t(byte))));
+        }
     }
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

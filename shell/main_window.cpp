@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -30,9 +31,12 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <QUrl>
+#include <algorithm>
 #include <exception>
 #include <sys/stat.h>
+#include <vector>
 
+#include "catalogue/catalogue.h"
 #include "codec/check.h"
 #include "codec/errors.h"
 #include "codec/script_file.h"
@@ -102,6 +106,29 @@ private:
 };
 
 std::string file_name_bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The code page chosen for each file, most recent first, in the settings
+// store: group "Form1.CodePages", an array of File and CodePage. Files read in
+// windows-1252 are not listed.
+constexpr int kRememberedCodePages = 100;
+const QString kCodePagesGroup = QStringLiteral("Form1.CodePages");
+
+struct chosen_code_page {
+    QString file;
+    QString page;
+};
+
+std::vector<chosen_code_page> read_code_pages(QSettings& store) {
+    std::vector<chosen_code_page> out;
+    const int n = store.beginReadArray(kCodePagesGroup);
+    for (int i = 0; i < n && i < kRememberedCodePages; ++i) {
+        store.setArrayIndex(i);
+        out.push_back({store.value(QStringLiteral("File")).toString(),
+                       store.value(QStringLiteral("CodePage")).toString()});
+    }
+    store.endArray();
+    return out;
+}
 
 }  // namespace
 
@@ -183,6 +210,8 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     // The window takes the size of what it holds: the fixed client area, the
     // menu, and the Problems panel while it is shown below.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // Every window starts in windows-1252.
+    run_command([this] { showCodePage(vellumark::codepage::get(vellumark::codepage::kDefaultPage)); });
 
     connect(levels_->Button19, &QPushButton::clicked, this, &TForm1::SaveText1Click);
     connect(levels_->TrackBar1, &QSlider::valueChanged, this,
@@ -234,6 +263,10 @@ void TForm1::createActions() {
     Open1 = action(File1, "Open1", QStringLiteral("&Open"), &TForm1::Open1Click);
     Save1 = action(File1, "Save1", QStringLiteral("Save"), &TForm1::Save1Click, QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAS1 = action(File1, "SaveAS1", QStringLiteral("Save As..."), &TForm1::SaveAS1Click);
+    ExportTexts1 = action(File1, "ExportTexts1", QStringLiteral("Export texts for translation..."),
+                          &TForm1::ExportTexts1Click);
+    ImportTranslation1 =
+        action(File1, "ImportTranslation1", QStringLiteral("Import translation..."), &TForm1::ImportTranslation1Click);
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = action(File1, "Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
     N3 = File1->addSeparator();
@@ -270,6 +303,21 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    CodePage1 = OtherCommand1->addMenu(QStringLiteral("Code page"));
+    CodePage1->setObjectName(QStringLiteral("CodePage1"));
+    CodePages = new QActionGroup(this);
+    for (const vellumark::codepage::page page : vellumark::codepage::kPages) {
+        const std::string_view region = vellumark::codepage::region(page);
+        auto* a = new QAction(QStringLiteral("Windows-%1 (%2)")
+                                  .arg(vellumark::codepage::number(page))
+                                  .arg(QString::fromLatin1(region.data(), qsizetype(region.size()))),
+                              CodePages);
+        a->setObjectName(QStringLiteral("CodePage%1").arg(vellumark::codepage::number(page)));
+        a->setCheckable(true);
+        a->setData(static_cast<int>(page));
+        connect(a, &QAction::triggered, this, [this, page] { setCodePage(page); });
+        CodePage1->addAction(a);
+    }
 
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -354,8 +402,10 @@ void TForm1::load_script_file(const QString& path) {
         BusyCursor busy;
         record = vellumark::load_script_file(file_name_bytes(path));
     }
+    const vellumark::codepage::table& texts = vellumark::codepage::get(remembered_code_page(path));
     // The file was read whole: only now does anything change.
     BusyCursor busy;
+    showCodePage(texts);
     levels_->appendMemo12(vellumark::memo12_lines(record));
     levels_->appendTranscript(vellumark::transcript_lines(record));
     document_->load(std::move(record));
@@ -458,6 +508,7 @@ bool TForm1::save_to(const QString& path) {
     }
     current_file_name_ = path;
     current_stamp_ = stampOf(path);
+    rememberCodePage(path, document_->codePage());
     dialogs_.information(this, path + QStringLiteral(" Saved!"));
     return true;
 }
@@ -538,6 +589,91 @@ void TForm1::SaveText1Click() {
 
 void TForm1::ChangeColor1Click() {
     run_command([this] { change_color(*this, last_color_); });
+}
+
+// ---- code pages ---------------------------------------------------------------
+
+void TForm1::showCodePage(const vellumark::codepage::table& table) {
+    const vellumark::codepage::table* before = textCodePage();
+    document_->setCodePage(table);
+    if (before != &table) reshowScriptText(this, before);
+    for (QAction* a : CodePages->actions())
+        a->setChecked(a->data().toInt() == static_cast<int>(table.id()));
+}
+
+void TForm1::setCodePage(vellumark::codepage::page page) {
+    run_command([this, page] {
+        showCodePage(vellumark::codepage::get(page));
+        if (file_opened_) rememberCodePage(current_file_name_, page);
+    });
+    // A code page that could not be used leaves the entry of the one in use checked.
+    for (QAction* a : CodePages->actions())
+        a->setChecked(a->data().toInt() == static_cast<int>(document_->codePage()));
+}
+
+vellumark::codepage::page TForm1::remembered_code_page(const QString& path) {
+    auto store = open_store();
+    for (const chosen_code_page& c : read_code_pages(*store))
+        if (same_recent_path(c.file, path))
+            return vellumark::codepage::parse_name(c.page.toStdString()).value_or(vellumark::codepage::kDefaultPage);
+    return vellumark::codepage::kDefaultPage;
+}
+
+void TForm1::rememberCodePage(const QString& path, vellumark::codepage::page page) {
+    auto store = open_store();
+    std::vector<chosen_code_page> all = read_code_pages(*store);
+    const QString name = QString::fromStdString(vellumark::codepage::name(page));
+    const auto same = [&path](const chosen_code_page& c) { return same_recent_path(c.file, path); };
+    const auto at = std::find_if(all.begin(), all.end(), same);
+    // Nothing to change: windows-1252 for a file not listed, or the same
+    // choice at the head of the list.
+    if (page == vellumark::codepage::kDefaultPage ? at == all.end()
+                                                  : at != all.end() && at == all.begin() && at->page == name)
+        return;
+    all.erase(std::remove_if(all.begin(), all.end(), same), all.end());
+    if (page != vellumark::codepage::kDefaultPage) all.insert(all.begin(), {path, name});
+    if (all.size() > std::size_t(kRememberedCodePages)) all.resize(std::size_t(kRememberedCodePages));
+    store->remove(kCodePagesGroup);
+    store->beginWriteArray(kCodePagesGroup, int(all.size()));
+    for (int i = 0; i < int(all.size()); ++i) {
+        store->setArrayIndex(i);
+        store->setValue(QStringLiteral("File"), all[std::size_t(i)].file);
+        store->setValue(QStringLiteral("CodePage"), all[std::size_t(i)].page);
+    }
+    store->endArray();
+    store->sync();
+}
+
+// ---- the translators' catalogue -------------------------------------------------
+
+void TForm1::ExportTexts1Click() {
+    if (!file_opened_) return;
+    const QString path =
+        dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), last_catalogue_name_);
+    if (path.isEmpty()) return;
+    last_catalogue_name_ = path;
+    run_command([&] {
+        vellumark::catalogue::write_template(file_name_bytes(path), document_->record(),
+                                             vellumark::codepage::get(document_->codePage()),
+                                             QFileInfo(current_file_name_).fileName().toStdString());
+        dialogs_.information(this, path + QStringLiteral(" Saved!"));
+    });
+}
+
+void TForm1::ImportTranslation1Click() {
+    if (!file_opened_) return;
+    const QString path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po)"));
+    if (path.isEmpty()) return;
+    run_command([&] {
+        // The whole catalogue is read and checked before the document changes.
+        const auto translations = vellumark::catalogue::read_translations(
+            file_name_bytes(path), document_->record(), vellumark::codepage::get(document_->codePage()));
+        vellumark::Ttombpcdat texts = document_->record();
+        vellumark::catalogue::apply(texts, translations);
+        document_->replaceTables(texts, QStringLiteral("Import translation"));
+        dialogs_.information(this,
+                             QStringLiteral("Translations imported from %1: %2").arg(path).arg(translations.size()));
+    });
 }
 
 void TForm1::HelpmePlease1Click() { form5_->showAndRaise(); }

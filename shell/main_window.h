@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "codec/codepage.h"
 #include "codec/tombpcdat.h"
 
 class Dialogs;
@@ -20,6 +21,7 @@ namespace vellumark {
 struct place;
 }
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QTabWidget;
@@ -66,6 +68,16 @@ public:
     void ChangeColor1Click();
     void HelpmePlease1Click();
     void AboutThis1Click();
+    // The translators' catalogue: a PO template of the script's texts, and
+    // a translated catalogue taken in as one undo step.
+    void ExportTexts1Click();
+    void ImportTranslation1Click();
+    // "Code page": the document's bytes shown in another code page, nothing
+    // changed; the choice is remembered for the open file.
+    void setCodePage(vellumark::codepage::page page);
+    // The code page the next open of a file uses: the one last chosen for
+    // it, windows-1252 when none was.
+    static vellumark::codepage::page remembered_code_page(const QString& path);
     // A recent-files entry was clicked.
     void LMDMRUList1Click(const QString& path);
 
@@ -105,6 +117,8 @@ public:
     QAction* Open1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAS1 = nullptr;
+    QAction* ExportTexts1 = nullptr;
+    QAction* ImportTranslation1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* N3 = nullptr;  // the separator the recent-files entries follow
     QAction* Copyscriptslot1 = nullptr;
@@ -113,6 +127,8 @@ public:
     QAction* Redo1 = nullptr;
     QAction* SaveText1 = nullptr;
     QAction* ChangeColor1 = nullptr;
+    QMenu* CodePage1 = nullptr;          // one checkable entry per code page
+    QActionGroup* CodePages = nullptr;
     QAction* HelpmePlease1 = nullptr;
     QAction* AboutThis1 = nullptr;
     QAction* Problems1 = nullptr;         // shows or hides the Problems panel
@@ -142,6 +158,10 @@ private:
     // Before an open replaces unsaved changes: save, discard or cancel.
     // True when the open may go on.
     bool mayReplaceDocument();
+    // Shows the document in a code page: the views and the script-text
+    // edit boxes show the same bytes anew, the menu checks its entry.
+    void showCodePage(const vellumark::codepage::table& table);
+    static void rememberCodePage(const QString& path, vellumark::codepage::page page);
     // The file's identity and modification time, to see whether another
     // program rewrote it.
     struct FileStamp {
@@ -168,6 +188,7 @@ private:
     bool file_opened_ = false;     // "Save" acts once a file has been opened
     QString last_save_name_;       // offered again by "Save As..."
     QString last_transcript_name_; // offered again by "Save Text"
+    QString last_catalogue_name_;  // offered again by "Export texts for translation..."
     QColor last_color_ = Qt::black;
 };
 

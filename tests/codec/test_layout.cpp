@@ -260,23 +260,41 @@ TEST(Loader, AnEmptySequenceBlockHasNoSlots) {
     EXPECT_TRUE(back.scripts.empty());
 }
 
-TEST(CodePage, IsABijectionOnBytes1To255) {
-    std::set<char32_t> seen;
-    for (int b = 1; b <= 255; ++b) {
-        const char32_t c = codepage::to_unicode(static_cast<unsigned char>(b));
-        EXPECT_TRUE(seen.insert(c).second) << b;
-        const auto back = codepage::from_unicode(c);
-        ASSERT_TRUE(back.has_value()) << b;
-        EXPECT_EQ(*back, b);
+// Every code page from the system's iconv: each byte has its own character
+// and back; undefined bytes keep a character of their own number.
+TEST(CodePage, EachIsABijectionOnAllBytes) {
+    const struct {
+        codepage::page page;
+        unsigned char byte;
+        char32_t ch;
+    } samples[] = {
+        {codepage::page::cp1250, 0xA3, U'\u0141'}, {codepage::page::cp1250, 0x81, U'\u0081'},
+        {codepage::page::cp1251, 0xC0, U'\u0410'}, {codepage::page::cp1251, 0x98, U'\u0098'},
+        {codepage::page::cp1252, 0x80, U'\u20AC'}, {codepage::page::cp1252, 0x81, U'\u0081'},
+        {codepage::page::cp1253, 0xAA, U'\uF7AA'}, {codepage::page::cp1254, 0xD0, U'\u011E'},
+        {codepage::page::cp1255, 0xD9, U'\uF7D9'}, {codepage::page::cp1256, 0x81, U'\u067E'},
+        {codepage::page::cp1257, 0xA1, U'\uF7A1'}, {codepage::page::cp1258, 0xD2, U'\u0309'},
+    };
+    std::string all;
+    for (int b = 0; b <= 255; ++b) all.push_back(static_cast<char>(b));
+    for (const codepage::page p : codepage::kPages) {
+        const codepage::table& t = codepage::get(p);
+        std::set<char32_t> seen;
+        for (int b = 0; b <= 255; ++b) {
+            const char32_t c = t.to_unicode(static_cast<unsigned char>(b));
+            EXPECT_TRUE(seen.insert(c).second) << t.name() << " " << b;
+            EXPECT_EQ(t.from_unicode(c), std::optional<unsigned char>(static_cast<unsigned char>(b))) << t.name();
+        }
+        EXPECT_EQ(t.utf8_to_bytes(t.bytes_to_utf8(all)), all) << t.name();
+        EXPECT_EQ(codepage::parse_name("CP" + std::to_string(codepage::number(p))), p);
+        EXPECT_EQ(codepage::parse_name(t.name()), p);
     }
-    EXPECT_EQ(codepage::to_unicode(0x80), U'\u20AC');
-    EXPECT_EQ(codepage::to_unicode(0x81), U'\u0081');  // undefined: the C1 control of the same value
+    for (const auto& s : samples) EXPECT_EQ(codepage::get(s.page).to_unicode(s.byte), s.ch) << codepage::name(s.page);
+
+    EXPECT_EQ(codepage::to_unicode(0x80), U'\u20AC');  // the default, windows-1252
     EXPECT_FALSE(codepage::from_unicode(U'\u0080').has_value());  // 0x80 is the euro sign
     EXPECT_FALSE(codepage::from_unicode(U'\u4E2D').has_value());
-
-    std::string all;
-    for (int b = 1; b <= 255; ++b) all.push_back(static_cast<char>(b));
-    EXPECT_EQ(codepage::utf8_to_bytes(codepage::bytes_to_utf8(all)), all);
+    EXPECT_FALSE(codepage::parse_name("windows-1259").has_value());
     EXPECT_FALSE(codepage::utf8_to_bytes("\xE4\xB8\xAD").has_value());  // not in the code page
     EXPECT_FALSE(codepage::utf8_to_bytes("\xC3").has_value());          // cut short
     EXPECT_FALSE(codepage::utf8_to_bytes("\xC0\xAF").has_value());      // overlong

@@ -273,7 +273,7 @@ TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
     }
     QApplication::processEvents();
     ASSERT_EQ(dialogs.texts("message").size(), std::size(edits));
-    EXPECT_EQ(dialogs.texts("message")[0], kUnstorableTextMessage);
+    EXPECT_EQ(dialogs.texts("message")[0], unstorableTextMessage());
 
     dialogs.clear();
     l()->Edit1->clear();
@@ -283,7 +283,7 @@ TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
     QTest::keyClicks(l()->Edit1, "c");  // Δ is refused as typed
     EXPECT_EQ(l()->Edit1->text(), "abc");
     QApplication::processEvents();
-    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{kUnstorableTextMessage});
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{unstorableTextMessage()});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The main window: its menu, Open, Save, Save As, the close prompt, the
-// general error handler, the window-wide shortcuts, dropping a file and the
-// picture strip.
+// general error handler, the window-wide shortcuts, dropping a file, the
+// picture strip, the code pages and the translators' catalogue.
 #include <QAction>
 #include <QFile>
 #include <sys/stat.h>
@@ -19,6 +19,8 @@
 #include <QTextEdit>
 #include <QUrl>
 
+#include "catalogue/catalogue.h"
+#include "codec/codepage.h"
 #include "codec/errors.h"
 #include "codec/options.h"
 #include "codec/script_file.h"
@@ -47,13 +49,27 @@ QStringList rows(TForm1& form, int n) { return rows(list_box(form, n)); }
 
 std::vector<QString> one(const QString& s) { return {s}; }
 
+// A short text as a PO file writes it after its keyword.
+std::string po_quoted(const std::string& utf8) {
+    std::string out;
+    if (utf8.find('\n') == std::string::npos) return out.append("\"").append(utf8).append("\"");
+    out = "\"\"";
+    for (std::size_t start = 0; start < utf8.size();) {
+        const std::size_t end = std::min(utf8.find('\n', start), utf8.size());
+        out.append("\n\"").append(utf8, start, end - start).append(end < utf8.size() ? "\\n\"" : "\"");
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST_F(WindowTest, BeforeAnyOpenTheFileMenuEndsAtN3AndSavesDoNothing) {
     EXPECT_EQ(form->windowTitle(), QString::fromUtf8("<----\u00A1\u00A1 The Vellumark !!---->"));
     QStringList file;
     for (QAction* a : form->file_menu()->actions()) file.append(a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(file, (QStringList{"&Open", "Save", "Save As...", "-", "Exit", "-"}));
+    EXPECT_EQ(file, (QStringList{"&Open", "Save", "Save As...", "Export texts for translation...",
+                                 "Import translation...", "-", "Exit", "-"}));
     EXPECT_FALSE(form->file_menu()->separatorsCollapsible());  // N3 shows while the list is empty
     for (int page = 0; page < form->tabs()->count(); ++page) {  // the pages are cream like the window
         EXPECT_TRUE(form->tabs()->widget(page)->autoFillBackground());
@@ -63,6 +79,8 @@ TEST_F(WindowTest, BeforeAnyOpenTheFileMenuEndsAtN3AndSavesDoNothing) {
     form->options()->spin(1)->setValue(5);
     form->Save1Click();
     form->SaveAS1Click();
+    form->ExportTexts1Click();
+    form->ImportTranslation1Click();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(form->modified());
 }
@@ -361,5 +379,70 @@ TEST_F(WindowTest, PictureStripAndItsFailures) {
         EXPECT_EQ(dialogs.texts("error")[0], message);
         EXPECT_TRUE(form->Image1->pixmap().isNull());
         EXPECT_FALSE(form->modified());
+    }
+}
+
+// The translators' workflow. "Code page" shows the same bytes in another code
+// page and changes nothing; "Import translation..." takes a Polish catalogue
+// as one undo step; saved and opened again in the code page remembered for
+// the file, the script exports the same texts through "Export texts for
+// translation...".
+TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
+    namespace codepage = vellumark::codepage;
+    const codepage::table& cp1250 = codepage::get(codepage::page::cp1250);
+    const QString script = open_sample("pl.dat", file_bytes(make_document(5, 3, true)));
+    const vellumark::Ttombpcdat opened = record();
+    form->options()->spin(1)->setValue(5);  // an unsaved edit
+    const int steps = doc().undoStack()->count();
+
+    click_row(list_box(*form, 1), 0);  // the level's text in its edit box
+    form->findChild<QAction*>(QStringLiteral("CodePage1250"))->trigger();
+    QStringList shown;
+    for (const std::string& s : opened.level_names.strings)
+        shown.append(QString::fromStdString(cp1250.bytes_to_utf8(s)));
+    EXPECT_EQ(rows(*form, 1), shown);
+    EXPECT_EQ(form->levels()->Edit1->text(), shown[0]);
+    EXPECT_EQ(record().level_names, opened.level_names);
+    EXPECT_EQ(doc().undoStack()->count(), steps);
+    EXPECT_TRUE(form->modified());
+
+    const std::string polish = vellumark::samples::polish_catalogue();
+    const QString po = write_sample(QStringLiteral("pl.po"), {polish.begin(), polish.end()});
+    dialogs.clear();
+    dialogs.fileNames.push_back(po);
+    form->ImportTranslation1Click();
+    ASSERT_TRUE(dialogs.texts("error").empty()) << dialogs.texts("error")[0].toStdString();
+    EXPECT_EQ(dialogs.shown[0].text, "Translations (*.po)");
+    EXPECT_EQ(dialogs.texts("information"), one("Translations imported from " + po + ": 3"));
+    vellumark::Ttombpcdat translated = opened;
+    for (const auto& t : vellumark::samples::polish_translations()) {
+        const auto [id, index] = *vellumark::catalogue::parse_context(t.context);
+        vellumark::table(translated, id).strings[index] = *cp1250.utf8_to_bytes(t.utf8);
+    }
+    const auto same_texts = [this](const vellumark::Ttombpcdat& want) {
+        for (const vellumark::table_info& t : vellumark::kTables)
+            EXPECT_EQ(vellumark::table(record(), t.id).strings, vellumark::table(want, t.id).strings) << t.heading;
+    };
+    same_texts(translated);
+    EXPECT_EQ(doc().undoStack()->count(), steps + 1);
+    doc().undoStack()->undo();
+    same_texts(opened);
+    doc().undoStack()->redo();
+
+    form->Save1Click();
+    restart();
+    open_path(script);
+    EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("CodePage1250"))->isChecked());
+    same_texts(translated);
+    const QString pot = path(QStringLiteral("pl.pot"));
+    dialogs.fileNames.push_back(pot);
+    form->ExportTexts1Click();
+    EXPECT_EQ(dialogs.texts("information"), one(pot + " Saved!"));
+    const std::vector<std::uint8_t> bytes = read_file(pot.toStdString());
+    const std::string exported(bytes.begin(), bytes.end());
+    for (const auto& t : vellumark::samples::polish_translations()) {
+        std::string entry = "msgctxt \"";
+        entry.append(t.context).append("\"\nmsgid ").append(po_quoted(t.utf8)).append("\n");
+        EXPECT_NE(exported.find(entry), std::string::npos) << entry;
     }
 }

@@ -158,6 +158,57 @@ std::vector<std::uint8_t> real_size_bytes() { return file_bytes(make_document(20
 
 std::vector<std::uint8_t> near_limit_bytes() { return file_bytes(make_document(64, 2900)); }
 
+std::string polish_catalogue() {
+    return R"(# Polish translation of the texts of TOMBPC.DAT.
+msgid ""
+msgstr ""
+"Project-Id-Version: TOMBPC.DAT\n"
+"PO-Revision-Date: 2026-01-12 10:00+0100\n"
+"Last-Translator: Tłumacz <tlumacz@example.org>\n"
+"Language-Team: Polish\n"
+"Language: pl\n"
+"MIME-Version: 1.0\n"
+"Content-Type: text/plain; charset=UTF-8\n"
+"Content-Transfer-Encoding: 8bit\n"
+"Plural-Forms: nplurals=3; plural=(n==1 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 "
+"|| n%100>=20) ? 1 : 2);\n"
+
+#, fuzzy
+msgctxt "level_names[0]"
+msgid "Great Wall"
+msgstr "Wielki Mur"
+
+msgctxt "level_names[1]"
+msgid "Venice"
+msgstr "Żółć gęślą jaźń"
+
+msgctxt "game_strings2[0]"
+msgid "Inventory"
+msgstr ""
+"Ekwipunek\n"
+"Przedmioty"
+
+msgctxt "game_strings2[1]"
+msgid "Option"
+msgstr ""
+
+#. Level 2: "Venice"
+#, no-c-format
+msgctxt "key_strings[0][2]"
+msgid "Rusty Key"
+msgstr "Zardzewiały klucz – 100%"
+)";
+}
+
+const std::vector<translated_text>& polish_translations() {
+    static const std::vector<translated_text> texts = {
+        {"level_names[1]", "Żółć gęślą jaźń"},
+        {"game_strings2[0]", "Ekwipunek\nPrzedmioty"},
+        {"key_strings[0][2]", "Zardzewiały klucz – 100%"},
+    };
+    return texts;
+}
+
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -28,6 +28,17 @@ std::vector<std::uint8_t> real_size_bytes();
 // Thousands of levels, string tables near the 65,535-byte limit.
 std::vector<std::uint8_t> near_limit_bytes();
 
+// A Polish translation of texts of a make_document() script with at least
+// three levels, as a translator's tool saves it: UTF-8, every translation
+// storable in windows-1250. Besides the translations in polish_translations()
+// it holds a fuzzy entry and an untranslated one, which an import passes over.
+std::string polish_catalogue();
+struct translated_text {
+    std::string context;  // msgctxt
+    std::string utf8;     // msgstr
+};
+const std::vector<translated_text>& polish_translations();
+
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> read_file(const std::string& path);
 
