@@ -137,15 +137,7 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
     set_table(doc.game_strings2, g.table(layout::kGameStrings2Count, max_len));
     for (auto& t : doc.key_strings) set_table(t, g.table(levels, max_len));
 
-    doc.level_count = static_cast<std::int16_t>(levels);
-    doc.pic_count = static_cast<std::int16_t>(doc.pic_files.strings.size());
-    doc.title_count = static_cast<std::int16_t>(doc.title_files.strings.size());
-    doc.fmv_count = static_cast<std::int16_t>(doc.fmv_files.strings.size());
-    doc.cutscene_count = static_cast<std::int16_t>(doc.cutscene_files.strings.size());
-    doc.demo_level_count = static_cast<std::int16_t>(doc.demo_levels.size());
-    doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
-
-    // What a load of the saved file gives: offsets, sizes and counts filled in.
+    // What a load of the saved file gives: counts, offsets and sizes filled in.
     return parse_script(file_bytes(doc));
 }
 
