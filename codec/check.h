@@ -18,7 +18,7 @@ enum class problem_kind : std::uint8_t {
     // Errors: the file could not hold the document, or would read back as
     // something else. A save refuses them.
     too_many_entries,       // a table, or the demo list, over 32767 entries
-    wrong_entry_count,      // level file names not one per level; game strings 2 not 41
+    wrong_entry_count,      // level file names not one per level; game strings 2 not 41 (80 on the PlayStation)
     string_too_long,        // over 255 bytes
     string_has_nul,         // a NUL byte would end the stored string
     table_too_large,        // a string block over 65535 bytes
@@ -27,11 +27,12 @@ enum class problem_kind : std::uint8_t {
     command_after_end,      // a command after "End of set"
     full_slot_without_end,  // 64 commands and no "End of set"
     sequences_too_large,    // the sequence block over 65535 bytes
+    wrong_record_count,     // movie records not one per movie (PlayStation), or any on the PC
 };
 
 // Where a problem is.
 struct place {
-    enum class area : std::uint8_t { document, table, slot, demo_levels };
+    enum class area : std::uint8_t { document, table, slot, demo_levels, movie_records };
     area in = area::document;
     table_id table = table_id::level_names;  // area::table
     int index = -1;  // entry (line of a key-string table), slot, or demo entry; -1 for the whole
@@ -49,8 +50,9 @@ struct problem {
     std::string message;     // as the program shows it
 };
 
-// Every problem of the document, in document order: entry counts, strings
-// table by table, the demo list, the slots, the sequence block.
+// Every problem of the document, in document order: entry counts, the movie
+// records, strings table by table, the demo list, the slots, the sequence
+// block.
 std::vector<problem> check_script(const Ttombpcdat& doc);
 
 // Throws script_error with the message of the first error, if there is one.

@@ -18,6 +18,10 @@ namespace vellumark::samples {
 // reads and writes back byte for byte.
 Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes = false);
 
+// make_document in the PlayStation layout: 80 game strings 2 (the 41 of
+// make_document and 39 more) and one movie record per movie.
+Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes = false);
+
 // The file image of a document, as Save writes it.
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc);
 
