@@ -73,12 +73,22 @@ int do_check(const std::string& path, std::ostream& out) {
         << "game_strings1: " << d.game_strings1.strings.size() << '\n'
         << "game_strings2: " << d.game_strings2.strings.size() << '\n'
         << "key_strings: " << d.key_strings.size() << " tables of "
-        << d.key_strings[0].strings.size() << '\n';
+        << d.key_strings[0].strings.size() << '\n'
+        << "layout: " << layout_name(d.layout) << '\n';
+    if (const auto notice = trailing_bytes_message(d)) out << *notice << '\n';
     return kExitOk;
 }
 
-int do_resave(const std::string& path, const std::string& target) {
+// Opens a script as the editor does; what the editor's open tells beyond the
+// script goes to err.
+Ttombpcdat open_script(const std::string& path, std::ostream& err) {
     Ttombpcdat doc = load_script_file(path);
+    if (const auto notice = trailing_bytes_message(doc)) err << *notice << '\n';
+    return doc;
+}
+
+int do_resave(const std::string& path, const std::string& target, std::ostream& err) {
+    Ttombpcdat doc = open_script(path, err);
     save_script_file(target, doc);
     return kExitOk;
 }
@@ -89,8 +99,9 @@ int do_transcript(const std::string& path, std::ostream& out) {
     return kExitOk;
 }
 
-int do_dump(const std::string& path, const std::optional<std::string>& target, std::ostream& out) {
-    std::string text = json_text(document_to_json(load_script_file(path)));
+int do_dump(const std::string& path, const std::optional<std::string>& target, std::ostream& out,
+            std::ostream& err) {
+    std::string text = json_text(document_to_json(open_script(path, err)));
     if (target)
         atomic_write_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
@@ -125,9 +136,11 @@ int do_build(const std::string& path, const std::string& target) {
 }
 
 int do_diff(const std::string& a_path, const std::string& b_path, std::ostream& out) {
-    const Ttombpcdat a = load_script_file(a_path);
-    const Ttombpcdat b = load_script_file(b_path);
-    std::vector<std::string> lines = diff_documents(a, b);
+    const std::vector<std::uint8_t> a_bytes = read_file_bytes(a_path);
+    const Ttombpcdat a = parse_script(a_bytes);
+    const std::vector<std::uint8_t> b_bytes = read_file_bytes(b_path);
+    const Ttombpcdat b = parse_script(b_bytes);
+    std::vector<std::string> lines = diff_files(a, a_bytes, b, b_bytes);
     for (const std::string& line : lines) out << line << '\n';
     return lines.empty() ? kExitOk : kExitFailure;
 }
@@ -190,7 +203,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "resave") {
             expect_operands(a, command, 2);
-            return do_resave(a.operands[0], a.operands[1]);
+            return do_resave(a.operands[0], a.operands[1], err);
         }
         if (command == "transcript") {
             expect_operands(a, command, 1);
@@ -198,7 +211,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "dump") {
             expect_operands(a, command, 1);
-            return do_dump(a.operands[0], a.output, out);
+            return do_dump(a.operands[0], a.output, out, err);
         }
         if (command == "build") {
             expect_operands(a, command, 1);
