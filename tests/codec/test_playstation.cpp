@@ -36,7 +36,7 @@ TEST(PlayStation, MovieRecordsSitBetweenTheDemoLevelsAndGameStrings1) {
     doc.flags = 0x0300;
     doc.cipher_byte = 0xA6;
     doc.fmv_files.strings = {"a", "b"};
-    doc.movie_records = {{1, 864}, {1, 4355}};
+    doc.movie_records = {{1, 750}, {1, 4097}};
     doc.game_strings1.strings = {"g"};
     doc.game_strings2.strings.assign(80, "");
     const bytes_t b = samples::file_bytes(doc);
@@ -44,7 +44,7 @@ TEST(PlayStation, MovieRecordsSitBetweenTheDemoLevelsAndGameStrings1) {
     // Header; five empty tables and the movies' (2 offsets, size, "a" and
     // "b" coded); one script offset, the size and a lone "End of set".
     const std::size_t records = layout::kHeaderSize + 5 * 2 + (2 * 2 + 2 + 4) + 2 + 2 + 2;
-    const bytes_t expected = {1, 0, 0, 0, 0x60, 0x03, 0, 0, 1, 0, 0, 0, 0x03, 0x11, 0, 0,  // 864, 4355
+    const bytes_t expected = {1, 0, 0, 0, 0xEE, 0x02, 0, 0, 1, 0, 0, 0, 0x01, 0x10, 0, 0,  // 750, 4097
                               1, 0};                                                    // game strings 1
     ASSERT_EQ(b.size(), records + 2 * layout::kMovieRecordSize + 2 + (2 + 2 + 2) + (80 * 2 + 2 + 80) + 10 * 2);
     EXPECT_EQ(bytes_t(b.begin() + records, b.begin() + records + 18), expected);
