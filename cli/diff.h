@@ -13,9 +13,8 @@ namespace vellumark::cli {
 
 // One UTF-8 line per difference, in document order; empty when the two
 // documents hold the same script. Commands are shown as the Script Commands
-// tab lists them, each looked up in its own document.
-// The layouts, the movie records and the number of bytes after the last
-// table are compared as well.
+// tab lists them, each looked up in its own document. The layouts, the movie
+// records and the numbers of bytes after the last table are compared too.
 std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b);
 
 // diff_documents of two opened files, given with the images they were read
