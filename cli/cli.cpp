@@ -134,6 +134,7 @@ int do_check(const std::string& path, const arguments& a, std::ostream& out) {
         j["file"] = path;
         for (const auto& [name, n] : counts) j[name] = n;
         j["key_strings"] = {{"tables", d.key_strings.size()}, {"entries", d.key_strings[0].strings.size()}};
+        j["layout"] = layout_name(d.layout);
         j["errors"] = errors;
         j["warnings"] = warnings;
         j["problems"] = json::array();
@@ -142,6 +143,7 @@ int do_check(const std::string& path, const arguments& a, std::ostream& out) {
     } else {
         for (const auto& [name, n] : counts) out << name << ": " << n << '\n';
         out << "key_strings: " << d.key_strings.size() << " tables of " << d.key_strings[0].strings.size() << '\n'
+            << "layout: " << layout_name(d.layout) << '\n'
             << "problems: " << summary << '\n';
         // Each problem in the form compilers use.
         for (const problem& p : problems) {
@@ -154,8 +156,16 @@ int do_check(const std::string& path, const arguments& a, std::ostream& out) {
     return errors > 0 || (a.strict && warnings > 0) ? kExitFailure : kExitOk;
 }
 
-int do_resave(const std::string& path, const std::string& target) {
+// Opens a script as the editor does; what the editor's open tells beyond the
+// script goes to err.
+Ttombpcdat open_script(const std::string& path, std::ostream& err) {
     Ttombpcdat doc = load_script_file(path);
+    if (const auto notice = trailing_bytes_message(doc)) err << *notice << '\n';
+    return doc;
+}
+
+int do_resave(const std::string& path, const std::string& target, std::ostream& err) {
+    Ttombpcdat doc = open_script(path, err);
     save_script_file(target, doc);
     return kExitOk;
 }
@@ -178,8 +188,8 @@ int do_transcript(const std::string& path, const codepage::table& cp, std::ostre
 }
 
 int do_dump(const std::string& path, const codepage::table& cp, const std::optional<std::string>& target,
-            std::ostream& out) {
-    std::string text = json_text(document_to_json(load_script_file(path), cp));
+            std::ostream& out, std::ostream& err) {
+    std::string text = json_text(document_to_json(open_script(path, err), cp));
     if (target)
         write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
@@ -256,9 +266,11 @@ int do_level(const std::vector<std::string>& args) {
 }
 
 int do_diff(const std::string& a_path, const std::string& b_path, const codepage::table& cp, std::ostream& out) {
-    const Ttombpcdat a = load_script_file(a_path);
-    const Ttombpcdat b = load_script_file(b_path);
-    std::vector<std::string> lines = diff_documents(a, b, cp);
+    const std::vector<std::uint8_t> a_bytes = read_file_bytes(a_path);
+    const Ttombpcdat a = parse_script(a_bytes);
+    const std::vector<std::uint8_t> b_bytes = read_file_bytes(b_path);
+    const Ttombpcdat b = parse_script(b_bytes);
+    std::vector<std::string> lines = diff_files(a, a_bytes, b, b_bytes, cp);
     for (const std::string& line : lines) out << line << '\n';
     return lines.empty() ? kExitOk : kExitFailure;
 }
@@ -376,7 +388,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "resave") {
             expect_operands(a, command, 2);
-            return do_resave(a.operands[0], a.operands[1]);
+            return do_resave(a.operands[0], a.operands[1], err);
         }
         if (command == "transcript") {
             expect_operands(a, command, 1);
@@ -384,7 +396,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "dump") {
             expect_operands(a, command, 1);
-            return do_dump(a.operands[0], a.texts(), a.output, out);
+            return do_dump(a.operands[0], a.texts(), a.output, out, err);
         }
         if (command == "build") {
             expect_operands(a, command, 1);

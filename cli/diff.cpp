@@ -84,11 +84,22 @@ std::string demo_entry(const Ttombpcdat& doc, std::uint16_t level, const codepag
     return std::to_string(level) + " (" + cp.bytes_to_utf8(name) + ")";
 }
 
+// Built by appending: g++ 12 warns falsely (-Wrestrict) about the same
+// written as a concatenation.
+std::string record_text(const movie_record& r) {
+    std::string text = "[";
+    text.append(std::to_string(r.first)).append(", ").append(std::to_string(r.second)).append("]");
+    return text;
+}
+
 }  // namespace
 
 std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b, const codepage::table& cp) {
     lines out;
 
+    if (a.layout != b.layout)
+        out.push_back("layout: " + json(layout_json_name(a.layout)).dump() + " -> " +
+                      json(layout_json_name(b.layout)).dump());
     diff_value(out, "header.version", a.version, b.version);
     diff_bytes(out, "header.description", a.description, b.description);
     diff_value(out, "header.reserved_a", a.reserved_a, b.reserved_a);
@@ -129,9 +140,30 @@ std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b
                 [&](std::size_t i) { return a.demo_levels[i] == b.demo_levels[i]; },
                 [&](std::size_t i) { return demo_entry(a, a.demo_levels[i], cp); },
                 [&](std::size_t i) { return demo_entry(b, b.demo_levels[i], cp); });
+            diff_entries(
+                out, "fmv_records", a.movie_records.size(), b.movie_records.size(), "records",
+                [&](std::size_t i) { return a.movie_records[i] == b.movie_records[i]; },
+                [&](std::size_t i) { return record_text(a.movie_records[i]); },
+                [&](std::size_t i) { return record_text(b.movie_records[i]); });
         }
         diff_table(out, json_path(t.id), table(a, t.id), table(b, t.id), cp);
     }
+    if (a.trailing_bytes != b.trailing_bytes)
+        out.push_back("trailing_bytes: " + std::to_string(a.trailing_bytes) + " bytes -> " +
+                      std::to_string(b.trailing_bytes) + " bytes");
+    return out;
+}
+
+std::vector<std::string> diff_files(const Ttombpcdat& a, std::span<const std::uint8_t> a_bytes,
+                                    const Ttombpcdat& b, std::span<const std::uint8_t> b_bytes,
+                                    const codepage::table& cp) {
+    lines out = diff_documents(a, b, cp);
+    const std::size_t n = a.trailing_bytes;
+    if (n != b.trailing_bytes || n > a_bytes.size() || n > b_bytes.size()) return out;
+    const auto ta = a_bytes.last(n), tb = b_bytes.last(n);
+    for (std::size_t i = 0; i < n; ++i)
+        if (ta[i] != tb[i]) out.push_back("trailing_bytes[" + std::to_string(i) + "]: " + byte_hex(ta[i]) + " -> " +
+                                          byte_hex(tb[i]));
     return out;
 }
 

@@ -2,6 +2,8 @@
 // entry, named by the paths of the JSON form.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,8 +15,17 @@ namespace vellumark::cli {
 // One UTF-8 line per difference, in document order; empty when the two
 // documents hold the same script. Commands are shown as the Script Commands
 // tab lists them, each looked up in its own document. Texts are read in the
-// code page cp.
+// code page cp. The layouts, the movie records and the numbers of bytes after
+// the last table are compared too.
 std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b,
                                         const codepage::table& cp = codepage::get(codepage::kDefaultPage));
+
+// diff_documents of two opened files, given with the images they were read
+// from. The documents only count the bytes after their last table; when both
+// have as many, those bytes are compared here, so that two files that differ
+// never compare as the same.
+std::vector<std::string> diff_files(const Ttombpcdat& a, std::span<const std::uint8_t> a_bytes,
+                                    const Ttombpcdat& b, std::span<const std::uint8_t> b_bytes,
+                                    const codepage::table& cp = codepage::get(codepage::kDefaultPage));
 
 }  // namespace vellumark::cli

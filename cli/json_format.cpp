@@ -30,6 +30,10 @@ constexpr std::size_t kMaxEntries = static_cast<std::size_t>(vellumark::kMaxEntr
 // key-string tables stand together under "key_strings").
 bool own_member(table_id id) { return !is_key_table(id); }
 
+// The values of the "layout" member.
+constexpr std::string_view kLayoutPc = "pc";
+constexpr std::string_view kLayoutPlayStation = "playstation";
+
 // ---- writing ----------------------------------------------------------------
 
 std::string hex(const std::uint8_t* data, std::size_t n) {
@@ -110,6 +114,10 @@ constexpr array_limit kSlotsLimit{65535, "slots", "at most 65535 fit"};
 constexpr array_limit kSlotLimit{kSlotCapacity, "commands", "a slot holds at most 64"};
 constexpr array_limit kDemoLimit{kMaxEntries, "entries", "at most 32767 fit"};
 constexpr array_limit kKeyTablesLimit{kKeyStringTables, "tables", "there are always 10"};
+constexpr array_limit kRecordsLimit{kMaxEntries, "records", "at most 32767 fit"};
+// A movie record is two numbers; a few more are kept so that the reader
+// refuses the record in its own words.
+constexpr array_limit kRecordLimit{4, "numbers", "a movie record holds two"};
 
 // No object of the format has 32 members (the top level, the largest, has
 // fewer than 20): of the first 32 members of any object one is unknown, and
@@ -168,12 +176,14 @@ private:
             if (key == "slots") return &kSlotsLimit;
             if (key == "demo_levels") return &kDemoLimit;
             if (key == "key_strings") return &kKeyTablesLimit;
+            if (key == "fmv_records") return &kRecordsLimit;
             const bool table = std::any_of(kTables.begin(), kTables.end(),
                                            [&key](const table_info& t) { return own_member(t.id) && t.json == key; });
             return table ? &kTableLimit : nullptr;
         }
         if (parent->limit == &kSlotsLimit) return &kSlotLimit;
         if (parent->limit == &kKeyTablesLimit) return &kTableLimit;
+        if (parent->limit == &kRecordsLimit) return &kRecordLimit;
         return nullptr;
     }
 
@@ -405,7 +415,11 @@ script_slot read_slot(const json& j, const std::string& path) {
         if (p.where.in == place::area::demo_levels) at = "demo_levels";
         fail(at, "has " + n(p.value) + " entries; a table holds at most " + n(p.limit));
     case problem_kind::wrong_entry_count:
-        if (p.where.table == table_id::game_strings2) fail(at, "has " + n(p.value) + " entries; it always has " + n(p.limit));
+        if (p.where.table == table_id::game_strings2)
+            fail(at, "has " + n(p.value) + " entries; " +
+                         (p.limit == layout::kConsoleGameStrings2Count ? "the PlayStation layout always has "
+                                                                       : "it always has ") +
+                         n(p.limit));
         fail(at, "has " + n(p.value) + " entries; it needs one per level (" + n(p.limit) + ")");
     case problem_kind::string_too_long:
         fail(at, "is " + n(p.value) + " characters long; a stored string holds at most " + n(p.limit));
@@ -427,6 +441,10 @@ script_slot read_slot(const json& j, const std::string& path) {
     case problem_kind::sequences_too_large:
         fail("slots", "the sequences take " + n(p.value) + " bytes stored; the sequence block holds at most " +
                           n(p.limit));
+    case problem_kind::wrong_record_count:
+        if (p.limit == 0) fail("fmv_records", "has " + n(p.value) + " records; the PC layout holds none");
+        fail("fmv_records", "has " + n(p.value) + " records; the PlayStation layout needs one per movie (" +
+                                n(p.limit) + ")");
     default:
         break;
     }
@@ -455,10 +473,15 @@ std::string command_json_name(std::uint16_t code) {
     return name;
 }
 
+std::string_view layout_json_name(script_layout layout) {
+    return layout == script_layout::playstation ? kLayoutPlayStation : kLayoutPc;
+}
+
 json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
     json out = json::object();
     out["format"] = kFormatName;
     out["format_version"] = kFormatVersion;
+    out["layout"] = layout_json_name(doc.layout);
     out["codepage"] = cp.name();
 
     json header = json::object();
@@ -501,6 +524,11 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
             }
             out["slots"] = std::move(slots);
             out["demo_levels"] = doc.demo_levels;
+            if (doc.layout == script_layout::playstation) {
+                json records = json::array();
+                for (const movie_record& r : doc.movie_records) records.push_back({r.first, r.second});
+                out["fmv_records"] = std::move(records);
+            }
         }
         if (own_member(t.id))
             out[std::string(t.json)] = strings_json(table(doc, t.id), cp);
@@ -559,8 +587,8 @@ std::string json_text(const json& j) {
 }
 
 Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
-    std::vector<std::string_view> members = {"format", "format_version", "codepage", "header", "options", "flags",
-                                             "slots", "demo_levels", "key_strings"};
+    std::vector<std::string_view> members = {"format", "format_version", "layout", "codepage", "header", "options",
+                                             "flags", "slots", "demo_levels", "fmv_records", "key_strings"};
     for (const table_info& t : kTables)
         if (own_member(t.id)) members.push_back(t.json);
     object_reader top(root, "", members);
@@ -579,6 +607,12 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
     const codepage::table& cp = chosen ? *chosen : codepage::get(page);
 
     Ttombpcdat doc;
+    if (const json* layout = top.maybe("layout")) {
+        if (*layout == kLayoutPlayStation)
+            doc.layout = script_layout::playstation;
+        else if (*layout != kLayoutPc)
+            fail(top.path("layout"), "must be \"pc\" or \"playstation\"");
+    }
 
     // Header fields that no view edits.
     object_reader header(top.need("header"), top.path("header"),
@@ -653,6 +687,22 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
             for (std::size_t i = 0; i < demo.size(); ++i)
                 doc.demo_levels.push_back(
                     static_cast<std::uint16_t>(whole_number(demo[i], index_path(demo_path, i), 0, 65535)));
+
+            if (const json* records = top.maybe("fmv_records")) {
+                const std::string records_path = top.path("fmv_records");
+                array_of(*records, records_path);
+                if (records->size() > kMaxEntries)
+                    fail(records_path, "has " + std::to_string(records->size()) + " records; at most " +
+                                           std::to_string(kMaxEntries) + " fit");
+                for (std::size_t i = 0; i < records->size(); ++i) {
+                    const std::string record_path = index_path(records_path, i);
+                    const json& r = (*records)[i];
+                    if (!r.is_array() || r.size() != 2) fail(record_path, "must be an array of two numbers");
+                    doc.movie_records.push_back(
+                        {static_cast<std::uint32_t>(whole_number(r[0], index_path(record_path, 0), 0, 0xFFFFFFFF)),
+                         static_cast<std::uint32_t>(whole_number(r[1], index_path(record_path, 1), 0, 0xFFFFFFFF))});
+                }
+            }
         }
         const json& j = own_member(t.id) ? top.need(t.json) : keys[std::size_t(key_index(t.id))];
         read_table(j, own_member(t.id) ? top.path(t.json) : json_path(t.id), table(doc, t.id), cp);

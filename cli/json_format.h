@@ -35,6 +35,9 @@ private:
 // without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
 std::string command_json_name(std::uint16_t code);
 
+// The value of the "layout" member: "pc" or "playstation".
+std::string_view layout_json_name(script_layout layout);
+
 // The whole document as JSON, members in a fixed order, its texts read in
 // the code page cp (which the JSON names).
 json document_to_json(const Ttombpcdat& doc, const codepage::table& cp = codepage::get(codepage::kDefaultPage));

@@ -6,6 +6,7 @@
 #include "codec/commands.h"
 #include "codec/errors.h"
 #include "codec/layout.h"
+#include "codec/script_file.h"
 
 namespace vellumark {
 
@@ -25,7 +26,7 @@ public:
 
     std::vector<problem> run() {
         // In file order: the six leading tables, the slots, the demo list,
-        // the game strings and the key strings.
+        // the movie records, the game strings and the key strings.
         for (const table_info& t : kTables) {
             if (t.id == table_id::game_strings1) {
                 slots();
@@ -39,10 +40,13 @@ public:
                           "\"Demo level list\" has " + std::to_string(doc_.demo_levels.size()) +
                               " entries; a script holds at most 32767");
                 demo_levels();
+                movie_records();
             }
             entry_count(t.id);
             strings(t.id);
         }
+        if (const auto stray = trailing_bytes_message(doc_))
+            warning(problem_kind::trailing_bytes, {}, std::int64_t(doc_.trailing_bytes), 0, *stray);
         return std::move(out_);
     }
 
@@ -77,11 +81,29 @@ private:
             error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), std::int64_t(levels),
                   quoted(name) + " has " + std::to_string(n) + " entries; it needs one per level (" +
                       std::to_string(levels) + ")");
-        } else if (id == table_id::game_strings2 && n != static_cast<std::size_t>(layout::kGameStrings2Count)) {
-            error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), layout::kGameStrings2Count,
-                  quoted(name) + " has " + std::to_string(n) + " entries; it always has " +
-                      std::to_string(layout::kGameStrings2Count));
+        } else if (id == table_id::game_strings2 &&
+                   n != static_cast<std::size_t>(game_strings2_entries(doc_.layout))) {
+            const int wanted = game_strings2_entries(doc_.layout);
+            std::string message = quoted(name) + " has " + std::to_string(n) + " entries; ";
+            message.append(doc_.layout == script_layout::pc ? "it always has " : "the PlayStation layout always has ")
+                .append(std::to_string(wanted));
+            error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), wanted, std::move(message));
         }
+    }
+
+    // The PlayStation layout has one movie record per movie; the PC layout
+    // has nowhere to store one.
+    void movie_records() {
+        const std::size_t n = doc_.movie_records.size();
+        const std::size_t movies = doc_.fmv_files.strings.size();
+        const bool console = doc_.layout == script_layout::playstation;
+        if (n == (console ? movies : 0)) return;
+        std::string message = console ? "The PlayStation layout needs one movie record per movie: the script has "
+                                      : "The PC layout holds no movie records, but the script has ";
+        if (console) message.append(std::to_string(movies)).append(movies == 1 ? " movie and " : " movies and ");
+        message.append(std::to_string(n)).append(n == 1 ? " record" : " records");
+        error(problem_kind::wrong_record_count, {place::area::movie_records}, std::int64_t(n),
+              console ? std::int64_t(movies) : 0, std::move(message));
     }
 
     void strings(table_id id) {

@@ -18,7 +18,7 @@ enum class problem_kind : std::uint8_t {
     // Errors: the file could not hold the document, or would read back as
     // something else. A save refuses them.
     too_many_entries,       // a table, or the demo list, over 32767 entries
-    wrong_entry_count,      // level file names not one per level; game strings 2 not 41
+    wrong_entry_count,      // level file names not one per level; game strings 2 not 41 (80 on the PlayStation)
     string_too_long,        // over 255 bytes
     string_has_nul,         // a NUL byte would end the stored string
     table_too_large,        // a string block over 65535 bytes
@@ -27,6 +27,7 @@ enum class problem_kind : std::uint8_t {
     command_after_end,      // a command after "End of set"
     full_slot_without_end,  // 64 commands and no "End of set"
     sequences_too_large,    // the sequence block over 65535 bytes
+    wrong_record_count,     // movie records not one per movie (PlayStation), or any on the PC
 
     // Warnings: the file can hold it, but the game needs something else.
     operand_names_nothing,  // a level, movie, cut-scene or picture that is not there
@@ -34,11 +35,12 @@ enum class problem_kind : std::uint8_t {
     slot_plays_other_level, // such a command naming another level than the slot's own
     key_lines_dropped,      // key-string lines past the last level, which a save drops
     game_strings1_count,    // neither Tomb Raider II's 89 nor Tomb Raider III's 92
+    trailing_bytes,         // bytes after the last table of a PC script, which a save drops
 };
 
 // Where a problem is.
 struct place {
-    enum class area : std::uint8_t { document, table, slot, demo_levels };
+    enum class area : std::uint8_t { document, table, slot, demo_levels, movie_records };
     area in = area::document;
     table_id table = table_id::level_names;  // area::table
     int index = -1;  // entry (line of a key-string table), slot, or demo entry; -1 for the whole
@@ -57,7 +59,7 @@ struct problem {
 };
 
 // Every problem of the document, in file order: the six leading tables, the
-// slots, the demo list, the game strings, the key strings.
+// slots, the demo list, the movie records, the game strings, the key strings.
 std::vector<problem> check_script(const Ttombpcdat& doc);
 
 // Where a problem is, in words: "slot 5, line 3", "Level's Description,

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "codec/check.h"
 #include "codec/commands.h"
@@ -101,12 +102,16 @@ void script_reader::read_sequence(script_slot& slot, int slot_index) {
 
 namespace {
 
-void read_table(script_reader& in, const Ttombpcdat& doc, list_strings& table, std::size_t n) {
+// Returns whether the table's total size is the number of bytes its strings
+// took.
+bool read_table(script_reader& in, const Ttombpcdat& doc, list_strings& table, std::size_t n) {
     table.offsets.resize(n);
     table.strings.resize(n);
     for (auto& off : table.offsets) off = in.u16();
     table.total_size = in.u16();
+    const std::size_t start = in.position();
     for (auto& s : table.strings) s = in.read_coded_string(doc);
+    return in.position() - start == table.total_size;
 }
 
 template <std::size_t N>
@@ -123,15 +128,18 @@ std::size_t entries_of(const Ttombpcdat& doc, table_id id) {
     case table_id::fmv_files: return checked_count(doc.fmv_count);
     case table_id::cutscene_files: return checked_count(doc.cutscene_count);
     case table_id::game_strings1: return checked_count(doc.game_strings1_count);
-    case table_id::game_strings2: return layout::kGameStrings2Count;
+    case table_id::game_strings2: return static_cast<std::size_t>(game_strings2_entries(doc.layout));
     default: return checked_count(doc.level_count);  // the per-level tables
     }
 }
 
-}  // namespace
-
-Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
+// Reads the image as laid out for `as`. trailing_bytes counts the bytes left
+// after the last table; sizes_match tells whether every table's total size
+// was the byte length of its strings.
+Ttombpcdat read_layout(std::span<const std::uint8_t> bytes, script_layout as, bool& sizes_match) {
     Ttombpcdat doc;
+    doc.layout = as;
+    sizes_match = true;
     script_reader in(bytes);
 
     doc.version = in.u32();
@@ -188,17 +196,58 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
             for (auto level : doc.demo_levels)
                 if (level >= doc.level_names.strings.size())
                     throw script_error("List index out of bounds (" + std::to_string(level) + ")");
+            if (as == script_layout::playstation) {
+                doc.movie_records.resize(entries_of(doc, table_id::fmv_files));
+                for (movie_record& r : doc.movie_records) {
+                    r.first = in.u32();
+                    r.second = in.u32();
+                }
+            }
             doc.game_strings1_count = static_cast<std::int16_t>(in.u16());
         }
-        read_table(in, doc, table(doc, t.id), entries_of(doc, t.id));
+        if (!read_table(in, doc, table(doc, t.id), entries_of(doc, t.id))) sizes_match = false;
     }
+    doc.trailing_bytes = bytes.size() - in.position();
     return doc;
+}
+
+}  // namespace
+
+Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
+    std::optional<Ttombpcdat> pc;
+    std::optional<script_error> pc_failure;
+    bool sizes_match = true;
+    try {
+        pc = read_layout(bytes, script_layout::pc, sizes_match);
+        if (pc->trailing_bytes == 0 && sizes_match) return std::move(*pc);
+    } catch (const script_error& e) {
+        pc_failure = e;
+    }
+    // A PlayStation script read as a PC one may end at the last byte all the
+    // same, its strings slipping past the sizes given; only a reading that
+    // accounts for every byte, every size right, makes a PlayStation script.
+    try {
+        Ttombpcdat console = read_layout(bytes, script_layout::playstation, sizes_match);
+        if (console.trailing_bytes == 0 && sizes_match) return console;
+    } catch (const script_error&) {
+        // Not a PlayStation script either: the PC reading stands.
+    }
+    if (pc) return std::move(*pc);
+    throw *pc_failure;
+}
+
+std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc) {
+    if (doc.trailing_bytes == 0) return std::nullopt;
+    std::string message = std::to_string(doc.trailing_bytes);
+    message.append(" bytes after the last key-string table are not part of the script; a save will not keep them.");
+    return message;
 }
 
 namespace {
 
 // No file the reader can take is larger than this: bytes past it could only
-// ever be trailing bytes, which the reader ignores.
+// ever be trailing bytes, which the reader counts (up to this size) but does
+// not keep.
 constexpr std::size_t kMaxReadBytes = std::size_t{256} << 20;
 
 struct fd_closer {
@@ -346,6 +395,7 @@ void normalise_script(Ttombpcdat& doc) {
     doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
     doc.flags = static_cast<std::uint16_t>((doc.flags & option_flag_bits()) | layout::kFlagCodedStrings |
                                            layout::kFlagAlwaysSet);
+    doc.trailing_bytes = 0;
 
     // The file holds level_count + 1 offsets; slots past them are read back
     // all the same, since the reader goes by the block's size.
@@ -399,6 +449,11 @@ std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc) {
                 }
             }
             for (auto level : doc.demo_levels) w.u16(level);
+            if (doc.layout == script_layout::playstation)
+                for (const movie_record& r : doc.movie_records) {
+                    w.u32(r.first);
+                    w.u32(r.second);
+                }
             w.u16(static_cast<std::uint16_t>(doc.game_strings1_count));
         }
         write_table(w, table(doc, t.id), doc.flags, doc.cipher_byte);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,7 +38,19 @@ private:
 
 // Parses a whole file image into a fresh record. Throws script_error with the
 // program's message ("Read beyond end of file", "Range check error", ...).
+//
+// The image is read in the PC layout. When that fails, leaves bytes after the
+// last key-string table or finds a table whose total size is not the bytes
+// its strings take, and the PlayStation layout reads the image to its last
+// byte with every table's total size right, the record is the PlayStation
+// script. Otherwise the PC reading stands: its failure, or its record with
+// the bytes left over counted in trailing_bytes.
 Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
+
+// What opening the record's file has to tell beyond the script itself: that
+// bytes followed its last key-string table, which a save will not keep.
+// Nothing for a file that is all script.
+std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc);
 
 // Reads a regular file read-only into memory; anything else (a FIFO, a
 // device, a socket) is refused without waiting on it. Throws script_error
@@ -63,10 +76,13 @@ std::string encode_string(std::uint16_t flags, std::uint8_t key, std::string_vie
 //   ones past the last level dropped);
 // - the header counts, game_strings1_count, script_count, every offset and
 //   size and each slot's operand_count follow the tables;
-// - flags keeps the bits of the nine option flags and gains 0x0100 and 0x0200.
+// - flags keeps the bits of the nine option flags and gains 0x0100 and 0x0200;
+// - the layout and the movie records stay; trailing_bytes becomes 0, since
+//   the saved file has none.
 void normalise_script(Ttombpcdat& doc);
 
-// The file image of a normalised document, section by section.
+// The file image of a normalised document, section by section, in the
+// document's layout.
 std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc);
 
 // Check, normalise, serialise. Throws script_error with the first error of

@@ -2,11 +2,30 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "codec/layout.h"
+
 namespace vellumark {
+
+// How the file is laid out. The PlayStation's script has the PC's sections
+// in the PC's order and coding, plus one movie record per movie ahead of game
+// strings 1, and 80 game strings 2 instead of 41.
+enum class script_layout : std::uint8_t { pc, playstation };
+
+// The entries of game strings 2 in a layout.
+inline constexpr int game_strings2_entries(script_layout l) {
+    return l == script_layout::playstation ? layout::kConsoleGameStrings2Count : layout::kGameStrings2Count;
+}
+
+// "PC" or "PlayStation", as the program names a layout.
+inline constexpr std::string_view layout_name(script_layout l) {
+    return l == script_layout::playstation ? "PlayStation" : "PC";
+}
 
 // One string table. Strings are raw bytes (windows-1252), without terminator.
 struct list_strings {
@@ -35,7 +54,18 @@ struct script_slot {
     bool operator==(const script_slot&) const = default;
 };
 
+// The PlayStation layout's record of one movie: two unsigned 32-bit values,
+// kept as they are read.
+struct movie_record {
+    std::uint32_t first = 0;
+    std::uint32_t second = 0;
+
+    bool operator==(const movie_record&) const = default;
+};
+
 struct Ttombpcdat {
+    script_layout layout = script_layout::pc;  // as opened; a save keeps it
+
     std::uint32_t version = 0;
     std::array<std::uint8_t, 256> description{};  // one byte per level shown in Memo12
     std::uint16_t reserved_a = 0;
@@ -77,10 +107,19 @@ struct Ttombpcdat {
 
     std::vector<std::uint16_t> demo_levels;  // level numbers counted from 0
 
+    // PlayStation layout: one per movie, in the order of fmv_files; empty on
+    // the PC.
+    std::vector<movie_record> movie_records;
+
     std::int16_t game_strings1_count = 0;
     list_strings game_strings1;
-    list_strings game_strings2;  // always 41 entries
+    list_strings game_strings2;  // 41 entries on the PC, 80 in the PlayStation layout
     std::array<list_strings, 10> key_strings;  // Memo1..Memo10, level_count entries each
+
+    // The bytes that followed the last key-string table of the file opened
+    // (PC layout). They are not part of the script: only their number is
+    // kept, and a save leaves them out (and sets this to 0).
+    std::size_t trailing_bytes = 0;
 
     bool operator==(const Ttombpcdat&) const = default;
 };

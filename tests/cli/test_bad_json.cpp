@@ -93,6 +93,22 @@ TEST(BadJson, RefusedWithItsPathAndNothingWritten) {
          "flags.value: 1792 does not agree with the flags named beside it."},
         {[](json& j) { j["game_strings1"] = json(std::vector<json>(300, std::string(250, 'g'))); },
          "game_strings1: takes 75300 bytes stored; a table holds at most 65535."},
+        {[](json& j) { j["layout"] = "psx"; }, "layout: must be \"pc\" or \"playstation\""},
+        {[](json& j) {
+             j["layout"] = "playstation";
+             j["fmv_records"] = json(std::vector<json>(j["fmv_files"].size(), {1, 0}));
+         },
+         "game_strings2: has 41 entries; the PlayStation layout always has 80."},
+        {[](json& j) {
+             j["layout"] = "playstation";
+             j["game_strings2"] = json(std::vector<json>(80, "s"));
+         },
+         "fmv_records: has 0 records; the PlayStation layout needs one per movie (" +
+             std::to_string(valid_json()["fmv_files"].size()) + ")"},
+        {[](json& j) { j["fmv_records"] = json::array({json::array({1, 2})}); }, "fmv_records: has 1 records; the PC layout holds none."},
+        {[](json& j) { j["fmv_records"] = json::array({json::array({1, 2}), json::array({3})}); }, "fmv_records[1]: must be an array of two numbers."},
+        {[](json& j) { j["fmv_records"] = json::array({json::array({1, 4294967296ULL})}); },
+         "fmv_records[0][1]: 4294967296 is out of range (0 to 4294967295)"},
     };
     scratch_dir dir;
     const std::string in = dir / "in.json", out = dir / "out.dat", kept = dir / "kept.dat";

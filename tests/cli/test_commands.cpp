@@ -48,7 +48,7 @@ TEST(Commands, CheckResaveAndTranscript) {
                          "\nfmv_files: " + n(f.doc.fmv_files) + "\nlevel_files: 5\ncutscene_files: " +
                          n(f.doc.cutscene_files) + "\nscript slots: 6\ndemo levels: " +
                          std::to_string(f.doc.demo_levels.size()) + "\ngame_strings1: " + n(f.doc.game_strings1) +
-                         "\ngame_strings2: 41\nkey_strings: 10 tables of 5\nproblems: 0 errors, 0 warnings\n");
+                         "\ngame_strings2: 41\nkey_strings: 10 tables of 5\nlayout: PC\nproblems: 0 errors, 0 warnings\n");
     EXPECT_EQ(r.err, "");
 
     // resave writes what Save writes; a flag Save does not keep is dropped.
@@ -120,6 +120,69 @@ TEST(Commands, FailuresShowTheEditorsMessageAndWriteNothing) {
     EXPECT_EQ(error_box_text("List index out of bounds (7)"), "List index out of bounds (7)");
     EXPECT_EQ(error_box_text("Done!"), "Done!");
     EXPECT_EQ(error_box_text("Ends."), "Ends.");
+}
+
+TEST(Commands, PlayStationScriptsAndStrayBytesAreNamed) {
+    scratch_dir dir;
+    const std::vector<std::uint8_t> console = samples::file_bytes(samples::make_console_document(6, 9));
+    const std::vector<std::uint8_t> pc = samples::real_size_bytes();
+    std::vector<std::uint8_t> stray = pc, other_stray = pc;
+    for (std::uint8_t b : {0x00, 0x41, 0xA6, 0xFF, 0x10, 0x20, 0x30, 0x40}) stray.push_back(b);
+    other_stray.insert(other_stray.end(), stray.end() - 8, stray.end());
+    other_stray[pc.size() + 3] = 0xFE;
+    samples::write_file(dir / "console.dat", console);
+    samples::write_file(dir / "stray.dat", stray);
+    samples::write_file(dir / "other.dat", other_stray);
+    const std::string notice =
+        "8 bytes after the last key-string table are not part of the script; a save will not keep them.\n";
+
+    // check names the layout, and the stray bytes as a warning.
+    result r = run_cli({"check", dir / "console.dat"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\ngame_strings2: 80\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(r.out.ends_with("\nkey_strings: 10 tables of 9\nlayout: PlayStation\nproblems: 0 errors, 0 warnings\n"))
+        << r.out;
+    r = run_cli({"check", dir / "stray.dat"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.ends_with("\nlayout: PC\nproblems: 0 errors, 1 warning\n" + (dir / "stray.dat") + ": warning: " +
+                                notice))
+        << r.out;
+    EXPECT_EQ(r.err, "");
+
+    // resave keeps a PlayStation script byte for byte, and says what it drops.
+    r = run_cli({"resave", dir / "console.dat", dir / "console-out.dat"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(samples::read_file(dir / "console-out.dat"), console);
+    r = run_cli({"resave", dir / "stray.dat", dir / "stray-out.dat"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, notice);
+    EXPECT_EQ(samples::read_file(dir / "stray-out.dat"), pc);
+    EXPECT_EQ(run_cli({"dump", dir / "stray.dat", "-o", dir / "stray.json"}).err, notice);
+
+    // diff tells files apart by their stray bytes and their layout.
+    samples::write_file(dir / "as-pc.dat", samples::file_bytes(samples::make_document(6, 9)));
+    const struct {
+        std::string a, b;
+        int code;
+        std::string out;
+    } diffs[] = {
+        {"stray.dat", "stray-out.dat", 1, "trailing_bytes: 8 bytes -> 0 bytes\n"},
+        {"stray.dat", "other.dat", 1, "trailing_bytes[3]: 0xff -> 0xfe\n"},
+        {"stray.dat", "stray.dat", 0, ""},
+        {"console.dat", "console-out.dat", 0, ""},
+    };
+    for (const auto& d : diffs) {
+        r = run_cli({"diff", dir / d.a, dir / d.b});
+        EXPECT_EQ(r.code, d.code) << d.a << " " << d.b;
+        EXPECT_EQ(r.out, d.out);
+        EXPECT_EQ(r.err, "");
+    }
+    r = run_cli({"diff", dir / "as-pc.dat", dir / "console.dat"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.starts_with("layout: \"pc\" -> \"playstation\"\n")) << r.out;
+    EXPECT_NE(r.out.find("\nfmv_records: 0 records -> "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\ngame_strings2: 41 entries -> 80 entries\n"), std::string::npos) << r.out;
 }
 
 TEST(Commands, UsageHelpVersionAndExitCodesOfTheExecutable) {

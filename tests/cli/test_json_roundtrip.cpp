@@ -47,6 +47,40 @@ TEST(JsonRoundTrip, GeneratedDocumentsComeBackByteForByte) {
     EXPECT_EQ(through_json(parse_script(near_limit)), near_limit);
 }
 
+TEST(JsonRoundTrip, PlayStationScriptsComeBackByteForByte) {
+    for (bool all_bytes : {false, true})
+        for (int levels : {0, 3, 22}) {
+            SCOPED_TRACE("levels " + std::to_string(levels) + (all_bytes ? ", all bytes" : ""));
+            const Ttombpcdat doc = samples::make_console_document(31, levels, all_bytes);
+            const auto bytes = samples::file_bytes(doc);
+            const json j = document_to_json(parse_script(bytes));
+            EXPECT_EQ(j["layout"], "playstation");
+            ASSERT_EQ(j["fmv_records"].size(), doc.movie_records.size());
+            for (std::size_t i = 0; i < doc.movie_records.size(); ++i)
+                EXPECT_EQ(j["fmv_records"][i], json({doc.movie_records[i].first, doc.movie_records[i].second}));
+            EXPECT_EQ(through_json(parse_script(bytes)), bytes);
+        }
+    // A PC script's JSON names its layout and has no movie records; a JSON
+    // file without "layout" is a PC script.
+    const auto pc = samples::file_bytes(samples::make_document(31, 3));
+    json j = document_to_json(parse_script(pc));
+    EXPECT_EQ(j["layout"], "pc");
+    EXPECT_FALSE(j.contains("fmv_records"));
+    j.erase("layout");
+    j["fmv_records"] = json::array();
+    EXPECT_EQ(saved_image(document_from_json(j)), pc);
+
+    // Through the commands, as a user would.
+    scratch_dir dir;
+    const auto console = samples::file_bytes(samples::make_console_document(32, 5, true));
+    samples::write_file(dir / "in.dat", console);
+    ASSERT_EQ(run_cli({"dump", dir / "in.dat", "-o", dir / "script.json"}).code, 0);
+    result r = run_cli({"build", dir / "script.json", "-o", dir / "built.dat"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(samples::read_file(dir / "built.dat"), console);
+}
+
 // Files the editor opens but saves differently: build saves them as Save does.
 TEST(JsonRoundTrip, FollowsSaveWhereSaveChangesTheFile) {
     Ttombpcdat doc = samples::make_document(11, 6);

@@ -14,10 +14,22 @@ using namespace vellumark;
 TEST(Problems, GeneratedScriptsHaveNone) {
     for (unsigned seed = 1; seed <= 30; ++seed)
         for (int levels : {0, 1, 5, 20}) {
-            const auto found = check_script(samples::make_document(seed, levels, seed % 2 == 0));
-            EXPECT_TRUE(found.empty()) << "seed " << seed << ", " << levels << " levels: " << found.front().message;
+            for (const auto& doc : {samples::make_document(seed, levels, seed % 2 == 0),
+                                    samples::make_console_document(seed, levels, seed % 2 == 0)}) {
+                const auto found = check_script(doc);
+                EXPECT_TRUE(found.empty()) << "seed " << seed << ", " << levels << " levels: " << found.front().message;
+            }
         }
     EXPECT_TRUE(check_script(parse_script(samples::near_limit_bytes())).empty());
+
+    // Bytes after the last table: a save drops them.
+    auto bytes = samples::real_size_bytes();
+    bytes.insert(bytes.end(), {1, 2, 3});
+    const auto found = check_script(parse_script(bytes));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].level, severity::warning);
+    EXPECT_EQ(found[0].message,
+              "3 bytes after the last key-string table are not part of the script; a save will not keep them.");
 }
 
 TEST(Problems, EachPlantedWarningIsFoundAtItsPlace) {

@@ -25,7 +25,7 @@ using vellumark::Ttombpcdat;
 void describe_difference(const Ttombpcdat& a, const Ttombpcdat& b) {
 #define VM_FIELD(f) \
     if (!(a.f == b.f)) std::fprintf(stderr, "  field differs: " #f "\n");
-    VM_FIELD(version) VM_FIELD(description) VM_FIELD(reserved_a) VM_FIELD(first_option)
+    VM_FIELD(layout) VM_FIELD(version) VM_FIELD(description) VM_FIELD(reserved_a) VM_FIELD(first_option)
     VM_FIELD(title_replace) VM_FIELD(on_death_demo) VM_FIELD(on_death_game) VM_FIELD(demo_time)
     VM_FIELD(on_interrupt) VM_FIELD(on_demo_end) VM_FIELD(reserved_b) VM_FIELD(level_count)
     VM_FIELD(pic_count) VM_FIELD(title_count) VM_FIELD(fmv_count) VM_FIELD(cutscene_count)
@@ -35,7 +35,8 @@ void describe_difference(const Ttombpcdat& a, const Ttombpcdat& b) {
     VM_FIELD(pic_files) VM_FIELD(title_files) VM_FIELD(fmv_files) VM_FIELD(level_files)
     VM_FIELD(cutscene_files) VM_FIELD(script_count) VM_FIELD(script_offsets)
     VM_FIELD(script_size) VM_FIELD(scripts) VM_FIELD(demo_levels) VM_FIELD(game_strings1_count)
-    VM_FIELD(game_strings1) VM_FIELD(game_strings2) VM_FIELD(key_strings)
+    VM_FIELD(movie_records) VM_FIELD(game_strings1) VM_FIELD(game_strings2) VM_FIELD(key_strings)
+    VM_FIELD(trailing_bytes)
 #undef VM_FIELD
 }
 

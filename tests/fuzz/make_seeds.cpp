@@ -1,6 +1,7 @@
 // Writes the fuzz seed corpus into a folder: script files made from the
 // generated sample documents (no game files), small and real-size, coded and
-// plain, printable and all-byte strings, and a few cut-off ones.
+// plain, printable and all-byte strings, in the PC and the PlayStation
+// layout, a few cut-off ones and a few with stray bytes after the last table.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -53,6 +54,12 @@ int main(int argc, char** argv) {
         bytes[vellumark::layout::kFlags + 1] &= static_cast<std::uint8_t>(~0x01);
         put(dir, "levels" + std::to_string(levels) + "_plain", bytes);
         ++count;
+        // The PlayStation layout, and a PC file with bytes after its end.
+        put(dir, "levels" + std::to_string(levels) + "_playstation",
+            samples::file_bytes(samples::make_console_document(seed++, levels, levels % 2 == 1)));
+        bytes.insert(bytes.end(), {0x00, 0x5A, 0xFF, static_cast<std::uint8_t>(levels)});
+        put(dir, "levels" + std::to_string(levels) + "_stray", bytes);
+        count += 2;
     }
     std::printf("%d seeds in %s\n", count, dir.c_str());
     return 0;

@@ -21,6 +21,7 @@ public:
 
     int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     std::uint8_t byte() { return static_cast<std::uint8_t>(between(0, 255)); }
+    std::uint32_t u32() { return static_cast<std::uint32_t>(between(0, 65535)) << 16 | std::uint32_t(between(0, 65535)); }
 
     char text_char() {
         if (!all_bytes_) return static_cast<char>(between(0x20, 0x7E));
@@ -138,6 +139,19 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
     for (auto& t : doc.key_strings) set_table(t, g.table(levels, max_len));
 
     // What a load of the saved file gives: counts, offsets and sizes filled in.
+    return parse_script(file_bytes(doc));
+}
+
+Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes) {
+    Ttombpcdat doc = make_document(seed, levels, all_bytes);
+    generator g(~seed, all_bytes);
+    doc.layout = script_layout::playstation;
+    const auto extra = g.table(layout::kConsoleGameStrings2Count - layout::kGameStrings2Count, 12);
+    doc.game_strings2.strings.insert(doc.game_strings2.strings.end(), extra.begin(), extra.end());
+    // The first value is 1 in the scripts seen; any value is kept.
+    for (std::size_t i = 0; i < doc.fmv_files.strings.size(); ++i)
+        doc.movie_records.push_back(all_bytes ? movie_record{g.u32(), g.u32()}
+                                              : movie_record{1, static_cast<std::uint32_t>(g.between(0, 20000))});
     return parse_script(file_bytes(doc));
 }
 

@@ -20,6 +20,10 @@ namespace vellumark::samples {
 // game strings 1 has Tomb Raider II's 89 or Tomb Raider III's 92 entries.
 Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes = false);
 
+// make_document in the PlayStation layout: 80 game strings 2 (the 41 of
+// make_document and 39 more) and one movie record per movie.
+Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes = false);
+
 // The file image of a document, as Save writes it.
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc);
 
