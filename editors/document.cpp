@@ -175,6 +175,27 @@ void ScriptDocument::setCodePage(const vellumark::codepage::table& table) {
 
 void ScriptDocument::touch(const QString& text) { undo_.push(new QUndoCommand(text)); }
 
+void ScriptDocument::replaceMovies(int first, int count, Lines names, std::vector<vellumark::movie_record> records,
+                                   const QString& text) {
+    const Lines& now = record_.fmv_files.strings;
+    first = std::clamp(first, 0, int(now.size()));
+    count = std::clamp(count, 0, int(now.size()) - first);
+    auto* step = new QUndoCommand(text);
+    new ReplaceEntries(*this, table_id::fmv_files, first, Lines(now.begin() + first, now.begin() + first + count),
+                       std::move(names), {}, false, step);
+    const auto& all = record_.movie_records;
+    if (record_.layout == vellumark::script_layout::playstation && std::size_t(first + count) <= all.size())
+        new ReplaceMovieRecords(*this, first, {all.begin() + first, all.begin() + first + count}, std::move(records),
+                                {}, false, step);
+    undo_.push(step);
+}
+
+void ScriptDocument::setMovieRecord(int movie, vellumark::movie_record value) {
+    if (movie < 0 || std::size_t(movie) >= record_.movie_records.size()) return;
+    undo_.push(new ReplaceMovieRecords(*this, movie, {record_.movie_records[std::size_t(movie)]}, {value},
+                                       QStringLiteral("Change the record of movie %1").arg(movie), true));
+}
+
 void ScriptDocument::addLevel(const std::string& description, const std::string& file, const std::string& picture,
                               bool with_picture) {
     auto* step = new QUndoCommand(QStringLiteral("Add level"));
@@ -320,6 +341,11 @@ void ScriptDocument::doMove(std::optional<table_id> table, int from, int to) {
         move(slot_added_);
         emit slotMoved(from, to);
     }
+}
+
+void ScriptDocument::doReplaceMovieRecords(int first, int count, const std::vector<vellumark::movie_record>& records) {
+    replace_run(record_.movie_records, first, count, records);
+    emit movieRecordsChanged(first, count, int(records.size()));
 }
 
 void ScriptDocument::doSetDemoLevels(const std::vector<std::uint16_t>& levels, const Lines& texts) {

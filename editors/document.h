@@ -77,6 +77,13 @@ public:
         replaceSlots(slot, 1, {value}, text);
     }
     void setDemoLevels(std::vector<std::uint16_t> levels, Lines texts, const QString& text);
+    // Movies of a PlayStation script, which keep one record each: entries
+    // first .. first + count - 1 of the movie list and their records replaced
+    // by `names` and `records` (one each). On the PC, only the names.
+    void replaceMovies(int first, int count, Lines names, std::vector<vellumark::movie_record> records,
+                       const QString& text);
+    // One movie's record; edits of one record made one after another merge.
+    void setMovieRecord(int movie, vellumark::movie_record value);
     // Takes every string table of `texts` that differs from the record's,
     // as one step (nothing when none differs).
     void replaceTables(const vellumark::Ttombpcdat& texts, const QString& text);
@@ -114,6 +121,7 @@ public:
     void doSetDemoLevels(const std::vector<std::uint16_t>& levels, const Lines& texts);
     // Moves an entry of a table, or a slot for no table.
     void doMove(std::optional<vellumark::table_id> table, int from, int to);
+    void doReplaceMovieRecords(int first, int count, const std::vector<vellumark::movie_record>& records);
     const std::vector<char>& slotsAdded() const { return slot_added_; }
 
 signals:
@@ -130,6 +138,8 @@ signals:
     void entryMoved(vellumark::table_id table, int from, int to);
     void slotMoved(int from, int to);
     void demoLevelsChanged();
+    // Records first .. first + removed - 1 were replaced by `inserted` records.
+    void movieRecordsChanged(int first, int removed, int inserted);
     void modifiedChanged(bool modified);
     // The same bytes are to be shown in another code page.
     void codePageChanged();

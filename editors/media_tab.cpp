@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QValidator>
+#include <algorithm>
 
 #include "editors/colors.h"
 #include "editors/document.h"
@@ -26,6 +28,23 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
     b->setText(caption);
     return b;
 }
+
+// A movie record's value: a whole number from 0 to 4294967295.
+class RecordValueValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        if (input.isEmpty()) return Intermediate;
+        bool ok = false;
+        const qulonglong v = input.toULongLong(&ok);
+        const bool digits = std::all_of(input.begin(), input.end(), [](QChar c) { return c.isDigit(); });
+        return digits && ok && v <= 0xFFFFFFFFull ? Acceptable : Invalid;
+    }
+};
+
+// The record a movie added to a PlayStation script starts with: the first
+// value is 1 in every record of the game's own script.
+constexpr vellumark::movie_record kNewMovieRecord{1, 0};
 
 }  // namespace
 
@@ -89,6 +108,20 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
         connect(add, &QPushButton::clicked, this, [this, i] { addEntry(i); });
     }
 
+    // The movie records of a PlayStation script, under the movie list.
+    MovieRecordLabel = make<QLabel>(this, "MovieRecordLabel", 8, 254, 90, 20);
+    MovieRecordLabel->setText(QStringLiteral("Movie record:"));
+    MovieRecord1 = make<QLineEdit>(this, "MovieRecord1", 100, 252, 60, 22);
+    MovieRecord2 = make<QLineEdit>(this, "MovieRecord2", 164, 252, 60, 22);
+    for (QLineEdit* field : {MovieRecord1, MovieRecord2}) {
+        field->setValidator(new RecordValueValidator(field));
+        connect(field, &QLineEdit::textEdited, this, &MediaTab::editMovieRecord);
+    }
+    connect(&doc_, &ScriptDocument::reset, this, &MediaTab::showMovieRecord);
+    connect(&doc_, &ScriptDocument::movieRecordsChanged, this, &MediaTab::showMovieRecord);
+    connect(ListBox4, &QListWidget::itemSelectionChanged, this, &MediaTab::showMovieRecord);
+    showMovieRecord();
+
     set_background(ListBox4, QColor(0xC7, 0xDF, 0xE7));
     set_background(ListBox5, kSilver);
     set_background(ListBox6, QColor(0xFE, 0xD9, 0xC2));
@@ -131,18 +164,50 @@ void MediaTab::replaceEntry(int index) {
         doc_.touch(QStringLiteral("Replace %1").arg(c.entry));
 }
 
+// A movie goes and comes with its record.
 void MediaTab::deleteEntry(int index) {
     const Column c = column(index);
     const int row = selected_row(c.list);
-    if (row >= 0)
-        doc_.replaceEntries(c.table, row, 1, {}, QStringLiteral("Delete %1 %2").arg(c.entry).arg(row));
-    else
+    const QString text = QStringLiteral("Delete %1 %2").arg(c.entry).arg(row);
+    if (row < 0)
         doc_.touch(QStringLiteral("Delete %1").arg(c.entry));
+    else if (index == 0)
+        doc_.replaceMovies(row, 1, {}, {}, text);
+    else
+        doc_.replaceEntries(c.table, row, 1, {}, text);
 }
 
 void MediaTab::addEntry(int index) {
     const Column c = column(index);
     const int end = c.list->count();
-    doc_.replaceEntries(c.table, end, 0, {to_bytes(c.add_edit->text()).value_or(std::string())},
-                        QStringLiteral("Add %1").arg(c.entry));
+    std::string name = to_bytes(c.add_edit->text()).value_or(std::string());
+    const QString text = QStringLiteral("Add %1").arg(c.entry);
+    if (index == 0)
+        doc_.replaceMovies(end, 0, {std::move(name)}, {kNewMovieRecord}, text);
+    else
+        doc_.replaceEntries(c.table, end, 0, {std::move(name)}, text);
+}
+
+void MediaTab::showMovieRecord() {
+    const auto& doc = doc_.record();
+    const bool console = doc.layout == vellumark::script_layout::playstation;
+    for (QWidget* w : std::initializer_list<QWidget*>{MovieRecordLabel, MovieRecord1, MovieRecord2})
+        w->setVisible(console);
+    ListBox4->setFixedHeight(console ? 226 : 250);
+    const int row = selected_row(ListBox4);
+    const bool has = console && row >= 0 && std::size_t(row) < doc.movie_records.size();
+    const bool was = std::exchange(showing_record_, true);
+    MovieRecord1->setEnabled(has);
+    MovieRecord2->setEnabled(has);
+    MovieRecord1->setText(has ? QString::number(doc.movie_records[std::size_t(row)].first) : QString());
+    MovieRecord2->setText(has ? QString::number(doc.movie_records[std::size_t(row)].second) : QString());
+    showing_record_ = was;
+}
+
+void MediaTab::editMovieRecord() {
+    const int row = selected_row(ListBox4);
+    if (showing_record_ || row < 0) return;
+    // An emptied field counts as 0, as a spin edit's does.
+    doc_.setMovieRecord(row, {static_cast<std::uint32_t>(MovieRecord1->text().toULongLong()),
+                              static_cast<std::uint32_t>(MovieRecord2->text().toULongLong())});
 }

@@ -42,6 +42,11 @@ public:
     QGroupBox* GroupBox4 = nullptr;  // "Add new RPL's file name"
     QGroupBox* GroupBox5 = nullptr;  // "Add New Cut Scene's file name"
     QGroupBox* GroupBox6 = nullptr;  // "Add New title's and legel's File Name"
+    // The record of the selected movie, two numbers; shown for a PlayStation
+    // script only, whose movies keep one record each.
+    QLabel* MovieRecordLabel = nullptr;
+    QLineEdit* MovieRecord1 = nullptr;
+    QLineEdit* MovieRecord2 = nullptr;
 
     // One column: a list with its edit box, "Slot#" label and buttons.
     struct Column {
@@ -61,5 +66,11 @@ public:
     void addEntry(int column);      // Button3Click, Button21Click, Button23Click
 
 private:
+    // Shows or hides the record fields with the layout, and fills them from
+    // the selected movie.
+    void showMovieRecord();
+    void editMovieRecord();
+
     ScriptDocument& doc_;
+    bool showing_record_ = false;
 };

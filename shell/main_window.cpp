@@ -402,18 +402,25 @@ void TForm1::load_script_file(const QString& path) {
         BusyCursor busy;
         record = vellumark::load_script_file(file_name_bytes(path));
     }
-    const vellumark::codepage::table& texts = vellumark::codepage::get(remembered_code_page(path));
-    // The file was read whole: only now does anything change.
-    BusyCursor busy;
-    showCodePage(texts);
-    levels_->appendMemo12(vellumark::memo12_lines(record));
-    levels_->appendTranscript(vellumark::transcript_lines(record));
-    document_->load(std::move(record));
-    recent_->add(path);
-    setWindowTitle(path);
-    current_file_name_ = path;
-    current_stamp_ = stampOf(path);
-    file_opened_ = true;
+    const vellumark::codepage::table& texts = vellumark::codepage::get(rememberedCodePage(path));
+    const auto stray = vellumark::trailing_bytes_message(record);
+    const bool console = record.layout == vellumark::script_layout::playstation;
+    {
+        // The file was read whole: only now does anything change.
+        BusyCursor busy;
+        showCodePage(texts);
+        levels_->appendMemo12(vellumark::memo12_lines(record));
+        levels_->appendTranscript(vellumark::transcript_lines(record));
+        document_->load(std::move(record));
+        recent_->add(path);
+        // The caption names the layout of a console script after its path.
+        setWindowTitle(console ? path + QStringLiteral(" [PlayStation]") : path);
+        current_file_name_ = path;
+        current_stamp_ = stampOf(path);
+        file_opened_ = true;
+    }
+    // The bytes after the script's last table open, but a save drops them.
+    if (stray) dialogs_.message(this, QString::fromStdString(*stray));
 }
 
 bool TForm1::mayReplaceDocument() {
@@ -611,7 +618,7 @@ void TForm1::setCodePage(vellumark::codepage::page page) {
         a->setChecked(a->data().toInt() == static_cast<int>(document_->codePage()));
 }
 
-vellumark::codepage::page TForm1::remembered_code_page(const QString& path) {
+vellumark::codepage::page TForm1::rememberedCodePage(const QString& path) {
     auto store = open_store();
     for (const chosen_code_page& c : read_code_pages(*store))
         if (same_recent_path(c.file, path))

@@ -77,7 +77,7 @@ public:
     void setCodePage(vellumark::codepage::page page);
     // The code page the next open of a file uses: the one last chosen for
     // it, windows-1252 when none was.
-    static vellumark::codepage::page remembered_code_page(const QString& path);
+    static vellumark::codepage::page rememberedCodePage(const QString& path);
     // A recent-files entry was clicked.
     void LMDMRUList1Click(const QString& path);
 

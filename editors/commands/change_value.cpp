@@ -30,3 +30,20 @@ void ChangeFlag::apply(bool on) {
 ChangeDemoLevels::ChangeDemoLevels(ScriptDocument& doc, List before, List after, const QString& text,
                                    QUndoCommand* parent)
     : QUndoCommand(text, parent), doc_(doc), before_(std::move(before)), after_(std::move(after)) {}
+
+ReplaceMovieRecords::ReplaceMovieRecords(ScriptDocument& doc, int first, Records before, Records after,
+                                         const QString& text, bool merging, QUndoCommand* parent)
+    : QUndoCommand(text, parent),
+      doc_(doc),
+      first_(first),
+      before_(std::move(before)),
+      after_(std::move(after)),
+      merging_(merging) {}
+
+bool ReplaceMovieRecords::mergeWith(const QUndoCommand* other) {
+    const auto* next = static_cast<const ReplaceMovieRecords*>(other);
+    if (next->first_ != first_ || after_.size() != 1 || next->before_.size() != 1 || next->after_.size() != 1)
+        return false;
+    after_ = next->after_;
+    return true;
+}

@@ -61,3 +61,26 @@ private:
     List before_;
     List after_;
 };
+
+// A run of the movie records of a PlayStation script replaced by another,
+// of any length. Edits of one record made one after another merge.
+class ReplaceMovieRecords : public QUndoCommand {
+public:
+    using Records = std::vector<vellumark::movie_record>;
+    ReplaceMovieRecords(ScriptDocument& doc, int first, Records before, Records after, const QString& text,
+                        bool merging = false, QUndoCommand* parent = nullptr);
+
+    void undo() override { doc_.doReplaceMovieRecords(first_, int(after_.size()), before_); }
+    void redo() override { doc_.doReplaceMovieRecords(first_, int(before_.size()), after_); }
+    int id() const override { return merging_ ? kId : -1; }
+    bool mergeWith(const QUndoCommand* other) override;
+
+    static constexpr int kId = 3;
+
+private:
+    ScriptDocument& doc_;
+    int first_;
+    Records before_;
+    Records after_;
+    bool merging_;
+};

@@ -10,6 +10,7 @@
 #include "codec/script_file.h"
 #include "editors/list_edit.h"
 #include "editors/media_tab.h"
+#include "editors/options_tab.h"
 #include "support/window_fixture.h"
 
 using vellumark::Ttombpcdat;
@@ -108,3 +109,45 @@ TEST_F(MediaTabTest, ReplaceAndAddNew) {
 }
 
 }  // namespace
+
+// A PlayStation script: its layout in the caption, its movie records beside
+// the movie list, 80 game strings 2, and the same bytes saved.
+TEST_F(WindowTest, PlayStationScriptsKeepTheirLayoutAndMovieRecords) {
+    const auto console = vellumark::samples::make_console_document(6, 6);
+    const auto bytes = file_bytes(console);
+    ASSERT_GE(console.fmv_files.strings.size(), 2u);
+    const QString p = open_sample("console.dat", bytes);
+    ASSERT_TRUE(dialogs.shown.size() == 1 && dialogs.texts("error").empty());  // the open dialog only
+    EXPECT_EQ(form->windowTitle(), p + " [PlayStation]");
+    EXPECT_EQ(form->options()->ListBox8->count(), 80);
+    MediaTab* m = form->media();
+    ASSERT_FALSE(m->MovieRecord1->isHidden());
+    click_row(m->ListBox4, 1);
+    EXPECT_EQ(m->MovieRecord2->text(), QString::number(console.movie_records[1].second));
+
+    m->MovieRecord2->setFocus();
+    m->MovieRecord2->selectAll();
+    QTest::keyClicks(m->MovieRecord2, "4321");  // one step
+    EXPECT_EQ(record().movie_records[1].second, 4321u);
+    EXPECT_EQ(form->Undo1->text(), "Undo Change the record of movie 1");
+    m->Edit9->setText("new.rpl");
+    QTest::mouseClick(m->Button3, Qt::LeftButton);  // the new movie comes with a record
+    EXPECT_EQ(record().movie_records.size(), console.fmv_files.strings.size() + 1);
+    click_row(m->ListBox4, 0);
+    QTest::mouseClick(m->Button7, Qt::LeftButton);  // and goes with its own
+    EXPECT_EQ(record().movie_records.front().second, 4321u);
+    for (int i = 0; i < 3; ++i) form->Undo1->trigger();
+    EXPECT_FALSE(form->modified());
+    form->Save1Click();
+    EXPECT_EQ(vellumark::samples::read_file(p.toStdString()), bytes);
+
+    // A PC script followed by stray bytes opens and says so.
+    auto stray = small_script(5, 3);
+    stray.insert(stray.end(), {1, 2});
+    dialogs.clear();
+    open_sample("stray.dat", stray);
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{"2 bytes after the last key-string table are not part of "
+                                                             "the script; a save will not keep them."});
+    EXPECT_EQ(form->windowTitle(), path("stray.dat"));
+    EXPECT_TRUE(m->MovieRecord1->isHidden());
+}
