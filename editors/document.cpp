@@ -57,8 +57,8 @@ void ScriptDocument::adoptSaved(const vellumark::Ttombpcdat& saved) {
     const std::size_t common = std::min(record_.scripts.size(), saved.scripts.size());
     for (std::size_t k = 0; k < common; ++k)
         if (!same_commands(record_.scripts[k], saved.scripts[k]))
-            new ReplaceSlots(*this, int(k), {{record_.scripts[k]}, {slot_added_[k]}}, {{saved.scripts[k]}, {slot_added_[k]}},
-                             {}, step);
+            new ReplaceSlots(*this, int(k), {{record_.scripts[k]}, {slot_added_[k]}},
+                             {{saved.scripts[k]}, {slot_added_[k]}}, {}, step);
     if (saved.scripts.size() > common) {
         std::vector<script_slot> more(saved.scripts.begin() + std::ptrdiff_t(common), saved.scripts.end());
         const std::vector<char> flags(more.size(), 0);
@@ -69,8 +69,8 @@ void ScriptDocument::adoptSaved(const vellumark::Ttombpcdat& saved) {
         const Lines& now = vellumark::table(record_, id).strings;
         const Lines& written = vellumark::table(saved, id).strings;
         if (now.size() > written.size())
-            new ReplaceEntries(*this, id, int(written.size()), Lines(now.begin() + std::ptrdiff_t(written.size()), now.end()),
-                               {}, {}, false, step);
+            new ReplaceEntries(*this, id, int(written.size()),
+                               Lines(now.begin() + std::ptrdiff_t(written.size()), now.end()), {}, {}, false, step);
         else if (now.size() < written.size())
             new ReplaceEntries(*this, id, int(now.size()), {}, Lines(written.size() - now.size()), {}, false, step);
     }
@@ -115,9 +115,9 @@ void ScriptDocument::setOption(vellumark::option_id option, std::int32_t value) 
 void ScriptDocument::setFlag(std::uint16_t bit, bool on) {
     for (const vellumark::flag_info& f : vellumark::kOptionFlags)
         if (f.bit == bit)
-            undo_.push(new ChangeFlag(*this, bit, on,
-                                      QStringLiteral("Change %1").arg(QString::fromLatin1(f.caption.data(),
-                                                                                          qsizetype(f.caption.size())))));
+            undo_.push(new ChangeFlag(
+                *this, bit, on,
+                QStringLiteral("Change %1").arg(QString::fromLatin1(f.caption.data(), qsizetype(f.caption.size())))));
 }
 
 void ScriptDocument::setSingleLevelBox(bool on) {

@@ -52,11 +52,12 @@ std::string summary(const Ttombpcdat& doc) {
         for (int i = 0; i < slot.command_count; ++i)
             if (slot.commands[std::size_t(i)].command != cmd::kEndOfSet &&
                 (k == 0 || slot.commands[std::size_t(i)].command == cmd::kPlayLevel))
-                operands += std::to_string(slot.commands[std::size_t(i)].operand) + ",";
-        out += " " + (operands.empty() ? std::string("-") : operands);
+                operands.append(std::to_string(slot.commands[std::size_t(i)].operand)).append(",");
+        // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about " " + ...
+        out.append(" ").append(operands.empty() ? std::string("-") : operands);
     }
     out += " | demo";
-    for (auto d : doc.demo_levels) out += " " + std::to_string(d);
+    for (auto d : doc.demo_levels) out.append(" ").append(std::to_string(d));
     return out;
 }
 
