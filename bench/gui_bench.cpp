@@ -105,6 +105,13 @@ window* win = nullptr;
 const QString& path_of(int which) { return which == 0 ? env->real_path : env->near_path; }
 const char* label(int which) { return which == 0 ? "real_size" : "near_limit"; }
 
+// Opens one of the two scripts, outside any timing.
+void open_script(int which) {
+    win->clear_appended();
+    win->form.load_script_file(path_of(which));
+    QCoreApplication::processEvents();
+}
+
 // Open: read, parse, fill every view, then one pass of the event loop so the
 // window is laid out and painted.
 void BM_WindowOpen(benchmark::State& state) {
@@ -125,9 +132,7 @@ void BM_WindowOpen(benchmark::State& state) {
 // (scripted), then one pass of the event loop.
 void BM_WindowSave(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    win->clear_appended();
-    win->form.load_script_file(path_of(which));
-    QCoreApplication::processEvents();
+    open_script(which);
     win->dialogs.clear();
     for (auto _ : state) {
         win->form.Save1Click();
@@ -143,9 +148,7 @@ void BM_WindowSave(benchmark::State& state) {
 // the repaint that follows; the iterations go back and forth between two.
 void BM_WindowCodePage(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    win->clear_appended();
-    win->form.load_script_file(path_of(which));
-    QCoreApplication::processEvents();
+    open_script(which);
     bool other = false;
     for (auto _ : state) {
         other = !other;
@@ -162,9 +165,7 @@ void BM_WindowCodePage(benchmark::State& state) {
 // undone outside the timing.
 void BM_WindowImportTranslation(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
-    win->clear_appended();
-    win->form.load_script_file(path_of(which));
-    QCoreApplication::processEvents();
+    open_script(which);
     const QString po = env->dir.filePath(QStringLiteral("texts.po"));
     {
         // Each text translated by another: every translatable table turned

@@ -86,8 +86,6 @@ using c_string = std::unique_ptr<char, malloc_deleter>;
 
 // ---- texts ------------------------------------------------------------------------
 
-constexpr char16_t kLineFeedSymbol = 0x240A;
-constexpr char16_t kCarriageReturnSymbol = 0x240D;
 // msgfmt takes U+0004 for the separator of msgctxt and msgid and refuses it
 // inside a text, so a catalogue shows it as its symbol, which no code page
 // holds: the byte 0x04 of a script becomes U+2404 and back.
@@ -103,20 +101,6 @@ std::string catalogue_text(const codepage::table& cp, const std::string& bytes) 
     for (std::size_t at = out.find(static_cast<char>(kEndOfTransmission)); at != std::string::npos;
          at = out.find(static_cast<char>(kEndOfTransmission), at + symbol.size()))
         out.replace(at, 1, symbol);
-    return out;
-}
-
-// A text on one line of a comment: line breaks show as their symbols.
-std::string one_line(const std::string& utf8) {
-    std::string out;
-    for (char c : utf8) {
-        if (c == '\n')
-            codepage::append_utf8(out, kLineFeedSymbol);
-        else if (c == '\r')
-            codepage::append_utf8(out, kCarriageReturnSymbol);
-        else
-            out.push_back(c);
-    }
     return out;
 }
 
@@ -322,7 +306,8 @@ std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, cons
                     // In quotes: a comment line that ended with a backslash
                     // would run on into the next line.
                     std::string note = "Level " + std::to_string(i) + ": \"";
-                    note.append(one_line(catalogue_text(cp, doc.level_names.strings[i]))).append("\"\n");
+                    note.append(codepage::with_line_break_symbols(catalogue_text(cp, doc.level_names.strings[i])))
+                        .append("\"\n");
                     po_message_set_extracted_comments(m, note.c_str());
                 }
                 if (strings[i].find('%') != std::string::npos) po_message_set_format(m, "c-format", 0);

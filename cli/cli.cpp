@@ -171,19 +171,10 @@ int do_resave(const std::string& path, const std::string& target, std::ostream& 
 }
 
 int do_transcript(const std::string& path, const codepage::table& cp, std::ostream& out) {
-    for (const std::string& line : transcript_lines(load_script_file(path))) {
-        // One line of output per line of the transcript: a line break inside
-        // a string shows as the symbol U+240A or U+240D, as in the window.
-        for (const char c : cp.bytes_to_utf8(line)) {
-            if (c == '\n')
-                out << "\u240A";
-            else if (c == '\r')
-                out << "\u240D";
-            else
-                out << c;
-        }
-        out << '\n';
-    }
+    // One line of output per line of the transcript: a line break inside a
+    // string shows as its symbol, as in the window.
+    for (const std::string& line : transcript_lines(load_script_file(path)))
+        out << codepage::with_line_break_symbols(cp.bytes_to_utf8(line)) << '\n';
     return kExitOk;
 }
 

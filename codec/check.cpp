@@ -132,8 +132,7 @@ private:
 
         if (is_key_table(id)) {
             // Lines past the last level that hold something: a save drops them.
-            std::size_t last = all.size();
-            while (last > n && all[last - 1].empty()) --last;
+            const std::size_t last = dropped_text_end(all, n);
             if (last > n)
                 warning(problem_kind::key_lines_dropped, at(id, int(n)), std::int64_t(all.size()), std::int64_t(n),
                         name + " has " + counted(all.size(), "line", "lines") + " but the script has " +
@@ -263,6 +262,12 @@ std::string place_text(const place& where) {
 void refuse_errors(const std::vector<problem>& problems) {
     for (const problem& p : problems)
         if (p.level == severity::error) throw script_error(p.message);
+}
+
+std::size_t dropped_text_end(const std::vector<std::string>& lines, std::size_t levels) {
+    std::size_t last = lines.size();
+    while (last > levels && lines[last - 1].empty()) --last;
+    return last;
 }
 
 std::size_t normalised_sequence_bytes(const Ttombpcdat& doc) {

@@ -70,6 +70,11 @@ std::string place_text(const place& where);
 // Throws script_error with the message of the first error, if there is one.
 void refuse_errors(const std::vector<problem>& problems);
 
+// One past the last line, after the first `levels`, of a key-string table
+// that holds text: a save drops the lines from `levels` up to it and loses
+// their text. `levels` or less when it drops nothing but empty lines.
+std::size_t dropped_text_end(const std::vector<std::string>& lines, std::size_t levels);
+
 // The most entries a table can have: more would read back as a negative count.
 inline constexpr int kMaxEntries = 32767;
 

@@ -207,6 +207,20 @@ void append_utf8(std::string& out, char32_t c) {
     }
 }
 
+std::string with_line_break_symbols(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        if (c == '\n')
+            append_utf8(out, kLineFeedSymbol);
+        else if (c == '\r')
+            append_utf8(out, kCarriageReturnSymbol);
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
 std::string code_point_name(char32_t c) {
     char text[16];
     std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));

@@ -77,6 +77,13 @@ void append_utf8(std::string& out, char32_t c);
 // "U+0142".
 std::string code_point_name(char32_t c);
 
+// Every view shows a string on one line: the line breaks 0x0A and 0x0D that
+// a string may hold show as these symbols.
+inline constexpr char32_t kLineFeedSymbol = 0x240A;
+inline constexpr char32_t kCarriageReturnSymbol = 0x240D;
+// UTF-8 text on one line: line feeds and carriage returns as their symbols.
+std::string with_line_break_symbols(std::string_view utf8);
+
 // ---- windows-1252, the code page of files that name no other ---------------
 // (the RTF export, a readme that is not UTF-8). Throw as get() does.
 

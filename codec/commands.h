@@ -46,6 +46,15 @@ inline constexpr bool carries_operand(std::uint16_t code) {
 }
 }  // namespace cmd
 
+// A slot holding "End of set" alone: an empty slot as the file stores it,
+// and the slot of a new level.
+inline script_slot end_of_set_slot() {
+    script_slot slot;
+    slot.command_count = 1;
+    slot.commands[0] = {cmd::kEndOfSet, cmd::kNoOperand};
+    return slot;
+}
+
 inline constexpr int kCommandNameCount = 23;
 
 // Index = command number. Trailing blanks are part of the names.

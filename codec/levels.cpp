@@ -25,17 +25,6 @@ void check_level(int level, int levels, bool may_be_end = false) {
                        std::to_string(levels) + " levels)");
 }
 
-// Moves one element of v from `from` to `to`, shifting the ones between.
-template <class T>
-void move_one(std::vector<T>& v, std::size_t from, std::size_t to) {
-    if (from < to)
-        std::rotate(v.begin() + std::ptrdiff_t(from), v.begin() + std::ptrdiff_t(from + 1),
-                    v.begin() + std::ptrdiff_t(to + 1));
-    else
-        std::rotate(v.begin() + std::ptrdiff_t(to), v.begin() + std::ptrdiff_t(from),
-                    v.begin() + std::ptrdiff_t(from + 1));
-}
-
 void renumber(Ttombpcdat& doc, const level_map& map) {
     for (auto& [slot, value] : renumbered_slots(doc.scripts, map)) doc.scripts[std::size_t(slot)] = value;
     doc.demo_levels = renumbered_demo_levels(doc.demo_levels, map);
@@ -123,13 +112,6 @@ level_references references_to_level(const Ttombpcdat& doc, int level) {
     return refs;
 }
 
-script_slot empty_level_slot() {
-    script_slot slot;
-    slot.command_count = 1;
-    slot.commands[0] = {cmd::kEndOfSet, cmd::kNoOperand};
-    return slot;
-}
-
 void move_level(Ttombpcdat& doc, int from, int to) {
     const int levels = int(doc.level_names.strings.size());
     check_level(from, levels);
@@ -139,9 +121,9 @@ void move_level(Ttombpcdat& doc, int from, int to) {
     for (table_id id : tables_moving_with_levels(doc)) {
         auto& strings = table(doc, id).strings;
         if (strings.size() <= last) strings.resize(std::size_t(levels));  // key-string lines not typed yet
-        move_one(strings, std::size_t(from), std::size_t(to));
+        move_element(strings, std::size_t(from), std::size_t(to));
     }
-    if (doc.scripts.size() > last + 1) move_one(doc.scripts, std::size_t(from) + 1, std::size_t(to) + 1);
+    if (doc.scripts.size() > last + 1) move_element(doc.scripts, std::size_t(from) + 1, std::size_t(to) + 1);
     renumber(doc, level_moved(levels, from, to));
 }
 
@@ -155,7 +137,7 @@ void insert_level(Ttombpcdat& doc, int at, const std::string& name, const std::s
         strings.insert(strings.begin() + at, text);
     }
     const std::size_t slot = std::min(doc.scripts.size(), std::size_t(at) + 1);
-    doc.scripts.insert(doc.scripts.begin() + std::ptrdiff_t(slot), empty_level_slot());
+    doc.scripts.insert(doc.scripts.begin() + std::ptrdiff_t(slot), end_of_set_slot());
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
     renumber(doc, level_inserted(levels, at));
 }

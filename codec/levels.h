@@ -7,6 +7,8 @@
 // new number; operands that named no level stay as they were.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +17,17 @@
 #include "codec/tombpcdat.h"
 
 namespace vellumark {
+
+// Moves one element of v from `from` to `to`, shifting the ones between.
+template <class T>
+void move_element(std::vector<T>& v, std::size_t from, std::size_t to) {
+    if (from < to)
+        std::rotate(v.begin() + std::ptrdiff_t(from), v.begin() + std::ptrdiff_t(from + 1),
+                    v.begin() + std::ptrdiff_t(to + 1));
+    else
+        std::rotate(v.begin() + std::ptrdiff_t(to), v.begin() + std::ptrdiff_t(from),
+                    v.begin() + std::ptrdiff_t(from + 1));
+}
 
 // The tables that hold one entry per level and move with the levels.
 std::vector<table_id> tables_moving_with_levels(const Ttombpcdat& doc);
@@ -52,8 +65,5 @@ void move_level(Ttombpcdat& doc, int from, int to);
 // empty picture, a slot holding only "End of set", empty key strings.
 void insert_level(Ttombpcdat& doc, int at, const std::string& name = {}, const std::string& file = {});
 void delete_level(Ttombpcdat& doc, int level);
-
-// The slot a new level gets: "End of set" alone.
-script_slot empty_level_slot();
 
 }  // namespace vellumark

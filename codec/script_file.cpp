@@ -169,7 +169,8 @@ Ttombpcdat read_layout(std::span<const std::uint8_t> bytes, script_layout as, bo
     doc.secret_sound_id = static_cast<std::int16_t>(in.u16());
     read_raw(in, doc.reserved_e);
 
-    // The six leading tables are sized right after the header.
+    // The six leading tables are sized in the header: a negative count among
+    // them is a range error before any table is read.
     for (table_id id : {table_id::level_names, table_id::pic_files, table_id::title_files, table_id::fmv_files,
                         table_id::level_files, table_id::cutscene_files})
         entries_of(doc, id);
@@ -347,13 +348,6 @@ void write_table(byte_writer& w, const list_strings& table, std::uint16_t flags,
     }
 }
 
-script_slot lone_end_of_set() {
-    script_slot slot;
-    slot.command_count = 1;
-    slot.commands[0] = {cmd::kEndOfSet, cmd::kNoOperand};
-    return slot;
-}
-
 // Offsets and total size of a table from its strings.
 void lay_out(list_strings& table) {
     table.offsets.resize(table.strings.size());
@@ -371,7 +365,7 @@ void normalise_script(Ttombpcdat& doc) {
     const std::size_t levels = doc.level_names.strings.size();
     for (script_slot& slot : doc.scripts) {
         if (slot.command_count <= 0) {
-            slot = lone_end_of_set();
+            slot = end_of_set_slot();
             continue;
         }
         const auto count = static_cast<std::size_t>(slot.command_count);
@@ -380,7 +374,7 @@ void normalise_script(Ttombpcdat& doc) {
             ++slot.command_count;
         }
     }
-    while (doc.scripts.size() < levels + 1) doc.scripts.push_back(lone_end_of_set());
+    while (doc.scripts.size() < levels + 1) doc.scripts.push_back(end_of_set_slot());
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
 
     for (int n = 0; n < kKeyStringTables; ++n) doc.key_strings[static_cast<std::size_t>(n)].strings.resize(levels);

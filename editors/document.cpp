@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/commands.h"
 #include "codec/levels.h"
 #include "codec/transcript.h"
 #include "editors/commands/change_value.h"
@@ -50,7 +51,7 @@ void ScriptDocument::load(vellumark::Ttombpcdat record) {
     emit reset();
 }
 
-void ScriptDocument::adoptSaved(const vellumark::Ttombpcdat& saved) {
+void ScriptDocument::adoptSaved(vellumark::Ttombpcdat saved) {
     // What the save completed becomes a step of its own, so that undo and
     // redo keep telling the truth about the slots and key strings.
     auto* step = new QUndoCommand(QStringLiteral("Complete the script for saving"));
@@ -81,14 +82,13 @@ void ScriptDocument::adoptSaved(const vellumark::Ttombpcdat& saved) {
 
     // The counts, offsets, sizes and flags as the file holds them. No view
     // shows them; "Save Text" reports this level count.
-    vellumark::Ttombpcdat kept = saved;
+    for (std::size_t k = 0; k < record_.scripts.size() && k < saved.scripts.size(); ++k)
+        record_.scripts[k].operand_count = saved.scripts[k].operand_count;
     for (const vellumark::table_info& t : vellumark::kTables)
-        vellumark::table(kept, t.id).strings = std::move(vellumark::table(record_, t.id).strings);
-    kept.scripts = std::move(record_.scripts);
-    for (std::size_t k = 0; k < kept.scripts.size() && k < saved.scripts.size(); ++k)
-        kept.scripts[k].operand_count = saved.scripts[k].operand_count;
-    kept.demo_levels = std::move(record_.demo_levels);
-    record_ = std::move(kept);
+        vellumark::table(saved, t.id).strings = std::move(vellumark::table(record_, t.id).strings);
+    saved.scripts = std::move(record_.scripts);
+    saved.demo_levels = std::move(record_.demo_levels);
+    record_ = std::move(saved);
     undo_.setClean();
 }
 
@@ -277,7 +277,7 @@ void ScriptDocument::insertLevel(int at) {
     for (table_id id : vellumark::tables_moving_with_levels(record_))
         if (vellumark::table(record_, id).strings.size() >= std::size_t(at))
             undo_.push(new ReplaceEntries(*this, id, at, {}, {std::string()}, {}));
-    replaceSlots(std::min(int(record_.scripts.size()), at + 1), 0, {vellumark::empty_level_slot()}, {});
+    replaceSlots(std::min(int(record_.scripts.size()), at + 1), 0, {vellumark::end_of_set_slot()}, {});
     renumberLevels(vellumark::level_inserted(levels, at));
     undo_.endMacro();
 }
@@ -327,12 +327,7 @@ void ScriptDocument::doReplaceSlots(int first, int count, const std::vector<scri
 }
 
 void ScriptDocument::doMove(std::optional<table_id> table, int from, int to) {
-    const auto move = [from, to](auto& v) {
-        if (from < to)
-            std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
-        else
-            std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
-    };
+    const auto move = [from, to](auto& v) { vellumark::move_element(v, std::size_t(from), std::size_t(to)); };
     if (table) {
         move(vellumark::table(record_, *table).strings);
         emit entryMoved(*table, from, to);

@@ -38,7 +38,7 @@ public:
     // slots and key-string tables the save completed become one undo step;
     // the counts, offsets and flags the file holds are taken over; the stack
     // is marked clean.
-    void adoptSaved(const vellumark::Ttombpcdat& saved);
+    void adoptSaved(vellumark::Ttombpcdat saved);
 
     // The code page the views show the record's bytes in. Changing it
     // changes no byte and makes no undo step: the views show the same bytes

@@ -30,13 +30,17 @@ QColor memo_color(int memo) {
 
 vellumark::table_id table_of(int memo) { return vellumark::key_table(memo - 1); }
 
-QString joined(const Lines& lines, std::size_t from, std::size_t to) {
-    QString text;
-    for (std::size_t i = from; i < to; ++i) {
-        if (i > from) text += QLatin1Char('\n');
-        text += to_text(lines[i]);
+// Puts text in as whole lines before line `at` of a document that shows
+// `lines` lines, or after its last line when `at` is past it.
+void insert_lines(QTextDocument* d, int at, int lines, const QString& text) {
+    QTextCursor c(d);
+    if (at < lines) {
+        c.setPosition(d->findBlockByNumber(at).position());
+        c.insertText(text + QLatin1Char('\n'));
+    } else {
+        c.movePosition(QTextCursor::End);
+        c.insertText(QLatin1Char('\n') + text);
     }
-    return text;
 }
 
 }  // namespace
@@ -140,7 +144,7 @@ void KeyStringsTab::showAll(int memo) {
     KeyStringMemo* w = memos_[memo];
     const bool updates = w->updatesEnabled();
     w->setUpdatesEnabled(false);
-    w->setPlainText(joined(lines, 0, lines.size()));
+    w->setPlainText(to_text_lines(lines));
     w->setUpdatesEnabled(updates);
     showing_ = was;
 }
@@ -157,17 +161,11 @@ void KeyStringsTab::showReplaced(int memo, int first, int removed, int inserted)
     }
     const bool was = std::exchange(showing_, true);
     QTextDocument* d = memos_[memo]->document();
-    QTextCursor c(d);
-    const QString text = joined(lines, std::size_t(first), std::size_t(first + inserted));
+    const QString text = to_text_lines(lines, std::size_t(first), std::size_t(first + inserted));
     if (removed == 0) {
-        if (first < before) {
-            c.setPosition(d->findBlockByNumber(first).position());
-            c.insertText(text + QLatin1Char('\n'));
-        } else {
-            c.movePosition(QTextCursor::End);
-            c.insertText(QLatin1Char('\n') + text);
-        }
+        insert_lines(d, first, before, text);
     } else {
+        QTextCursor c(d);
         const QTextBlock last = d->findBlockByNumber(first + removed - 1);
         int start = d->findBlockByNumber(first).position();
         int end = last.position() + last.length() - 1;
@@ -202,14 +200,7 @@ void KeyStringsTab::showMoved(int memo, int from, int to) {
     }
     c.removeSelectedText();
     // ... and put it in at its new place.
-    const QString text = to_text(lines[std::size_t(to)]);
-    if (to < last) {
-        c.setPosition(d->findBlockByNumber(to).position());
-        c.insertText(text + QLatin1Char('\n'));
-    } else {
-        c.movePosition(QTextCursor::End);
-        c.insertText(QLatin1Char('\n') + text);
-    }
+    insert_lines(d, to, last, to_text(lines[std::size_t(to)]));
     showing_ = was;
 }
 

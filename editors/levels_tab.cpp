@@ -47,19 +47,12 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 
 constexpr const char* kHoldsLines = "vellumark_holds_lines";
 
-QString joined(const std::vector<std::string>& lines) {
-    QStringList texts;
-    texts.reserve(qsizetype(lines.size()));
-    for (const auto& l : lines) texts.append(to_text(l));
-    return texts.join(QLatin1Char('\n'));
-}
-
 // Appends lines as new paragraphs after whatever the document holds, in one
 // edit. A document that holds nothing yet takes them from its first line; one
 // whose only line is an empty appended one keeps that line.
 void append_lines(QTextDocument* doc, const std::vector<std::string>& lines) {
     if (lines.empty()) return;
-    QString block = joined(lines);
+    QString block = to_text_lines(lines);
     if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) block.prepend(QLatin1Char('\n'));
     QTextCursor c(doc);
     c.movePosition(QTextCursor::End);
@@ -263,7 +256,7 @@ void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
     if (doc->isEmpty() && !doc->property(kHoldsLines).toBool() && !lines.empty()) {
         // The first transcript: setting the whole text is several times
         // faster than inserting the paragraphs through a cursor.
-        shit->setPlainText(joined(lines));
+        shit->setPlainText(to_text_lines(lines));
         doc->setProperty(kHoldsLines, true);
         return;
     }

@@ -2,8 +2,8 @@
 
 namespace {
 
-constexpr char16_t kLineFeedSymbol = 0x240A;
-constexpr char16_t kCarriageReturnSymbol = 0x240D;
+constexpr char16_t kLineFeedSymbol = vellumark::codepage::kLineFeedSymbol;
+constexpr char16_t kCarriageReturnSymbol = vellumark::codepage::kCarriageReturnSymbol;
 
 const vellumark::codepage::table*& current() {
     static const vellumark::codepage::table* table = vellumark::codepage::find(vellumark::codepage::kDefaultPage);
@@ -44,6 +44,15 @@ QString to_text(std::string_view bytes) {
             out.append(QChar(character(table, b)));
     }
     return out;
+}
+
+QString to_text_lines(const std::vector<std::string>& lines, std::size_t first, std::size_t last) {
+    QString text;
+    for (std::size_t i = first; i < last; ++i) {
+        if (i > first) text += QLatin1Char('\n');
+        text += to_text(lines[i]);
+    }
+    return text;
 }
 
 std::optional<std::string> to_bytes(const QString& text) {

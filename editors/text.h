@@ -9,11 +9,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codec/codepage.h"
 
 // Script bytes to one line of text.
 QString to_text(std::string_view bytes);
+
+// Entries first .. last - 1 as the lines of one text, joined by line ends.
+QString to_text_lines(const std::vector<std::string>& lines, std::size_t first, std::size_t last);
+inline QString to_text_lines(const std::vector<std::string>& lines) { return to_text_lines(lines, 0, lines.size()); }
 
 // One line of text to script bytes; nothing when a character cannot be
 // stored in the code page.

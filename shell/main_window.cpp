@@ -39,6 +39,7 @@
 #include "catalogue/catalogue.h"
 #include "codec/check.h"
 #include "codec/errors.h"
+#include "codec/fileio.h"
 #include "codec/script_file.h"
 #include "codec/transcript.h"
 #include "editors/colors.h"
@@ -473,6 +474,7 @@ std::optional<TForm1::FileStamp> TForm1::stampOf(const QString& path) {
 }
 
 bool TForm1::save_to(const QString& path) {
+    // Refused before any question is asked.
     const vellumark::Ttombpcdat& record = document_->record();
     vellumark::refuse_errors(vellumark::check_script(record));
 
@@ -480,10 +482,8 @@ bool TForm1::save_to(const QString& path) {
     const std::size_t levels = record.level_names.strings.size();
     QStringList dropped;
     for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
-        const Lines& lines = record.key_strings[std::size_t(n)].strings;
-        std::size_t last = lines.size();
-        while (last > levels && lines[last - 1].empty()) --last;  // empty lines lose nothing
-        if (last <= levels) continue;
+        const std::size_t last = vellumark::dropped_text_end(record.key_strings[std::size_t(n)].strings, levels);
+        if (last <= levels) continue;  // empty lines lose nothing
         dropped.append(last == levels + 1 ? QStringLiteral("Key Strings #%1, line %2").arg(n + 1).arg(levels + 1)
                                           : QStringLiteral("Key Strings #%1, lines %2 to %3")
                                                 .arg(n + 1)
@@ -509,9 +509,11 @@ bool TForm1::save_to(const QString& path) {
 
     {
         BusyCursor busy;
+        // What save_script_file does, without checking the record again.
         vellumark::Ttombpcdat work = record;
-        vellumark::save_script_file(file_name_bytes(path), work);
-        document_->adoptSaved(work);
+        vellumark::normalise_script(work);
+        vellumark::atomic_write_file(file_name_bytes(path), vellumark::serialise_script(work));
+        document_->adoptSaved(std::move(work));
     }
     current_file_name_ = path;
     current_stamp_ = stampOf(path);
