@@ -300,12 +300,6 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
-std::string error_box_text(std::string message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
-        message += '.';
-    return message;
-}
-
 std::string usage_text() {
     return "Usage: vellumark-cli COMMAND ...\n"
            "\n"

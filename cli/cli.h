@@ -16,10 +16,6 @@ inline constexpr int kExitUsage = 2;     // also: "diff" could not compare
 // goes to out, messages to err.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// A failure's text as the editor's error box shows it: a full stop is added
-// when the last character sorts after "." (a letter or digit, not ")" or "!").
-std::string error_box_text(std::string message);
-
 std::string usage_text();
 
 }  // namespace vellumark::cli

@@ -43,4 +43,11 @@ void throw_errno(int err) {
     throw script_error(code >= 0 ? io_error_message(code) : "I/O error " + std::to_string(err));
 }
 
+std::string error_box_text(std::string message) {
+    // The last byte of a character past ASCII is above "." in UTF-8.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        message += '.';
+    return message;
+}
+
 }  // namespace vellumark

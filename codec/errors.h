@@ -30,4 +30,9 @@ int io_error_code_from_errno(int err);
 [[noreturn]] void throw_io_error(int code);
 [[noreturn]] void throw_errno(int err);
 
+// A failure's text as the error box and the command line show it (UTF-8): a
+// full stop is added when the last character sorts after "." (a letter, a
+// digit or any character past ASCII; not ")" or "!").
+std::string error_box_text(std::string message);
+
 }  // namespace vellumark

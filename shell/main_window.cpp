@@ -133,15 +133,6 @@ std::vector<chosen_code_page> read_code_pages(QSettings& store) {
 
 }  // namespace
 
-QString error_box_text(const QString& text) {
-    if (text.isEmpty()) return text;
-    const QString last = text.right(1);
-    const auto byte = to_bytes(last);
-    // Characters the code page cannot hold sort after every ASCII one.
-    const bool after_stop = !byte || byte->empty() || static_cast<unsigned char>((*byte)[0]) > '.';
-    return after_stop ? text + QLatin1Char('.') : text;
-}
-
 void TForm1::set_settings_file(const QString& path) { settings_file_override() = path; }
 void TForm1::set_skin_file(const QString& path) { skin_file_override() = path; }
 
@@ -378,7 +369,7 @@ void TForm1::load_skin() {
 // ---- the general error handler ---------------------------------------------
 
 void TForm1::show_error(const QString& text) {
-    dialogs_.error(this, application_title(), error_box_text(text));
+    dialogs_.error(this, application_title(), QString::fromStdString(vellumark::error_box_text(text.toStdString())));
 }
 
 bool TForm1::run_command(const std::function<void()>& command) {

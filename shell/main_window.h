@@ -191,7 +191,3 @@ private:
     QString last_catalogue_name_;  // offered again by "Export texts for translation..."
     QColor last_color_ = Qt::black;
 };
-
-// The error box's text: a full stop is added when the last character sorts
-// after "." in the code page (a letter or digit, not ")" or "!").
-QString error_box_text(const QString& text);

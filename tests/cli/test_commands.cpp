@@ -12,6 +12,7 @@
 #include "cli_support.h"
 #include "codec/codepage.h"
 #include "codec/commands.h"
+#include "codec/errors.h"
 #include "codec/layout.h"
 #include "codec/script_file.h"
 #include "codec/transcript.h"
