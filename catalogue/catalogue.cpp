@@ -326,7 +326,7 @@ std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, cons
     const gather g;
     po_file_write(file.get(), path.c_str(), &kHandler);
     if (g.got().errors > 0) throw script_error(g.got().first_error);
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
+    const std::vector<std::uint8_t> bytes = read_file_bytes(path, std::size_t{256} << 20, "a catalogue");
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -338,7 +338,7 @@ void write_template(const std::string& path, const Ttombpcdat& doc, const codepa
 
 std::vector<translation> read_translations(const std::string& path, const Ttombpcdat& doc,
                                            const codepage::table& cp) {
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
+    const std::vector<std::uint8_t> bytes = read_file_bytes(path, std::size_t{256} << 20, "a catalogue");
     const std::vector<entry_lines> lines = keyword_lines(std::string(bytes.begin(), bytes.end()));
 
     po_file_ptr file;

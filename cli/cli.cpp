@@ -193,7 +193,7 @@ json read_json(const std::string& path) {
     if (path == "-")
         bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
     else
-        bytes = read_file_bytes(path);
+        bytes = read_file_bytes(path, std::size_t{256} << 20, "a JSON file");
     try {
         return parse_json(bytes);
     } catch (const json::exception& e) {
@@ -257,9 +257,9 @@ int do_level(const std::vector<std::string>& args) {
 }
 
 int do_diff(const std::string& a_path, const std::string& b_path, const codepage::table& cp, std::ostream& out) {
-    const std::vector<std::uint8_t> a_bytes = read_file_bytes(a_path);
+    const std::vector<std::uint8_t> a_bytes = read_file_bytes(a_path, kMaxScriptBytes, "a script");
     const Ttombpcdat a = parse_script(a_bytes);
-    const std::vector<std::uint8_t> b_bytes = read_file_bytes(b_path);
+    const std::vector<std::uint8_t> b_bytes = read_file_bytes(b_path, kMaxScriptBytes, "a script");
     const Ttombpcdat b = parse_script(b_bytes);
     std::vector<std::string> lines = diff_files(a, a_bytes, b, b_bytes, cp);
     for (const std::string& line : lines) out << line << '\n';

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "codec/errors.h"
@@ -163,6 +165,71 @@ void write_in_place(const std::string& path, const std::string& target, std::spa
 }
 
 }  // namespace
+
+// ---- reading ---------------------------------------------------------------
+
+namespace {
+
+// ENOENT means a missing file, or a missing folder on the path.
+[[noreturn]] void throw_open_error(const std::string& path, int err) {
+    if (err == ENOENT) {
+        const auto parent = std::filesystem::path(path).parent_path();
+        std::error_code ec;
+        if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) throw_io_error(kErrInvalidFilename);
+    }
+    throw_errno(err);
+}
+
+[[noreturn]] void not_regular_to_read(const std::string& path) {
+    throw script_error("Cannot open " + quoted(path) + ": it is not a regular file");
+}
+
+[[noreturn]] void too_large(const std::string& path, std::string_view what, std::size_t most,
+                            std::optional<std::uint64_t> size) {
+    std::string message = path + (size ? " is " + std::to_string(*size) + " bytes long; "
+                                       : " is longer than " + std::to_string(most) + " bytes; ");
+    message.append(what).append(" is at most ").append(std::to_string(most)).append(" bytes");
+    throw script_error(message);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t most, std::string_view what) {
+    if (path.empty()) throw_io_error(kErrFileNotFound);
+    // Only a regular file is read: a FIFO or a device could keep the open or
+    // the reads waiting for ever. The open itself does not wait, in case the
+    // name was changed into one meanwhile.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) not_regular_to_read(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) throw_open_error(path, errno);
+    fd_closer closer{fd};
+
+    if (::fstat(fd, &st) != 0) throw_errno(errno);
+    if (S_ISDIR(st.st_mode)) throw_io_error(kErrAccessDenied);
+    if (!S_ISREG(st.st_mode)) not_regular_to_read(path);
+    // Refused before a byte is read.
+    if (static_cast<std::uint64_t>(st.st_size) > most) too_large(path, what, most, std::uint64_t(st.st_size));
+
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t buf[65536];
+    for (;;) {
+        // One byte past the limit tells a file that grew while it was read.
+        const std::size_t want = std::min(sizeof buf, most + 1 - bytes.size());
+        const ssize_t r = ::read(fd, buf, want);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            throw_errno(errno);
+        }
+        if (r == 0) break;
+        bytes.insert(bytes.end(), buf, buf + r);
+        if (bytes.size() > most) too_large(path, what, most, std::nullopt);
+    }
+    return bytes;
+}
+
+// ---- writing ---------------------------------------------------------------
 
 void set_write_hook(write_hook h) { hook() = std::move(h); }
 

@@ -7,9 +7,19 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 #include <sys/types.h>
 
 namespace vellumark {
+
+// Reads a regular file read-only into memory; anything else (a FIFO, a
+// device, a socket) is refused without waiting on it. A file longer than
+// `most` bytes is refused before a byte of it is read: "PATH is N bytes
+// long; WHAT is at most MOST bytes" (`what`: "a script", ...). Throws
+// script_error ("File not found", "Invalid filename", "File access denied",
+// "I/O error %d", or a message naming a path that is not a regular file).
+std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t most, std::string_view what);
 
 // Saves bytes as the content of path. A symbolic link is followed (a dangling
 // one: the file it names is created); a link loop, and anything that is not a

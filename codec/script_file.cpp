@@ -244,68 +244,9 @@ std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc) {
     return message;
 }
 
-namespace {
-
-// No file the reader can take is larger than this: bytes past it could only
-// ever be trailing bytes, which the reader counts (up to this size) but does
-// not keep.
-constexpr std::size_t kMaxReadBytes = std::size_t{256} << 20;
-
-struct fd_closer {
-    int fd;
-    ~fd_closer() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-// ENOENT means a missing file, or a missing folder on the path.
-[[noreturn]] void throw_open_error(const std::string& path, int err) {
-    if (err == ENOENT) {
-        const auto parent = std::filesystem::path(path).parent_path();
-        std::error_code ec;
-        if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) throw_io_error(kErrInvalidFilename);
-    }
-    throw_errno(err);
+Ttombpcdat load_script_file(const std::string& path) {
+    return parse_script(read_file_bytes(path, kMaxScriptBytes, "a script"));
 }
-
-[[noreturn]] void not_regular(const std::string& path) {
-    throw script_error("Cannot open \"" + path + "\": it is not a regular file");
-}
-
-}  // namespace
-
-std::vector<std::uint8_t> read_file_bytes(const std::string& path) {
-    if (path.empty()) throw_io_error(kErrFileNotFound);
-    // Only a regular file is read: a FIFO or a device could keep the open or
-    // the reads waiting for ever. The open itself does not wait, in case the
-    // name was changed into one meanwhile.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) not_regular(path);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) throw_open_error(path, errno);
-    fd_closer closer{fd};
-
-    if (::fstat(fd, &st) != 0) throw_errno(errno);
-    if (S_ISDIR(st.st_mode)) throw_io_error(kErrAccessDenied);
-    if (!S_ISREG(st.st_mode)) not_regular(path);
-
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kMaxReadBytes));
-    std::uint8_t buf[65536];
-    while (bytes.size() < kMaxReadBytes) {
-        const std::size_t want = std::min(sizeof buf, kMaxReadBytes - bytes.size());
-        const ssize_t r = ::read(fd, buf, want);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw_errno(errno);
-        }
-        if (r == 0) break;
-        bytes.insert(bytes.end(), buf, buf + r);
-    }
-    return bytes;
-}
-
-Ttombpcdat load_script_file(const std::string& path) { return parse_script(read_file_bytes(path)); }
 
 // ---- writing -----------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/fileio.h"
 #include "codec/tombpcdat.h"
 
 namespace vellumark {
@@ -52,11 +53,12 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 // Nothing for a file that is all script.
 std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc);
 
-// Reads a regular file read-only into memory; anything else (a FIFO, a
-// device, a socket) is refused without waiting on it. Throws script_error
-// ("File not found", "Invalid filename", "File access denied", "I/O error %d",
-// or a message naming a path that is not a regular file).
-std::vector<std::uint8_t> read_file_bytes(const std::string& path);
+// The longest file taken for a script. No layout holds more than about 2.8
+// MB: the header, eighteen tables of at most 32767 offsets and 65535 bytes of
+// strings each, the slots (65536 bytes of offsets, 65535 of commands), 32767
+// demo entries and as many movie records. A longer file is refused before it
+// is read.
+inline constexpr std::size_t kMaxScriptBytes = std::size_t{4} << 20;
 
 // Opens a script: the file is read and parsed into a fresh record, all or
 // nothing. Throws script_error.

@@ -99,7 +99,7 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent) : QDialog(parent) {
     // is read: a FIFO of that name would otherwise hold the window up.
     Memo1->clear();
     try {
-        const std::vector<std::uint8_t> bytes = vellumark::read_file_bytes("readme");
+        const std::vector<std::uint8_t> bytes = vellumark::read_file_bytes("readme", std::size_t{16} << 20, "the readme");
         Memo1->setPlainText(
             readme_text(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
     } catch (const vellumark::script_error&) {

@@ -76,7 +76,8 @@ template <class F> std::string message_of(F f) {
 
 bool documented_open_message(const std::string& m) {
     static const std::regex known("Read beyond end of file|Range check error|List index out of bounds \\(\\d+\\)|"
-                                  "Script sequence \\d+ has more than 64 commands");
+                                  "Script sequence \\d+ has more than 64 commands|"
+                                  ".* is \\d+ bytes long; a script is at most 4194304 bytes");
     return std::regex_match(m, known);
 }
 
