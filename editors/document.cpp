@@ -121,7 +121,7 @@ void ScriptDocument::setFlag(std::uint16_t bit, bool on) {
 }
 
 void ScriptDocument::setSingleLevelBox(bool on) {
-    undo_.push(new ChangeFlag(*this, 0, on, QStringLiteral("Change Single Level")));
+    undo_.push(new ChangeSingleLevel(*this, on));
 }
 
 void ScriptDocument::replaceSlots(int first, int count, std::vector<script_slot> values, const QString& text,

@@ -14,18 +14,12 @@ bool ChangeOption::mergeWith(const QUndoCommand* other) {
     const auto* next = static_cast<const ChangeOption*>(other);
     if (next->option_ != option_) return false;
     after_ = next->after_;
+    setObsolete(after_ == before_);  // typed and retyped: no step at all
     return true;
 }
 
 ChangeFlag::ChangeFlag(ScriptDocument& doc, std::uint16_t bit, bool on, const QString& text)
     : QUndoCommand(text), doc_(doc), bit_(bit), on_(on) {}
-
-void ChangeFlag::apply(bool on) {
-    if (bit_ == 0)
-        doc_.doSetSingleLevelBox(on);
-    else
-        doc_.doSetFlag(bit_, on);
-}
 
 ChangeDemoLevels::ChangeDemoLevels(ScriptDocument& doc, List before, List after, const QString& text,
                                    QUndoCommand* parent)
@@ -45,5 +39,6 @@ bool ReplaceMovieRecords::mergeWith(const QUndoCommand* other) {
     if (next->first_ != first_ || after_.size() != 1 || next->before_.size() != 1 || next->after_.size() != 1)
         return false;
     after_ = next->after_;
+    setObsolete(after_ == before_);
     return true;
 }

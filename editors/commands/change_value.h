@@ -1,10 +1,13 @@
-// Small value changes of the Options tab and the demo level list: each step
-// holds the value before and after.
+// Small value changes of the Options tab, the demo level list and the movie
+// records: each step holds the value before and after. The merging ones take
+// their ids from merge_ids.h; a merged step that ends where it began is
+// obsolete and leaves the stack.
 #pragma once
 
 #include <QUndoCommand>
 #include <cstdint>
 
+#include "editors/commands/merge_ids.h"
 #include "editors/document.h"
 
 // An option value. Consecutive changes of one option merge, so that typing
@@ -15,10 +18,8 @@ public:
 
     void undo() override { doc_.doSetOption(option_, before_); }
     void redo() override { doc_.doSetOption(option_, after_); }
-    int id() const override { return kId; }
+    int id() const override { return mergeId(MergeId::Option); }
     bool mergeWith(const QUndoCommand* other) override;
-
-    static constexpr int kId = 2;
 
 private:
     ScriptDocument& doc_;
@@ -27,19 +28,31 @@ private:
     std::int32_t after_;
 };
 
-// One option flag, or the "Single Level" box (bit 0).
+// One option flag bit.
 class ChangeFlag : public QUndoCommand {
 public:
     ChangeFlag(ScriptDocument& doc, std::uint16_t bit, bool on, const QString& text);
 
-    void undo() override { apply(!on_); }
-    void redo() override { apply(on_); }
+    void undo() override { doc_.doSetFlag(bit_, !on_); }
+    void redo() override { doc_.doSetFlag(bit_, on_); }
 
 private:
-    void apply(bool on);
-
     ScriptDocument& doc_;
     std::uint16_t bit_;
+    bool on_;
+};
+
+// The "Single Level" box, which shows single_level and is never written.
+class ChangeSingleLevel : public QUndoCommand {
+public:
+    ChangeSingleLevel(ScriptDocument& doc, bool on)
+        : QUndoCommand(QStringLiteral("Change Single Level")), doc_(doc), on_(on) {}
+
+    void undo() override { doc_.doSetSingleLevelBox(!on_); }
+    void redo() override { doc_.doSetSingleLevelBox(on_); }
+
+private:
+    ScriptDocument& doc_;
     bool on_;
 };
 
@@ -72,10 +85,8 @@ public:
 
     void undo() override { doc_.doReplaceMovieRecords(first_, int(after_.size()), before_); }
     void redo() override { doc_.doReplaceMovieRecords(first_, int(before_.size()), after_); }
-    int id() const override { return merging_ ? kId : -1; }
+    int id() const override { return merging_ ? mergeId(MergeId::MovieRecord) : -1; }
     bool mergeWith(const QUndoCommand* other) override;
-
-    static constexpr int kId = 3;
 
 private:
     ScriptDocument& doc_;

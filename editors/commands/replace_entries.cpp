@@ -20,5 +20,6 @@ bool ReplaceEntries::mergeWith(const QUndoCommand* other) {
                           next->after_.size() == 1;
     if (!one_line || next->table_ != table_ || next->first_ != first_ || next->text() != text()) return false;
     after_ = next->after_;
+    setObsolete(after_ == before_);  // typed and taken back: no step at all
     return true;
 }

@@ -4,22 +4,22 @@
 
 #include <QUndoCommand>
 
+#include "editors/commands/merge_ids.h"
 #include "editors/document.h"
 
 class ReplaceEntries : public QUndoCommand {
 public:
     // before: the entries first .. first + before.size() - 1 as they are now.
     // Single-line edits made with `merging` merge into one step while they
-    // stay on the same line.
+    // stay on the same line; a merged step that ends where it began is
+    // obsolete and leaves the stack.
     ReplaceEntries(ScriptDocument& doc, vellumark::table_id table, int first, Lines before, Lines after,
                    const QString& text, bool merging = false, QUndoCommand* parent = nullptr);
 
     void undo() override;
     void redo() override;
-    int id() const override { return merging_ ? kMergingId : -1; }
+    int id() const override { return merging_ ? mergeId(MergeId::KeyStringLine) : -1; }
     bool mergeWith(const QUndoCommand* other) override;
-
-    static constexpr int kMergingId = 1;
 
 private:
     ScriptDocument& doc_;

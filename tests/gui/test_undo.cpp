@@ -148,6 +148,69 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
     EXPECT_EQ(stack()->index(), steps_made);
 }
 
+// Typing and then taking the typing back keystroke by keystroke leaves no
+// step: no undo entry, nothing modified, no close prompt.
+TEST_F(UndoTest, AnEditTypedAndTakenBackLeavesNoStep) {
+    const auto console = vellumark::samples::make_console_document(6, 6);
+    ASSERT_GE(console.movie_records.size(), 2u);
+    file = open_sample("back.dat", file_bytes(console));
+    const Bytes opened = image();
+    MediaTab* m = form->media();
+    SpinEdit* spin = form->options()->spin(5);
+    const QString option = spin->text();
+    QString record_was;
+    const struct {
+        const char* name;
+        std::function<void()> type, take_back;
+    } cases[] = {
+        {"a key-string line",
+         [&] {
+             QPlainTextEdit* memo = form->keys()->memo(1);
+             memo->setFocus();
+             memo->moveCursor(QTextCursor::Start);
+             QTest::keyClick(memo, Qt::Key_A);
+         },
+         [&] { QTest::keyClick(form->keys()->memo(1), Qt::Key_Backspace); }},
+        {"an option",
+         [&] {
+             spin->setFocus();
+             spin->selectAll();
+             QTest::keyClicks(spin, "7");
+         },
+         [&] {
+             spin->selectAll();
+             QTest::keyClicks(spin, option);  // one keystroke at a time
+         }},
+        {"a movie record",
+         [&] {
+             click_row(m->ListBox4, 1);
+             record_was = m->MovieRecord2->text();
+             m->MovieRecord2->setFocus();
+             m->MovieRecord2->selectAll();
+             QTest::keyClicks(m->MovieRecord2, "7");
+         },
+         [&] {
+             m->MovieRecord2->selectAll();
+             QTest::keyClicks(m->MovieRecord2, record_was);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.type();
+        EXPECT_NE(image(), opened);
+        EXPECT_EQ(stack()->count(), 1);
+        c.take_back();
+        EXPECT_EQ(image(), opened);
+        EXPECT_EQ(stack()->count(), 0);
+        EXPECT_EQ(form->Undo1->text(), "Undo");
+        EXPECT_FALSE(form->Undo1->isEnabled());
+        EXPECT_FALSE(form->modified());
+    }
+    dialogs.clear();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(dialogs.texts("exec").empty());
+}
+
 // Random edits through the views of every tab, as a user makes them.
 class Editor {
 public:
