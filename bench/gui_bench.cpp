@@ -108,7 +108,7 @@ const char* label(int which) { return which == 0 ? "real_size" : "near_limit"; }
 // Opens one of the two scripts, outside any timing.
 void open_script(int which) {
     win->clear_appended();
-    win->form.load_script_file(path_of(which));
+    win->form.load_script_file(fileNameOf(path_of(which)));
     QCoreApplication::processEvents();
 }
 
@@ -121,7 +121,7 @@ void BM_WindowOpen(benchmark::State& state) {
         win->clear_appended();
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        win->form.load_script_file(path_of(which));
+        win->form.load_script_file(fileNameOf(path_of(which)));
         QCoreApplication::processEvents();
     }
     if (win->form.current_file_name() != path_of(which)) state.SkipWithError("the file did not open");
@@ -225,7 +225,7 @@ int run_memory(int argc, char** argv) {
     const double before = peak_rss_mb();
     window w;
     const double shown = peak_rss_mb();
-    w.form.load_script_file(e.near_path);
+    w.form.load_script_file(fileNameOf(e.near_path));
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     const double open = peak_rss_mb();
     if (w.failed() || w.form.current_file_name() != e.near_path) {
@@ -247,7 +247,7 @@ int run_edits(int argc, char** argv) {
     environment e;
     window w;
     TForm1& form = w.form;
-    form.load_script_file(e.near_path);
+    form.load_script_file(fileNameOf(e.near_path));
     form.Problems1->trigger();  // edits with the Problems panel open: each is checked
     QCoreApplication::processEvents();
     if (form.current_file_name() != e.near_path) return 1;

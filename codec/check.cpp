@@ -134,7 +134,7 @@ private:
             // Lines past the last level that hold something: a save drops them.
             const std::size_t last = dropped_text_end(all, n);
             if (last > n)
-                warning(problem_kind::key_lines_dropped, at(id, int(n)), std::int64_t(all.size()), std::int64_t(n),
+                warning(problem_kind::key_lines_dropped, at(id, int(n)), std::int64_t(last), std::int64_t(n),
                         name + " has " + counted(all.size(), "line", "lines") + " but the script has " +
                             counted(n, "level", "levels") + "; a save drops " +
                             (last == n + 1 ? "line " + std::to_string(n + 1)

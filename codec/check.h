@@ -33,7 +33,8 @@ enum class problem_kind : std::uint8_t {
     operand_names_nothing,  // a level, movie, cut-scene or picture that is not there
     slot_plays_no_level,    // a level's slot with no "Play level" or "Play demo level:"
     slot_plays_other_level, // such a command naming another level than the slot's own
-    key_lines_dropped,      // key-string lines past the last level, which a save drops
+    key_lines_dropped,      // key-string lines past the last level, which a save drops; the place is
+                            // the first of them, the value one past the last that holds text
     game_strings1_count,    // neither Tomb Raider II's 89 nor Tomb Raider III's 92
     trailing_bytes,         // bytes after the last table of a PC script, which a save drops
 };

@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 QString application_title() {
     QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
@@ -52,14 +53,18 @@ SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& text) {
     }
 }
 
-QString QtDialogs::openFileName(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+// The dialogs answer URLs, which keep the bytes of a name that is not valid
+// UTF-8 where the platform's dialog gives them (getOpenFileName would decode
+// them); local files only, as getOpenFileName allows.
+FileName QtDialogs::openFileName(QWidget* parent, const QString& filter) {
+    return fileNameOf(QFileDialog::getOpenFileUrl(parent, QString(), QUrl(), filter, nullptr, {},
+                                                  {QStringLiteral("file")}));
 }
 
-QString QtDialogs::saveFileName(QWidget* parent, const QString& filter, const QString& lastName) {
+FileName QtDialogs::saveFileName(QWidget* parent, const QString& filter, const FileName& lastName) {
     // No confirmation before an existing file is replaced, no default extension.
-    return QFileDialog::getSaveFileName(parent, QString(), lastName, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return fileNameOf(QFileDialog::getSaveFileUrl(parent, QString(), urlOf(lastName), filter, nullptr,
+                                                  QFileDialog::DontConfirmOverwrite, {QStringLiteral("file")}));
 }
 
 std::optional<int> QtDialogs::number(QWidget* parent, const QString& title, const QString& label, int value,
@@ -85,4 +90,4 @@ QColor QtDialogs::color(QWidget* parent, const QColor& initial, const std::funct
     return dialog.exec() == QDialog::Accepted ? dialog.selectedColor() : QColor();
 }
 
-void QtDialogs::exec(QDialog* dialog) { dialog->exec(); }
+int QtDialogs::exec(QDialog* dialog) { return dialog->exec(); }

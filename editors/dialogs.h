@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "editors/file_name.h"
+
 class QColorDialog;
 class QDialog;
 class QWidget;
@@ -33,11 +35,11 @@ public:
     // Discard and Cancel; Escape answers Cancel.
     virtual SaveChoice askToSave(QWidget* parent, const QString& text) = 0;
 
-    // File dialogs; an empty string when the user cancels.
-    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+    // File dialogs: the chosen file's name as bytes (file_name.h); empty
+    // when the user cancels.
+    virtual FileName openFileName(QWidget* parent, const QString& filter) = 0;
     // lastName: the name last chosen in this dialog, offered again.
-    virtual QString saveFileName(QWidget* parent, const QString& filter,
-                                 const QString& lastName) = 0;
+    virtual FileName saveFileName(QWidget* parent, const QString& filter, const FileName& lastName) = 0;
     // Asks for a whole number from min to max, starting at value; nothing
     // when the user cancels.
     virtual std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value,
@@ -47,8 +49,9 @@ public:
     virtual QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) = 0;
 
     // Shows a window modally until it closes (the close prompt, the add-level
-    // dialog, the About window).
-    virtual void exec(QDialog* dialog) = 0;
+    // dialog, the About window); returns its result code. Closed by Escape or
+    // from its title bar, a dialog answers QDialog::Rejected.
+    virtual int exec(QDialog* dialog) = 0;
 };
 
 // The real dialogs, built on Qt's.
@@ -59,12 +62,12 @@ public:
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveChoice askToSave(QWidget* parent, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
+    FileName openFileName(QWidget* parent, const QString& filter) override;
+    FileName saveFileName(QWidget* parent, const QString& filter, const FileName& lastName) override;
     std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value, int min,
                               int max) override;
     QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) override;
-    void exec(QDialog* dialog) override;
+    int exec(QDialog* dialog) override;
 };
 
 // Gives Qt's own colour dialog a Help button that runs help.

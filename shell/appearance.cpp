@@ -64,11 +64,12 @@ void write_file(const QString& name, const std::string& bytes) {
 
 }  // namespace
 
-void save_transcript(TForm1& window, QString& last_name) {
-    const QString name = window.dialogs().saveFileName(
+void save_transcript(TForm1& window, FileName& last_name) {
+    const FileName chosen = window.dialogs().saveFileName(
         &window, QStringLiteral("MS Document File (*.doc)"), last_name);
-    if (name.isEmpty()) return;
-    last_name = name;
+    if (chosen.isEmpty()) return;
+    last_name = chosen;
+    const QString name = shownFileName(chosen);
 
     const QTextEdit* pane = window.levels()->shit;
     vellumark::rtf::font font;

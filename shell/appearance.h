@@ -6,12 +6,14 @@
 #include <QString>
 #include <vector>
 
+#include "editors/file_name.h"
+
 class QWidget;
 class TForm1;
 
 // "Save Text" and "Save --->": SaveDialog2, RTF, then the level-count message.
 // last_name keeps the dialog's last name.
-void save_transcript(TForm1& window, QString& last_name);
+void save_transcript(TForm1& window, FileName& last_name);
 // "Change Color": ColorDialog1 starting at last_color (black at start),
 // recolours the 30 controls.
 void change_color(TForm1& window, QColor& last_color);

@@ -38,7 +38,7 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
 
 void TForm8::Button1Click() {
     if (save && !save()) return;  // the failure was shown; the user may still choose No
-    done(QDialog::Accepted);
+    done(Saved);
 }
 
-void TForm8::Button2Click() { done(QDialog::Rejected); }
+void TForm8::Button2Click() { done(NotSaved); }

@@ -1,5 +1,7 @@
 // The close prompt "Really Close??": offers to save unsaved changes when the
-// main window closes. It offers no way to keep the program running.
+// main window closes. "YES SURE !!!" saves and closes, "No i'm tired for do
+// that!!" closes without saving; closing the prompt itself (Escape, its title
+// bar) keeps the main window open with its changes.
 #pragma once
 
 #include <QDialog>
@@ -11,6 +13,13 @@ class QPushButton;
 class TForm8 : public QDialog {
     Q_OBJECT
 public:
+    // The prompt's result: what becomes of the main window.
+    enum Answer {
+        KeepOpen = QDialog::Rejected,  // Escape or the title bar: the close is called off
+        Saved = QDialog::Accepted,     // "YES SURE !!!" and the save completed
+        NotSaved = 2,                  // "No i'm tired for do that!!"
+    };
+
     explicit TForm8(QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;        // "Do you wnt to save the file ??"

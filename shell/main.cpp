@@ -2,7 +2,6 @@
 // event loop until the main window closes. An optional argument names a
 // script to open (the desktop's "Open with").
 #include <QApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -20,10 +19,8 @@ int main(int argc, char** argv) {
     }
     form.show();
     // A file handed over by the desktop (the .desktop entry's %f) opens as
-    // "&Open" would; QApplication has already taken its own options out of argv.
-    if (argc > 1) {
-        const QString path = QFile::decodeName(argv[1]);
-        form.run_command([&] { form.load_script_file(path); });
-    }
+    // "&Open" would, by the bytes of its name; QApplication has already taken
+    // its own options out of argv.
+    if (argc > 1) form.openFile(FileName(argv[1]));
     return app.exec();
 }

@@ -4,14 +4,10 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -20,8 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
 #include <QSlider>
@@ -30,17 +24,10 @@
 #include <QTextCursor>
 #include <QToolButton>
 #include <QUndoStack>
-#include <QUrl>
 #include <algorithm>
-#include <exception>
 #include <sys/stat.h>
-#include <vector>
 
 #include "catalogue/catalogue.h"
-#include "codec/check.h"
-#include "codec/errors.h"
-#include "codec/fileio.h"
-#include "codec/script_file.h"
 #include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
@@ -57,88 +44,26 @@
 #include "shell/about_window.h"
 #include "shell/close_prompt.h"
 #include "shell/appearance.h"
+#include "shell/document_file.h"
+#include "shell/error_handler.h"
+#include "shell/picture_strip.h"
 #include "shell/recent_files.h"
+#include "shell/remembered_code_pages.h"
+#include "shell/settings_store.h"
 
-namespace {
+void TForm1::set_settings_file(const QString& path) { setSettingsStoreFile(path); }
+void TForm1::set_skin_file(const QString& path) { setSkinFile(path); }
 
-QString& settings_file_override() {
-    static QString path;
-    return path;
-}
-
-QString& skin_file_override() {
-    static QString path;
-    return path;
-}
-
-std::unique_ptr<QSettings> open_store() {
-    if (!settings_file_override().isEmpty())
-        return std::make_unique<QSettings>(settings_file_override(), QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application_title(),
-                                       application_title());
-}
-
-// The busy cursor, from construction to the end of the scope, on every path.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// A borderless shape whose hatching lets the picture underneath show through.
-class HatchShape : public QWidget {
-public:
-    HatchShape(Qt::BrushStyle style, const QColor& color, QWidget* parent)
-        : QWidget(parent), brush_(color, style) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), brush_);
-    }
-
-private:
-    QBrush brush_;
-};
-
-std::string file_name_bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-// The code page chosen for each file, most recent first, in the settings
-// store: group "Form1.CodePages", an array of File and CodePage. Files read in
-// windows-1252 are not listed.
-constexpr int kRememberedCodePages = 100;
-const QString kCodePagesGroup = QStringLiteral("Form1.CodePages");
-
-struct chosen_code_page {
-    QString file;
-    QString page;
-};
-
-std::vector<chosen_code_page> read_code_pages(QSettings& store) {
-    std::vector<chosen_code_page> out;
-    const int n = store.beginReadArray(kCodePagesGroup);
-    for (int i = 0; i < n && i < kRememberedCodePages; ++i) {
-        store.setArrayIndex(i);
-        out.push_back({store.value(QStringLiteral("File")).toString(),
-                       store.value(QStringLiteral("CodePage")).toString()});
-    }
-    store.endArray();
-    return out;
-}
-
-}  // namespace
-
-void TForm1::set_settings_file(const QString& path) { settings_file_override() = path; }
-void TForm1::set_skin_file(const QString& path) { skin_file_override() = path; }
-
-TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
+TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      dialogs_(dialogs),
+      errors_(std::make_unique<ErrorHandler>(dialogs, this)),
+      code_pages_(std::make_unique<RememberedCodePages>()) {
     setObjectName(QStringLiteral("Form1"));
     document_ = new ScriptDocument(this);
+    file_ = new DocumentFile(*document_, dialogs_, *errors_, *code_pages_, this);
+    connect(file_, &DocumentFile::aboutToLoad, this, &TForm1::showLoading);
+    connect(file_, &DocumentFile::opened, this, &TForm1::showOpened);
     setWindowTitle(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -180,19 +105,10 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     connect(levels_, &LevelsTab::levelSelected, script_, &ScriptTab::setOperand);
     PageControl1->setCurrentIndex(0);
 
-    // The picture strip: 697 pixels wide, one more than the client area, so
-    // its last column is cut off as the window's edge cuts it.
-    Image1 = new QLabel(central);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 473, 697, 65);
-    Image1->setScaledContents(true);
-    const QColor blue(0, 128, 255);
-    Shape1 = new HatchShape(Qt::BDiagPattern, blue, central);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(0, 473, 337, 65);
-    Shape2 = new HatchShape(Qt::FDiagPattern, blue, central);
-    Shape2->setObjectName(QStringLiteral("Shape2"));
-    Shape2->setGeometry(337, 473, 697 - 337, 65);
+    const PictureStrip strip = makePictureStrip(central);
+    Image1 = strip.Image1;
+    Shape1 = strip.Shape1;
+    Shape2 = strip.Shape2;
 
     // Every list shows one line per item: with uniform item sizes a list of
     // thousands of entries is laid out at once instead of item by item. Whole
@@ -213,10 +129,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     // Ctrl+S/X/C/V belong to the menu even inside text fields.
     qApp->installEventFilter(this);
 
-    {
-        auto store = open_store();
-        recent_->read(*store);
-    }
+    recent_->read(*openSettingsStore());
     FormCreate();
 
     form5_ = new TForm5(this);
@@ -226,13 +139,12 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     form6_->hide();
     form8_ = new TForm8(this);
     form8_->hide();
-    form8_->save = [this] { return save_command(); };
+    form8_->save = [this] { return file_->save(); };
 }
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
-    auto store = open_store();
-    recent_->write(*store);
+    recent_->write(*openSettingsStore());
 }
 
 void TForm1::createActions() {
@@ -337,7 +249,7 @@ void TForm1::createActions() {
     connect(problems_, &ProblemsPanel::summaryChanged, ProblemCount, &QToolButton::setText);
 
     recent_ = new RecentFiles(File1, N3, this);
-    recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
+    recent_->on_click = [this](const FileName& path) { LMDMRUList1Click(path); };
 }
 
 void TForm1::FormCreate() {
@@ -345,172 +257,42 @@ void TForm1::FormCreate() {
     media_->Edit9->clear();
     media_->Edit10->clear();
     media_->Edit11->clear();
-    load_skin();
-}
-
-void TForm1::load_skin() {
-    QString path = skin_file_override();
-    if (path.isEmpty()) path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("skin.bmp"));
-    path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    QFile file(path);
-    // Only a regular file: a FIFO of that name would keep the start waiting.
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        show_error(QStringLiteral("Cannot open file %1").arg(path));
-        return;
-    }
-    const QImage image = QImage::fromData(file.readAll(), "BMP");
-    if (image.isNull()) {
-        show_error(QStringLiteral("Bitmap image is not valid"));
-        return;
-    }
-    Image1->setPixmap(QPixmap::fromImage(image));
+    loadSkin(Image1, *errors_);
 }
 
 // ---- the general error handler ---------------------------------------------
 
-void TForm1::show_error(const QString& text) {
-    dialogs_.error(this, application_title(), QString::fromStdString(vellumark::error_box_text(text.toStdString())));
-}
+void TForm1::show_error(const QString& text) { errors_->show(text); }
 
-bool TForm1::run_command(const std::function<void()>& command) {
-    try {
-        command();
-        return true;
-    } catch (const std::exception& e) {
-        show_error(QString::fromUtf8(e.what()));
-    } catch (...) {
-        show_error(QStringLiteral("Unknown failure"));
-    }
-    return false;
-}
+bool TForm1::run_command(const std::function<void()>& command) { return errors_->run(command); }
 
 // ---- file commands ----------------------------------------------------------
 
 bool TForm1::modified() const { return document_->modified(); }
 
-void TForm1::load_script_file(const QString& path) {
-    vellumark::Ttombpcdat record;
-    {
-        BusyCursor busy;
-        record = vellumark::load_script_file(file_name_bytes(path));
-    }
-    const vellumark::codepage::table& texts = vellumark::codepage::get(rememberedCodePage(path));
-    const auto stray = vellumark::trailing_bytes_message(record);
-    const bool console = record.layout == vellumark::script_layout::playstation;
-    {
-        // The file was read whole: only now does anything change.
-        BusyCursor busy;
-        showCodePage(texts);
-        levels_->appendMemo12(vellumark::memo12_lines(record));
-        levels_->appendTranscript(vellumark::transcript_lines(record));
-        document_->load(std::move(record));
-        recent_->add(path);
-        // The caption names the layout of a console script after its path.
-        setWindowTitle(console ? path + QStringLiteral(" [PlayStation]") : path);
-        current_file_name_ = path;
-        current_stamp_ = stampOf(path);
-        file_opened_ = true;
-    }
-    // The bytes after the script's last table open, but a save drops them.
-    if (stray) dialogs_.message(this, QString::fromStdString(*stray));
+QString TForm1::current_file_name() const { return file_->shownName(); }
+
+void TForm1::load_script_file(const FileName& path) { file_->load(path); }
+
+void TForm1::openFile(const FileName& path) { file_->open(path); }
+
+void TForm1::Open1Click() { file_->openChosen(); }
+
+void TForm1::Save1Click() { file_->save(); }
+
+void TForm1::SaveAS1Click() { file_->saveAs(); }
+
+void TForm1::showLoading(const vellumark::Ttombpcdat& record, const vellumark::codepage::table& page) {
+    showCodePage(page);
+    levels_->appendMemo12(vellumark::memo12_lines(record));
+    levels_->appendTranscript(vellumark::transcript_lines(record));
 }
 
-bool TForm1::mayReplaceDocument() {
-    while (modified()) {
-        switch (dialogs_.askToSave(this, QStringLiteral("The script has changes that are not saved. "
-                                                        "Save them before another script is opened?"))) {
-        case SaveChoice::Cancel: return false;
-        case SaveChoice::Discard: return true;
-        case SaveChoice::Save:
-            if (save_command() && !modified()) return true;
-            break;  // the save failed or was called off: ask again
-        }
-    }
-    return true;
-}
-
-void TForm1::openFile(const QString& path) {
-    if (!mayReplaceDocument()) return;
-    run_command([&] { load_script_file(path); });
-}
-
-void TForm1::Open1Click() {
-    const QString path = dialogs_.openFileName(this, QStringLiteral("Tombpc DAT files (*.dat)"));
-    if (path.isEmpty()) return;
-    openFile(path);
-}
-
-bool TForm1::save_command() {
-    if (!file_opened_) return true;  // nothing to save before the first open
-    bool saved = false;
-    return run_command([this, &saved] { saved = save_to(current_file_name_); }) && saved;
-}
-
-void TForm1::Save1Click() { save_command(); }
-
-void TForm1::SaveAS1Click() {
-    if (!file_opened_) return;
-    const QString path = dialogs_.saveFileName(this, QStringLiteral("Tomb Raider Script (*.dat)"), last_save_name_);
-    if (path.isEmpty()) return;
-    last_save_name_ = path;
-    run_command([&] { save_to(path); });
-}
-
-std::optional<TForm1::FileStamp> TForm1::stampOf(const QString& path) {
-    struct stat st {};
-    if (::stat(file_name_bytes(path).c_str(), &st) != 0) return std::nullopt;
-    return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-                     static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
-                     static_cast<long long>(st.st_size)};
-}
-
-bool TForm1::save_to(const QString& path) {
-    // Refused before any question is asked.
-    const vellumark::Ttombpcdat& record = document_->record();
-    vellumark::refuse_errors(vellumark::check_script(record));
-
-    // Key-string lines past the last level are not saved: say which.
-    const std::size_t levels = record.level_names.strings.size();
-    QStringList dropped;
-    for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
-        const std::size_t last = vellumark::dropped_text_end(record.key_strings[std::size_t(n)].strings, levels);
-        if (last <= levels) continue;  // empty lines lose nothing
-        dropped.append(last == levels + 1 ? QStringLiteral("Key Strings #%1, line %2").arg(n + 1).arg(levels + 1)
-                                          : QStringLiteral("Key Strings #%1, lines %2 to %3")
-                                                .arg(n + 1)
-                                                .arg(levels + 1)
-                                                .arg(last));
-    }
-    if (!dropped.isEmpty() &&
-        !dialogs_.confirm(this, QStringLiteral("The script has %1 levels, so these key strings will not be saved:\n%2"
-                                               "\n\nSave without them?")
-                                    .arg(levels)
-                                    .arg(dropped.join(QLatin1Char('\n')))))
-        return false;
-
-    // Another program may have rewritten the file since it was opened or saved.
-    if (path == current_file_name_ && current_stamp_) {
-        const auto now = stampOf(path);
-        if (now && !(*now == *current_stamp_) &&
-            !dialogs_.confirm(this, QStringLiteral("%1 was changed by another program after it was opened or "
-                                                   "saved here. Overwrite it?")
-                                        .arg(path)))
-            return false;
-    }
-
-    {
-        BusyCursor busy;
-        // What save_script_file does, without checking the record again.
-        vellumark::Ttombpcdat work = record;
-        vellumark::normalise_script(work);
-        vellumark::atomic_write_file(file_name_bytes(path), vellumark::serialise_script(work));
-        document_->adoptSaved(std::move(work));
-    }
-    current_file_name_ = path;
-    current_stamp_ = stampOf(path);
-    rememberCodePage(path, document_->codePage());
-    dialogs_.information(this, path + QStringLiteral(" Saved!"));
-    return true;
+void TForm1::showOpened() {
+    recent_->add(file_->fileName());
+    // The caption names the layout of a console script after its path.
+    const bool console = file_->layout() == vellumark::script_layout::playstation;
+    setWindowTitle(console ? file_->shownName() + QStringLiteral(" [PlayStation]") : file_->shownName());
 }
 
 void TForm1::Exit1Click() { close(); }
@@ -562,19 +344,33 @@ void TForm1::goTo(const vellumark::place& where) {
     }
 }
 
+bool TForm1::mayClose() {
+    if (!modified()) return true;
+    // "YES SURE !!!" closes once saved, "No i'm tired..." closes without; the
+    // prompt closed by Escape or its title bar keeps the window and its edits.
+    return dialogs_.exec(form8_) != TForm8::KeepOpen;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
-    // FormCloseQuery: offer to save; the window closes whatever the answer.
-    if (modified()) dialogs_.exec(form8_);
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
     if (form5_) form5_->close();
     event->accept();
 }
 
 // ---- recent files -----------------------------------------------------------
 
-QStringList TForm1::recent_files() const { return recent_->entries(); }
+QStringList TForm1::recent_files() const {
+    QStringList shown;
+    for (const FileName& entry : recent_->entries()) shown.append(shownFileName(entry));
+    return shown;
+}
 
-void TForm1::LMDMRUList1Click(const QString& path) {
-    if (!QFileInfo::exists(path)) {
+void TForm1::LMDMRUList1Click(const FileName& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
         recent_->add(path);  // nothing is opened or shown; the entry moves up
         return;
     }
@@ -604,75 +400,44 @@ void TForm1::showCodePage(const vellumark::codepage::table& table) {
 void TForm1::setCodePage(vellumark::codepage::page page) {
     run_command([this, page] {
         showCodePage(vellumark::codepage::get(page));
-        if (file_opened_) rememberCodePage(current_file_name_, page);
+        if (file_->isOpen()) code_pages_->remember(file_->fileName(), page);
     });
     // A code page that could not be used leaves the entry of the one in use checked.
     for (QAction* a : CodePages->actions())
         a->setChecked(a->data().toInt() == static_cast<int>(document_->codePage()));
 }
 
-vellumark::codepage::page TForm1::rememberedCodePage(const QString& path) {
-    auto store = open_store();
-    for (const chosen_code_page& c : read_code_pages(*store))
-        if (same_recent_path(c.file, path))
-            return vellumark::codepage::parse_name(c.page.toStdString()).value_or(vellumark::codepage::kDefaultPage);
-    return vellumark::codepage::kDefaultPage;
-}
-
-void TForm1::rememberCodePage(const QString& path, vellumark::codepage::page page) {
-    auto store = open_store();
-    std::vector<chosen_code_page> all = read_code_pages(*store);
-    const QString name = QString::fromStdString(vellumark::codepage::name(page));
-    const auto same = [&path](const chosen_code_page& c) { return same_recent_path(c.file, path); };
-    const auto at = std::find_if(all.begin(), all.end(), same);
-    // Nothing to change: windows-1252 for a file not listed, or the same
-    // choice at the head of the list.
-    if (page == vellumark::codepage::kDefaultPage ? at == all.end()
-                                                  : at != all.end() && at == all.begin() && at->page == name)
-        return;
-    all.erase(std::remove_if(all.begin(), all.end(), same), all.end());
-    if (page != vellumark::codepage::kDefaultPage) all.insert(all.begin(), {path, name});
-    if (all.size() > std::size_t(kRememberedCodePages)) all.resize(std::size_t(kRememberedCodePages));
-    store->remove(kCodePagesGroup);
-    store->beginWriteArray(kCodePagesGroup, int(all.size()));
-    for (int i = 0; i < int(all.size()); ++i) {
-        store->setArrayIndex(i);
-        store->setValue(QStringLiteral("File"), all[std::size_t(i)].file);
-        store->setValue(QStringLiteral("CodePage"), all[std::size_t(i)].page);
-    }
-    store->endArray();
-    store->sync();
-}
-
 // ---- the translators' catalogue -------------------------------------------------
 
 void TForm1::ExportTexts1Click() {
-    if (!file_opened_) return;
-    const QString path =
+    if (!file_->isOpen()) return;
+    const FileName path =
         dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), last_catalogue_name_);
     if (path.isEmpty()) return;
     last_catalogue_name_ = path;
     run_command([&] {
-        vellumark::catalogue::write_template(file_name_bytes(path), document_->record(),
+        vellumark::catalogue::write_template(path.toStdString(), document_->record(),
                                              vellumark::codepage::get(document_->codePage()),
-                                             QFileInfo(current_file_name_).fileName().toStdString());
-        dialogs_.information(this, path + QStringLiteral(" Saved!"));
+                                             QFileInfo(file_->shownName()).fileName().toStdString());
+        dialogs_.information(this, shownFileName(path) + QStringLiteral(" Saved!"));
     });
 }
 
 void TForm1::ImportTranslation1Click() {
-    if (!file_opened_) return;
-    const QString path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po)"));
+    if (!file_->isOpen()) return;
+    const FileName path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po)"));
     if (path.isEmpty()) return;
     run_command([&] {
         // The whole catalogue is read and checked before the document changes.
         const auto translations = vellumark::catalogue::read_translations(
-            file_name_bytes(path), document_->record(), vellumark::codepage::get(document_->codePage()));
+            path.toStdString(), document_->record(), vellumark::codepage::get(document_->codePage()));
         vellumark::Ttombpcdat texts = document_->record();
         vellumark::catalogue::apply(texts, translations);
         document_->replaceTables(texts, QStringLiteral("Import translation"));
         dialogs_.information(this,
-                             QStringLiteral("Translations imported from %1: %2").arg(path).arg(translations.size()));
+                             QStringLiteral("Translations imported from %1: %2")
+                                 .arg(shownFileName(path))
+                                 .arg(translations.size()));
     });
 }
 
@@ -684,11 +449,10 @@ void TForm1::AboutThis1Click() { dialogs_.exec(form6_); }
 
 namespace {
 
-// The local file a drag carries, or an empty string.
-QString dropped_file(const QMimeData* mime) {
+// The local file a drag carries, or an empty name.
+FileName dropped_file(const QMimeData* mime) {
     if (!mime || !mime->hasUrls() || mime->urls().isEmpty()) return {};
-    const QUrl url = mime->urls().first();
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    return fileNameOf(mime->urls().first());
 }
 
 }  // namespace
@@ -698,7 +462,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const QString path = dropped_file(event->mimeData());
+    const FileName path = dropped_file(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     openFile(path);

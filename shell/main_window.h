@@ -1,6 +1,9 @@
-// TForm1, the main window: the five tabs, the main menu, the file commands,
-// the close prompt and the recent-files list. It owns the script document
-// for the run; the tabs are views of it.
+// TForm1, the main window: the frame around the five tabs. It builds the menu
+// in createActions(), holds the tabs and the Problems panel, and decides about
+// closing in one place (mayClose). The open file and the file commands are
+// DocumentFile's, the remembered code pages RememberedCodePages', the
+// recent-files list RecentFiles'; the script document is owned here for the
+// run, and the tabs are views of it.
 #pragma once
 
 #include <QColor>
@@ -8,17 +11,21 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <optional>
+#include <memory>
 
 #include "codec/codepage.h"
-#include "codec/tombpcdat.h"
+#include "editors/file_name.h"
 
 class Dialogs;
+class DocumentFile;
+class ErrorHandler;
 class ProblemsPanel;
 class QToolButton;
+class RememberedCodePages;
 class ScriptDocument;
 namespace vellumark {
 struct place;
+struct Ttombpcdat;
 }
 class QAction;
 class QActionGroup;
@@ -45,6 +52,7 @@ public:
     ~TForm1() override;
 
     ScriptDocument* document() const { return document_; }
+    DocumentFile* file() const { return file_; }
     // Unsaved changes: the document differs from the last open or save.
     bool modified() const;
     LevelsTab* levels() const { return levels_; }
@@ -75,20 +83,19 @@ public:
     // "Code page": the document's bytes shown in another code page, nothing
     // changed; the choice is remembered for the open file.
     void setCodePage(vellumark::codepage::page page);
-    // The code page the next open of a file uses: the one last chosen for
-    // it, windows-1252 when none was.
-    static vellumark::codepage::page rememberedCodePage(const QString& path);
     // A recent-files entry was clicked.
-    void LMDMRUList1Click(const QString& path);
+    void LMDMRUList1Click(const FileName& path);
 
     // Opens a script all or nothing; throws vellumark::script_error. On
     // success the views hold the file, the path heads the recent-files list,
     // names the window and becomes the file that "Save" writes.
-    void load_script_file(const QString& path);
-    // Opens a script as "&Open", a recent-files entry or a drop does: first
-    // asks what becomes of unsaved changes. Failures go to the error box.
-    void openFile(const QString& path);
-    QString current_file_name() const { return current_file_name_; }
+    void load_script_file(const FileName& path);
+    // Opens a script as "&Open", a recent-files entry, a drop or the command
+    // line does: first asks what becomes of unsaved changes. Failures go to
+    // the error box.
+    void openFile(const FileName& path);
+    // The file "Save" writes, as it is shown.
+    QString current_file_name() const;
 
     // The general error handler: runs the command and shows any failure in
     // the error box. True when the command completed.
@@ -96,10 +103,12 @@ public:
     // The error box as the handler shows it (title, full-stop rule).
     void show_error(const QString& text);
 
+    // The recent-files entries as they are shown.
     QStringList recent_files() const;
 
-    // Where the recent-files list is kept: an INI file at this path instead
-    // of the user's configuration folder (tests). Empty for the default.
+    // Where the recent-files list and the code pages are kept: an INI file at
+    // this path instead of the user's configuration folder (tests). Empty for
+    // the default.
     static void set_settings_file(const QString& path);
     // The picture shown in the strip instead of "skin.bmp" beside the
     // executable (tests). Empty for the default.
@@ -149,30 +158,24 @@ protected:
 private:
     void createActions();
     void FormCreate();
-    void load_skin();
-    // "Save" as the close prompt runs it; true unless it failed or the user
-    // chose not to save.
-    bool save_command();
-    // Saves to path; false when a question was answered No.
-    bool save_to(const QString& path);
-    // Before an open replaces unsaved changes: save, discard or cancel.
-    // True when the open may go on.
-    bool mayReplaceDocument();
+    // The one place that decides about closing: with unsaved changes the
+    // close prompt asks; true when the window may close.
+    bool mayClose();
     // Shows the document in a code page: the views and the script-text
     // edit boxes show the same bytes anew, the menu checks its entry.
     void showCodePage(const vellumark::codepage::table& table);
-    static void rememberCodePage(const QString& path, vellumark::codepage::page page);
-    // The file's identity and modification time, to see whether another
-    // program rewrote it.
-    struct FileStamp {
-        unsigned long long device = 0, inode = 0;
-        long long modified_ns = 0, size = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static std::optional<FileStamp> stampOf(const QString& path);
+    // A file was read and is about to replace the document: the panes get
+    // its listing.
+    void showLoading(const vellumark::Ttombpcdat& record, const vellumark::codepage::table& page);
+    // The document holds the file: the caption names it, and its layout
+    // when it is a console script; it heads the recent-files list.
+    void showOpened();
 
     Dialogs& dialogs_;
+    std::unique_ptr<ErrorHandler> errors_;
+    std::unique_ptr<RememberedCodePages> code_pages_;
     ScriptDocument* document_ = nullptr;
+    DocumentFile* file_ = nullptr;
     LevelsTab* levels_ = nullptr;
     MediaTab* media_ = nullptr;
     OptionsTab* options_ = nullptr;
@@ -183,11 +186,7 @@ private:
     TForm6* form6_ = nullptr;
     TForm8* form8_ = nullptr;
 
-    QString current_file_name_;
-    std::optional<FileStamp> current_stamp_;  // of current_file_name_ at its open or save
-    bool file_opened_ = false;     // "Save" acts once a file has been opened
-    QString last_save_name_;       // offered again by "Save As..."
-    QString last_transcript_name_; // offered again by "Save Text"
-    QString last_catalogue_name_;  // offered again by "Export texts for translation..."
+    FileName last_transcript_name_;  // offered again by "Save Text"
+    FileName last_catalogue_name_;   // offered again by "Export texts for translation..."
     QColor last_color_ = Qt::black;
 };

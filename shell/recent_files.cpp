@@ -1,7 +1,6 @@
 #include "shell/recent_files.h"
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <QSettings>
 #include <algorithm>
@@ -10,23 +9,23 @@
 RecentFiles::RecentFiles(QMenu* menu, QAction* anchor, QObject* parent)
     : QObject(parent), menu_(menu), anchor_(anchor) {}
 
-bool same_recent_path(const QString& a, const QString& b) {
+bool same_recent_path(const FileName& a, const FileName& b) {
     if (a == b) return true;
-    if (a.compare(b, Qt::CaseInsensitive) != 0) return false;
+    if (shownFileName(a).compare(shownFileName(b), Qt::CaseInsensitive) != 0) return false;
     // Paths that differ only in letter case name one file only where the
     // file system ignores case: then both names lead to the same file.
     struct stat sa {}, sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return ::stat(a.constData(), &sa) == 0 && ::stat(b.constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
-int RecentFiles::index_of(const QString& path) const {
+int RecentFiles::index_of(const FileName& path) const {
     for (int i = 0; i < entries_.size(); ++i)
         if (same_recent_path(entries_[i], path)) return i;
     return -1;
 }
 
-void RecentFiles::add(const QString& path) {
+void RecentFiles::add(const FileName& path) {
     if (path.trimmed().isEmpty()) return;
     const int i = index_of(path);
     if (i >= 0)
@@ -37,16 +36,16 @@ void RecentFiles::add(const QString& path) {
     rebuild_menu();
 }
 
-void RecentFiles::remove(const QString& path) {
+void RecentFiles::remove(const FileName& path) {
     const int i = index_of(path);
     if (i < 0) return;
     entries_.removeAt(i);
     rebuild_menu();
 }
 
-void RecentFiles::set_entries(const QStringList& paths) {
+void RecentFiles::set_entries(const QList<FileName>& paths) {
     entries_.clear();
-    for (const QString& p : paths) {
+    for (const FileName& p : paths) {
         if (entries_.size() == kMaxEntries) break;
         entries_.append(p);
     }
@@ -54,12 +53,12 @@ void RecentFiles::set_entries(const QStringList& paths) {
 }
 
 void RecentFiles::read(QSettings& store) {
-    QStringList paths;
+    QList<FileName> paths;
     store.beginGroup(group());
     for (int i = 0; i < kMaxEntries; ++i) {
-        const QVariant v = store.value(QStringLiteral("H%1").arg(i));
-        // A value that is not text reads as empty, as does a missing one.
-        const QString p = v.typeId() == QMetaType::QString ? v.toString() : QString();
+        // A value that is neither text nor bytes reads as empty, as does a
+        // missing one.
+        const FileName p = fileNameFromStore(store.value(QStringLiteral("H%1").arg(i)));
         if (p.isEmpty()) break;
         paths.append(p);
     }
@@ -71,7 +70,7 @@ void RecentFiles::write(QSettings& store) const {
     store.remove(group());
     const int n = std::min<int>(entries_.size(), kMaxEntries);
     for (int i = 0; i < n; ++i)
-        store.setValue(group() + QStringLiteral("/H%1").arg(i), entries_[i]);
+        store.setValue(group() + QStringLiteral("/H%1").arg(i), storedFileName(entries_[i]));
     store.sync();
 }
 
@@ -89,9 +88,9 @@ void RecentFiles::rebuild_menu() {
     QAction* before = (at >= 0 && at + 1 < all.size()) ? all[at + 1] : nullptr;
 
     for (int i = 0; i < entries_.size(); ++i) {
-        const QString path = entries_[i];
+        const FileName path = entries_[i];
         // "&1 path": the digit is the access key; a '&' in the path shows as itself.
-        QString shown = path;
+        QString shown = shownFileName(path);
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), menu_);
         a->setObjectName(QStringLiteral("MRUEntry%1").arg(i));

@@ -1,12 +1,16 @@
 // The list of the four script files opened most recently: shown as "&1 path"
 // entries after the separator N3 of the "&File" menu and kept between runs in
-// the settings store (group "Form1.MRUList", values "H0" to "H3").
+// the settings store (group "Form1.MRUList", values "H0" to "H3"). Entries are
+// file names as bytes (file_name.h): a name that is not valid UTF-8 is kept
+// as it is and shown through the locale's file-name decoding.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <functional>
+
+#include "editors/file_name.h"
 
 class QAction;
 class QMenu;
@@ -20,33 +24,34 @@ public:
     // Entries are inserted into menu right after the separator anchor (N3).
     RecentFiles(QMenu* menu, QAction* anchor, QObject* parent = nullptr);
 
-    const QStringList& entries() const { return entries_; }
+    const QList<FileName>& entries() const { return entries_; }
 
     // Puts the path at the top: an entry naming the same file moves up with
     // its stored spelling; otherwise the path is inserted and the fifth entry
     // falls off. Blank paths are ignored.
-    void add(const QString& path);
+    void add(const FileName& path);
     // Drops the entry naming the same file as the path.
-    void remove(const QString& path);
-    void set_entries(const QStringList& paths);
+    void remove(const FileName& path);
+    void set_entries(const QList<FileName>& paths);
 
-    // Reads H0..H3 of the group, stopping at the first missing or empty one.
+    // Reads H0..H3 of the group, stopping at the first missing or empty one
+    // (a value that is neither text nor bytes reads as empty).
     void read(QSettings& store);
     // Removes the group, then writes the entries as H0.. (nothing when empty).
     void write(QSettings& store) const;
 
     // Run when an entry is clicked, with the entry's path.
-    std::function<void(const QString&)> on_click;
+    std::function<void(const FileName&)> on_click;
 
     static QString group() { return QStringLiteral("Form1.MRUList"); }
 
 private:
-    int index_of(const QString& path) const;
+    int index_of(const FileName& path) const;
     void rebuild_menu();
 
     QMenu* menu_;
     QAction* anchor_;
-    QStringList entries_;
+    QList<FileName> entries_;
     QList<QAction*> actions_;
 };
 
@@ -54,4 +59,4 @@ private:
 // only in letter case and lead to the same file (a file system that ignores
 // case). On a file system that tells case apart, Case.dat and case.dat are
 // two files and two entries.
-bool same_recent_path(const QString& a, const QString& b);
+bool same_recent_path(const FileName& a, const FileName& b);

@@ -106,7 +106,7 @@ class Appearance : public WindowTest {
 protected:
     QString load(const QString& name, const vellumark::Ttombpcdat& doc) {
         const QString p = write_sample(name, vellumark::samples::file_bytes(doc));
-        form->load_script_file(p);
+        form->load_script_file(fileNameOf(p));
         return p;
     }
     QString save_text_as(const QString& name) {

@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QFile>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +35,7 @@
 #include "editors/spin_edit.h"
 #include "editors/text.h"
 #include "shell/close_prompt.h"
+#include "shell/document_file.h"
 #include "support/window_fixture.h"
 
 using vellumark::samples::file_bytes;
@@ -244,33 +247,50 @@ TEST_F(WindowTest, SaveRefillsTheSlotsAndStillSavesWhenEveryLevelIsGone) {
 
 // ---- closing ---------------------------------------------------------------
 
+// The close prompt's two buttons close the window, "YES SURE !!!" once the
+// save is done; closing the prompt itself, by Escape or from its title bar,
+// calls the close off and the window keeps its edits.
 TEST_F(WindowTest, ClosePromptPaths) {
     const auto bytes = small_script(9, 3);
-    using Button = QPushButton* TForm8::*;
+    using Answer = std::function<void(TForm8*)>;
+    const Answer yes = [](TForm8* d) { QTest::mouseClick(d->Button1, Qt::LeftButton); };
+    const Answer no = [](TForm8* d) { QTest::mouseClick(d->Button2, Qt::LeftButton); };
+    const Answer escape = [](TForm8* d) { QTest::keyClick(d, Qt::Key_Escape); };
+    const Answer title_bar = [](TForm8* d) {
+        QCloseEvent close;
+        QApplication::sendEvent(d, &close);
+    };
     const struct {
         const char* name;
-        bool modified, refused;  // refused: Save fails, the prompt stays until "No"
-        std::vector<Button> clicks;
-    } cases[] = {{"Yes", true, false, {&TForm8::Button1}},
-                 {"No", true, false, {&TForm8::Button2}},
-                 {"unmodified", false, false, {}},
-                 {"Yes fails, then No", true, true, {&TForm8::Button1, &TForm8::Button2}}};
+        bool modified, refused;  // refused: Save fails and the prompt stays
+        std::vector<Answer> answers;
+        bool closes;
+    } cases[] = {{"Yes", true, false, {yes}, true},
+                 {"No", true, false, {no}, true},
+                 {"unmodified", false, false, {}, true},
+                 {"Yes fails, then No", true, true, {yes, no}, true},
+                 {"Escape", true, false, {escape}, false},
+                 {"title bar", true, false, {title_bar}, false},
+                 {"Yes fails, then Escape", true, true, {yes, escape}, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         restart();
         const QString p = open_sample("close.dat", bytes);
         if (c.modified) form->options()->spin(2)->setValue(77);
         if (c.refused) doc().setEntry(vellumark::table_id::level_names, 0, std::string(256, 'x'), "Replace level 0");
+        const int steps = doc().undoStack()->count();
+        form->show();
         dialogs.clear();
-        if (!c.clicks.empty())
+        if (!c.answers.empty())
             dialogs.modal.push_back([&](QDialog* d) {
                 d->show();
-                for (Button b : c.clicks) {
+                for (const Answer& answer : c.answers) {
                     EXPECT_TRUE(d->isVisible());
-                    QTest::mouseClick(static_cast<TForm8*>(d)->*b, Qt::LeftButton);
+                    answer(static_cast<TForm8*>(d));
                 }
             });
-        EXPECT_TRUE(form->close());
+        EXPECT_EQ(form->close(), c.closes);
+        EXPECT_EQ(form->isVisible(), !c.closes);
         std::vector<QString> prompts;
         for (const auto& s : dialogs.shown)
             if (s.kind == "exec") prompts.push_back(s.caption);
@@ -281,6 +301,14 @@ TEST_F(WindowTest, ClosePromptPaths) {
         if (saved) EXPECT_EQ(vellumark::parse_script(read_file(p.toStdString())).title_replace, 77);
         else EXPECT_EQ(read_file(p.toStdString()), bytes);
         EXPECT_FALSE(form->form8()->isVisible());
+        if (!c.closes) {  // every edit is still there, and the next close asks again
+            EXPECT_TRUE(form->modified());
+            EXPECT_EQ(form->options()->spin(2)->value(), 77);
+            EXPECT_EQ(doc().undoStack()->count(), steps);
+            dialogs.modal.push_back([](QDialog* d) { static_cast<TForm8*>(d)->Button2Click(); });
+            EXPECT_TRUE(form->close());
+            EXPECT_EQ(dialogs.texts("exec").size(), 2u);
+        }
     }
 }
 
@@ -359,6 +387,64 @@ TEST_F(WindowTest, DroppingAFileOpensIt) {
     EXPECT_TRUE(drop(form->levels()->Edit1, q));
     EXPECT_EQ(form->current_file_name(), q);
     EXPECT_TRUE(form->levels()->Edit1->text().isEmpty());
+}
+
+// Paths are bytes: a script named with a Latin-1 "\xE9", which is not UTF-8,
+// opens from the command line, the open dialog, a drop and the recent-files
+// list, saves under its own name and keeps its code page; it shows through
+// the locale's file-name decoding.
+TEST_F(WindowTest, AFileNameThatIsNotUtf8OpensAndSavesByItsBytes) {
+    const auto bytes = small_script(14, 3);
+    const FileName name = fileNameOf(dir.path()) + "/tr2_\xE9.dat";
+    vellumark::samples::write_file(name.toStdString(), bytes);
+    // The temporary folder would find the file only by its shown name.
+    const std::unique_ptr<const char, int (*)(const char*)> removed(name.constData(), ::unlink);
+    const QString shown = QFile::decodeName(name);
+    ASSERT_NE(fileNameOf(shown), name);  // the shown name leads elsewhere
+
+    form->openFile(name);  // as the command line hands it over
+    EXPECT_EQ(dialogs.texts("error"), std::vector<QString>{});
+    EXPECT_EQ(form->windowTitle(), shown);
+    EXPECT_EQ(form->recent_files(), QStringList{shown});
+    form->options()->spin(1)->setValue(321);
+    form->findChild<QAction*>(QStringLiteral("CodePage1250"))->trigger();
+    form->Save1Click();
+    EXPECT_EQ(dialogs.texts("information"), one(shown + " Saved!"));
+    EXPECT_EQ(vellumark::parse_script(read_file(name.toStdString())).first_option, 321);
+
+    // The open dialog, a drop, and the recent-files list of the next run.
+    const QString other = write_sample("other.dat", bytes);
+    const auto drop = [this](const QUrl& url) {
+        QMimeData mime;
+        mime.setUrls({url});
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QDropEvent event(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &event);
+    };
+    const std::vector<std::function<void()>> opens{
+        [&] {
+            dialogs.fileNames.push_back(name);
+            form->Open1Click();
+        },
+        [&] { drop(QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))); },
+        [&] {
+            restart();
+            dialogs.clear();  // the About window may have missed "readme"
+            form->findChild<QAction*>(QStringLiteral("MRUEntry1"))->trigger();
+        }};
+    for (const auto& open : opens) {
+        SCOPED_TRACE(&open - opens.data());
+        open_path(other);
+        ASSERT_EQ(form->current_file_name(), other);
+        dialogs.clear();
+        open();
+        EXPECT_EQ(dialogs.texts("error"), std::vector<QString>{});
+        EXPECT_EQ(form->file()->fileName(), name);
+        EXPECT_EQ(form->current_file_name(), shown);
+        EXPECT_EQ(record().first_option, 321);
+        EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("CodePage1250"))->isChecked());
+    }
 }
 
 TEST_F(WindowTest, PictureStripAndItsFailures) {

@@ -1,6 +1,7 @@
 // Dialogs for GUI tests: answers come from queues, everything shown is
 // recorded. Nothing ever blocks: an empty queue answers as a cancel (file and
-// colour dialogs), No (confirm), or closes the modal window untouched.
+// colour dialogs), No (confirm), or closes the modal window untouched, which
+// answers as Escape would (QDialog::Rejected).
 #pragma once
 
 #include <QColor>
@@ -11,6 +12,14 @@
 #include <vector>
 
 #include "editors/dialogs.h"
+
+// A scripted answer of a file dialog: a name given as text, or as bytes (a
+// name that is not valid UTF-8).
+struct ScriptedFileName {
+    ScriptedFileName(const QString& text) : bytes(fileNameOf(text)) {}
+    ScriptedFileName(FileName name) : bytes(std::move(name)) {}
+    FileName bytes;
+};
 
 class ScriptedDialogs : public Dialogs {
 public:
@@ -23,10 +32,12 @@ public:
     std::vector<Shown> shown;
     std::deque<bool> confirms;
     std::deque<SaveChoice> saveChoices;  // answers of askToSave; Cancel when empty
-    std::deque<QString> fileNames;  // answers of open and save dialogs, in order
+    std::deque<ScriptedFileName> fileNames;  // answers of open and save dialogs, in order
     std::deque<QColor> colors;
     std::deque<int> numbers;  // answers of number(); a cancel when empty
-    // Actions run on a modal window in place of its event loop, in order.
+    // Actions run on a modal window in place of its event loop, in order. The
+    // window's result is what exec answers: QDialog::Rejected unless the
+    // action ends it otherwise (a button), as Escape or the title bar do.
     std::deque<std::function<void(QDialog*)>> modal;
     QString lastSaveOffered;  // lastName passed to the latest save dialog
     QColor lastColorOffered;
@@ -53,13 +64,13 @@ public:
         saveChoices.pop_front();
         return a;
     }
-    QString openFileName(QWidget*, const QString& filter) override {
+    FileName openFileName(QWidget*, const QString& filter) override {
         shown.push_back({"open", {}, filter});
         return next_name();
     }
-    QString saveFileName(QWidget*, const QString& filter, const QString& lastName) override {
+    FileName saveFileName(QWidget*, const QString& filter, const FileName& lastName) override {
         shown.push_back({"save", {}, filter});
-        lastSaveOffered = lastName;
+        lastSaveOffered = shownFileName(lastName);
         return next_name();
     }
     std::optional<int> number(QWidget*, const QString& title, const QString& label, int, int, int) override {
@@ -78,12 +89,14 @@ public:
         colors.pop_front();
         return c;
     }
-    void exec(QDialog* dialog) override {
+    int exec(QDialog* dialog) override {
         shown.push_back({"exec", dialog->windowTitle(), {}});
-        if (modal.empty()) return;
+        dialog->setResult(QDialog::Rejected);
+        if (modal.empty()) return dialog->result();
         auto action = std::move(modal.front());
         modal.pop_front();
         action(dialog);
+        return dialog->result();
     }
 
     // Texts of all boxes of one kind, in order.
@@ -96,9 +109,9 @@ public:
     void clear() { shown.clear(); }
 
 private:
-    QString next_name() {
+    FileName next_name() {
         if (fileNames.empty()) return {};
-        QString n = fileNames.front();
+        FileName n = std::move(fileNames.front().bytes);
         fileNames.pop_front();
         return n;
     }
