@@ -206,7 +206,7 @@ TEST(LayoutChoice, DamagedScriptsKeepTheirLayoutAndASaveChangesOnlyWhatIsNamed) 
     int unnamed = 0;
     for (const bool console : {false, true})
         for (const int levels : {0, 1, 2, 5, 9, 22})
-            for (unsigned seed = 1; seed <= 20; ++seed) {
+            for (unsigned seed = 1; seed <= (console ? 20u : 41u); ++seed) {  // about 4,800 PC files
                 const Ttombpcdat doc = console ? samples::make_console_document(seed, levels, seed % 2 == 0)
                                                : samples::make_document(seed, levels, seed % 2 == 0);
                 const bytes_t file = samples::file_bytes(doc);
