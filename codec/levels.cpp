@@ -61,31 +61,44 @@ void check_level(int level, int levels, bool may_be_end = false) {
                        std::to_string(levels) + " levels)");
 }
 
-// Appends to a plan whose slots have moved what follows the levels: each slot
-// whose operands the map changes (at its number after the plan), then the
-// demo list.
+// Appends to a plan whose slots have moved what follows the levels: the slots
+// whose operands the map changes (at their numbers after the plan, in runs of
+// neighbours), then the demo list.
 void renumber(const Ttombpcdat& doc, const level_map& map, level_plan& plan) {
     const bool pictures = pictures_move_with_levels(doc);
-    std::vector<change::replace_slot> changed;
+    const auto follows = [&](const script_command& c) {
+        return follows_levels(c.command, pictures) && renumbered(c.operand, map) != c.operand;
+    };
+    level_plan slot_moves;  // the slot changes of the plan alone
+    for (const level_change& c : plan.changes)
+        if (std::holds_alternative<change::move_slot>(c) || std::holds_alternative<change::insert_slot>(c) ||
+            std::holds_alternative<change::remove_slot>(c))
+            slot_moves.changes.push_back(c);
+    std::vector<std::pair<int, std::size_t>> changed;  // the slot's number after the plan, before it
     for (std::size_t k = 0; k < doc.scripts.size(); ++k) {
         const script_slot& slot = doc.scripts[k];
-        const int n = used_commands(slot);
-        const auto first = slot.commands.begin(), end = first + n;
-        const auto follows = [&](const script_command& c) {
-            return follows_levels(c.command, pictures) && renumbered(c.operand, map) != c.operand;
-        };
-        if (std::none_of(first, end, follows)) continue;
-        const int to = slot_after(plan, int(k));
-        if (to < 0) continue;  // the deleted level's own slot
-        change::replace_slot value{to, slot};
-        for (int i = 0; i < n; ++i) {
-            script_command& c = value.value.commands[std::size_t(i)];
-            if (follows_levels(c.command, pictures)) c.operand = renumbered(c.operand, map);
-        }
-        changed.push_back(std::move(value));
+        const auto first = slot.commands.begin();
+        if (std::none_of(first, first + used_commands(slot), follows)) continue;
+        const int to = slot_after(slot_moves, int(k));
+        if (to >= 0) changed.emplace_back(to, k);  // not the deleted level's own slot
     }
-    std::sort(changed.begin(), changed.end(), [](const auto& a, const auto& b) { return a.slot < b.slot; });
-    for (auto& c : changed) plan.changes.emplace_back(std::move(c));
+    // In runs of neighbouring slots: one change each.
+    std::sort(changed.begin(), changed.end());
+    for (std::size_t i = 0; i < changed.size();) {
+        std::size_t end = i + 1;
+        while (end < changed.size() && changed[end].first == changed[end - 1].first + 1) ++end;
+        change::replace_slots run{changed[i].first, {}};
+        run.values.reserve(end - i);
+        for (; i < end; ++i) {
+            script_slot& slot = run.values.emplace_back(doc.scripts[changed[i].second]);
+            const int n = used_commands(slot);
+            for (int c = 0; c < n; ++c) {
+                script_command& command = slot.commands[std::size_t(c)];
+                if (follows_levels(command.command, pictures)) command.operand = renumbered(command.operand, map);
+            }
+        }
+        plan.changes.emplace_back(std::move(run));
+    }
 
     change::set_demo_levels demo;
     for (std::size_t i = 0; i < doc.demo_levels.size(); ++i) {
@@ -123,7 +136,9 @@ struct applier {
         doc.scripts.erase(doc.scripts.begin() + c.at);
         doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
     }
-    void operator()(const change::replace_slot& c) const { doc.scripts[std::size_t(c.slot)] = c.value; }
+    void operator()(const change::replace_slots& c) const {
+        std::copy(c.values.begin(), c.values.end(), doc.scripts.begin() + c.first);
+    }
     void operator()(const change::set_demo_levels& c) const {
         doc.demo_levels = c.levels;
         doc.demo_level_count = static_cast<std::int16_t>(c.levels.size());

@@ -79,10 +79,11 @@ struct insert_slot {
 struct remove_slot {
     int at;
 };
-// A slot's commands with the operands that follow the levels renumbered.
-struct replace_slot {
-    int slot;
-    script_slot value;
+// The commands of slots first .. first + values.size() - 1, with the
+// operands that follow the levels renumbered.
+struct replace_slots {
+    int first;
+    std::vector<script_slot> values;
 };
 // The new demo list; kept[i] is the number of the old entry that entry i was.
 struct set_demo_levels {
@@ -92,7 +93,7 @@ struct set_demo_levels {
 }  // namespace change
 
 using level_change = std::variant<change::move_entry, change::insert_entries, change::remove_entry,
-                                  change::move_slot, change::insert_slot, change::remove_slot, change::replace_slot,
+                                  change::move_slot, change::insert_slot, change::remove_slot, change::replace_slots,
                                   change::set_demo_levels>;
 
 struct level_plan {

@@ -273,7 +273,7 @@ void ScriptDocument::recordLevelPlan(const vellumark::level_plan& plan, const QS
             replaceSlots(c.at, 1, {}, {});
             slot_changes.changes.emplace_back(c);
         },
-        [this](const change::replace_slot& c) { replaceSlots(c.slot, 1, {c.value}, {}); },
+        [this](const change::replace_slots& c) { replaceSlots(c.first, int(c.values.size()), c.values, {}); },
         [this](const change::set_demo_levels& c) {
             // Each entry kept keeps the line it showed.
             Lines texts;
