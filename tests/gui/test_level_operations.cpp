@@ -153,8 +153,8 @@ TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
     form->Pastescriptslot1->trigger();
     EXPECT_EQ(record().scripts[5], record().scripts[1]);  // the moved slot's commands, pasted
     EXPECT_EQ(played().value(4), "D");
-    form->Undo1->trigger();                      // the paste
-    form->Undo1->trigger();                      // the move
+    form->Undo1->trigger();  // the paste
+    form->Undo1->trigger();  // the move
     EXPECT_EQ(t->copied_slot(), 4);
     form->Redo1->trigger();
     EXPECT_EQ(t->copied_slot(), 1);
