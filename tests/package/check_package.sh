@@ -33,7 +33,7 @@ step "package $(basename "$deb")"
 dpkg-deb -f "$deb" Package Version Architecture Section Depends Homepage | sed 's/^/   /'
 
 step "lintian (no error allowed)"
-lintian --fail-on error --no-tag-display-limit "$deb" | sed 's/^/   /' || fail "lintian reports errors"
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" 2>&1 | sed 's/^/   /' || fail "lintian reports errors"
 
 step "desktop entry, AppStream metadata, manual pages"
 dpkg-deb -x "$deb" "$work/root"
@@ -112,13 +112,14 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/x-session.sh" || rc=$?
 [[ $rc -eq 0 ]] || { cat vellumark.err; fail "vellumark on Xvfb failed ($rc)"; }
 
 step "bash completion"
+mkdir completion && cd completion
 touch a.dat B.DAT c.json d.po e.pot
 complete_line() {  # prints the completions of the words given, the last one being completed
     bash -c 'source /usr/share/bash-completion/bash_completion
              source /usr/share/bash-completion/completions/vellumark-cli
              COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
              _vellumark_cli vellumark-cli "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
-             printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' _ "$@"
+             printf "%s\n" "${COMPREPLY[@]}" | LC_ALL=C sort | tr "\n" " "' _ "$@"
 }
 expect_completion() {
     local want=$1; shift
@@ -126,7 +127,7 @@ expect_completion() {
     [[ $got == "$want" ]] || fail "completing \"$*\": got \"$got\", expected \"$want\""
 }
 expect_completion "check " vellumark-cli ch
-expect_completion "a.dat B.DAT " vellumark-cli check ""
+expect_completion "B.DAT a.dat " vellumark-cli check ""
 expect_completion "--codepage --help --json --strict " vellumark-cli check a.dat -
 expect_completion "cp1250 cp1251 cp1252 cp1253 cp1254 cp1255 cp1256 cp1257 cp1258 " vellumark-cli dump --codepage cp
 expect_completion "c.json " vellumark-cli build ""
