@@ -1,15 +1,35 @@
 // Program start: the main window with its hidden secondary windows, then the
 // event loop until the main window closes. An optional argument names a
-// script to open (the desktop's "Open with").
+// script to open (the desktop's "Open with"); --help and --version answer
+// without a display.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <iostream>
 
 #include "editors/dialogs.h"
 #include "shell/main_window.h"
+#include "shell/start_arguments.h"
+
+namespace {
+
+StartArguments startArguments(int argc, char** argv) { return parseStartArguments({argv + 1, argv + argc}); }
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    StartArguments start = startArguments(argc, argv);
+    if (start.action == StartArguments::Action::help || start.action == StartArguments::Action::version) {
+        std::cout << (start.action == StartArguments::Action::help ? editorUsageText() : editorVersionText());
+        return std::cout.flush() ? 0 : 1;
+    }
     QApplication app(argc, argv);
+    // QApplication has taken its own options out of argv.
+    start = startArguments(argc, argv);
+    if (start.action == StartArguments::Action::usage_error) {
+        std::cerr << start.message;
+        return 2;
+    }
     QtDialogs dialogs;
     TForm1 form(dialogs);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -19,8 +39,7 @@ int main(int argc, char** argv) {
     }
     form.show();
     // A file handed over by the desktop (the .desktop entry's %f) opens as
-    // "&Open" would, by the bytes of its name; QApplication has already taken
-    // its own options out of argv.
-    if (argc > 1) form.openFile(FileName(argv[1]));
+    // "&Open" would, by the bytes of its name.
+    if (!start.path.empty()) form.openFile(QByteArray::fromStdString(start.path));
     return app.exec();
 }

@@ -1,6 +1,5 @@
 #include "shell/picture_strip.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "shell/data_files.h"
 #include "shell/error_handler.h"
 
 namespace {
@@ -61,7 +61,7 @@ PictureStrip makePictureStrip(QWidget* clientArea) {
 
 void loadSkin(QLabel* image, ErrorHandler& errors) {
     QString path = skin_file_override();
-    if (path.isEmpty()) path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("skin.bmp"));
+    if (path.isEmpty()) path = skinPath();
     path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QFile file(path);
     // Only a regular file: a FIFO of that name would keep the start waiting.

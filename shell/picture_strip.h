@@ -17,7 +17,7 @@ struct PictureStrip {
 // Builds the strip at the foot of the client area, empty.
 PictureStrip makePictureStrip(QWidget* clientArea);
 
-// Shows "skin.bmp" from beside the executable, or the file set for tests, in
+// Shows "skin.bmp" (data_files.h), or the file set for tests, in
 // Image1. A missing, unreadable or non-bitmap file leaves the strip empty and
 // goes to the error box.
 void loadSkin(QLabel* image, ErrorHandler& errors);
