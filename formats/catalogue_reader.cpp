@@ -1,147 +1,63 @@
-#include "catalogue/catalogue.h"
-
-#include <gettext-po.h>
-#include <iconv.h>
-
+// Reading a translated catalogue back: libgettextpo parses it, and the
+// catalogue's own lines tell where each entry stands and what the library
+// cannot (a NUL inside a text, which its C strings end at).
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
-#include <memory>
 
+#include "codec/check.h"
 #include "codec/errors.h"
 #include "codec/fileio.h"
 #include "codec/layout.h"
-#include "codec/script_file.h"
+#include "formats/catalogue.h"
+#include "formats/po_library.h"
 
 namespace vellumark::catalogue {
+
 namespace {
 
-// ---- libgettextpo's reports -----------------------------------------------------
-// The library reports through handlers without a context of their own: the
-// reports of one call are gathered in `gathering` while it runs.
+// ---- the longest catalogue --------------------------------------------------------
+// The catalogue of the largest script, every text translated, as gettext's
+// tools write it:
+// - The thirteen translatable tables hold at most kMaxEntries texts each
+//   (game strings 2 at most 80), and an entry's text is never empty.
+// - Besides its texts an entry takes at most kEntryRoom bytes: the level
+//   comment `#. Level 32766: ""`, the flags `#, fuzzy, no-c-format`,
+//   `msgctxt "key_strings[9][32766]"`, the keywords of msgid and msgstr each
+//   with the empty first line of a wrapped text, and the blank line after it.
+// - The texts of a table take at most kMaxBlockSize stored bytes, one of
+//   which ends each text, and the translations as many (a save refuses
+//   more): a table of n entries holds at most kMaxBlockSize - n characters
+//   of each. A character takes at most kCharBytes: a line feed is written as
+//   `\n"` and a `"` opening the next line, any other character as at most 3
+//   bytes of UTF-8 or a 2-byte escape, plus its share of a wrapped line's
+//   quotes. A table is longest with the most entries.
+// - A key-string entry's comment names its level: each level name (3 bytes
+//   a character at most) stands in at most ten comments.
+// - The header: less than kHeaderRoom.
+// Comments that translators add, previous texts (msgmerge --previous) and
+// obsolete entries are not counted: a catalogue of a real script (a few
+// hundred texts, some 30 KB) stays far below the bound in any case.
+constexpr std::size_t kEntryRoom = 96;
+constexpr std::size_t kCharBytes = 5;
+constexpr std::size_t kHeaderRoom = 4096;
+constexpr std::size_t kBlock = layout::kMaxBlockSize;
 
-struct reports {
-    std::string first_error;  // "file:line: text" of the first error
-    int errors = 0;
-};
-
-thread_local reports* gathering = nullptr;
-
-std::string where(const char* file, std::size_t line) {
-    std::string at = file ? file : "";
-    if (file && line != static_cast<std::size_t>(-1) && line != 0) at.append(":").append(std::to_string(line));
-    return at;
+constexpr std::size_t table_bytes(std::size_t entries) {
+    return entries * kEntryRoom + 2 * (kBlock - entries) * kCharBytes;
 }
+constexpr std::size_t kEntries = static_cast<std::size_t>(kMaxEntries);
+constexpr std::size_t kTablesOfMostEntries = 2 + kKeyStringTables;  // level names, game strings 1, key strings
 
-void note(int severity, const std::string& at, const char* text) {
-    if (!gathering || severity < PO_SEVERITY_ERROR) return;  // warnings are gettext's advice
-    if (gathering->errors++ > 0) return;
-    std::string message = text ? text : "";
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-    gathering->first_error = at.empty() ? message : at + ": " + message;
-}
-
-void on_error(int severity, po_message_t, const char* file, std::size_t line, std::size_t, int, const char* text) {
-    note(severity, where(file, line), text);
-}
-
-void on_error2(int severity, po_message_t, const char* file, std::size_t line, std::size_t, int, const char* text,
-               po_message_t, const char*, std::size_t, std::size_t, int, const char*) {
-    note(severity, where(file, line), text);
-}
-
-const po_xerror_handler kHandler = {on_error, on_error2};
-
-class gather {
-public:
-    gather() : previous_(gathering) { gathering = &reports_; }
-    ~gather() { gathering = previous_; }
-    gather(const gather&) = delete;
-    gather& operator=(const gather&) = delete;
-    const reports& got() const { return reports_; }
-
-private:
-    reports reports_;
-    reports* previous_;
-};
-
-struct file_deleter {
-    void operator()(po_file* f) const { po_file_free(f); }
-};
-using po_file_ptr = std::unique_ptr<po_file, file_deleter>;
-
-struct iterator_deleter {
-    void operator()(po_message_iterator_t i) const { po_message_iterator_free(i); }
-};
-using po_iterator_ptr = std::unique_ptr<struct po_message_iterator, iterator_deleter>;
-
-struct malloc_deleter {
-    void operator()(char* p) const { std::free(p); }
-};
-using c_string = std::unique_ptr<char, malloc_deleter>;
-
-// ---- texts ------------------------------------------------------------------------
-
-// msgfmt takes U+0004 for the separator of msgctxt and msgid and refuses it
-// inside a text, so a catalogue shows it as its symbol, which no code page
-// holds: the byte 0x04 of a script becomes U+2404 and back.
-constexpr char32_t kEndOfTransmission = 0x04;
-constexpr char32_t kEndOfTransmissionSymbol = 0x2404;
-
-// A script text as a catalogue holds it.
-std::string catalogue_text(const codepage::table& cp, const std::string& bytes) {
-    std::string out = cp.bytes_to_utf8(bytes);
-    if (out.find(static_cast<char>(kEndOfTransmission)) == std::string::npos) return out;
-    std::string symbol;
-    codepage::append_utf8(symbol, kEndOfTransmissionSymbol);
-    for (std::size_t at = out.find(static_cast<char>(kEndOfTransmission)); at != std::string::npos;
-         at = out.find(static_cast<char>(kEndOfTransmission), at + symbol.size()))
-        out.replace(at, 1, symbol);
-    return out;
-}
-
-// The positions of a table that a catalogue may name: every entry, and for
-// key strings one per level, as a save writes them.
-std::size_t positions(const Ttombpcdat& doc, table_id id) {
-    return is_key_table(id) ? static_cast<std::size_t>(level_total(doc)) : table(doc, id).strings.size();
-}
-
-// A folder of our own under the system's temporary folder, removed with
-// everything in it.
-class scratch_folder {
-public:
-    scratch_folder() {
-        std::error_code ec;
-        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-        if (ec) throw script_error("No temporary folder for the catalogue: " + ec.message());
-        std::string pattern = (base / "vellumark-po-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw_errno(errno);
-        path_ = pattern;
-    }
-    ~scratch_folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    scratch_folder(const scratch_folder&) = delete;
-    scratch_folder& operator=(const scratch_folder&) = delete;
-    std::string file(const char* name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-// ---- where the entries stand in a PO file -------------------------------------
+// ---- where the entries stand in the catalogue ----------------------------------------
 // libgettextpo reads a catalogue but tells no line of an entry, so the lines
 // are taken from the keywords that start them, entry by entry in file order
 // (obsolete entries and previous strings are comments). The library has read
-// the file already, so the keywords are where it found them.
+// the same bytes already, so the keywords are where it found them.
 
 struct entry_lines {
     std::size_t msgctxt = 0, msgid = 0, msgstr = 0;
+    std::size_t nul = 0;  // the first line where the translation holds a NUL; 0 for none
 };
 
 bool keyword(std::string_view line, std::string_view word) {
@@ -150,85 +66,78 @@ bool keyword(std::string_view line, std::string_view word) {
             line[word.size()] == '[');
 }
 
-std::vector<entry_lines> keyword_lines(const std::string& text) {
+int digit_value(char c, int base) {
+    if (c >= '0' && c <= '9' && c - '0' < base) return c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Whether the quoted strings of a line hold an escape that gettext reads as
+// the character 0: an octal escape of up to three digits (\0, \00, \000,
+// \400) or a hexadecimal one of any number of digits (\x0, \x00, \x100),
+// whose value gettext keeps to its low eight bits.
+bool holds_nul(std::string_view line) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (!quoted) {
+            if (c == '#') return false;  // a comment to the end of the line
+            quoted = c == '"';
+            continue;
+        }
+        if (c == '"') {
+            quoted = false;
+        } else if (c == '\\' && i + 1 < line.size()) {
+            const bool hex = line[i + 1] == 'x';
+            const int base = hex ? 16 : 8;
+            std::size_t at = hex ? i + 2 : i + 1;
+            const std::size_t most = hex ? line.size() : at + 3;
+            unsigned value = 0;
+            std::size_t digits = 0;
+            for (; at < line.size() && at < most && digit_value(line[at], base) >= 0; ++at, ++digits)
+                value = (value * static_cast<unsigned>(base) + static_cast<unsigned>(digit_value(line[at], base))) & 0xFF;
+            if (digits > 0 && value == 0) return true;
+            i = digits > 0 ? at - 1 : i + 1;  // past the escape
+        }
+    }
+    return false;
+}
+
+std::vector<entry_lines> keyword_lines(std::string_view text) {
     std::vector<entry_lines> out;
     std::size_t pending_context = 0;
     std::size_t number = 0;
+    bool in_msgstr = false;  // the lines of a translation go on
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string_view line(text.data() + start, end - start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
         ++number;
         start = end + 1;
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos) continue;
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string_view::npos) {
+            in_msgstr = false;
+            continue;
+        }
         line.remove_prefix(first);
         if (keyword(line, "msgctxt")) {
             pending_context = number;
+            in_msgstr = false;
         } else if (keyword(line, "msgid")) {
-            out.push_back({pending_context, number, 0});
+            out.push_back({pending_context, number, 0, 0});
             pending_context = 0;
-        } else if (keyword(line, "msgstr") && !out.empty() && out.back().msgstr == 0) {
-            out.back().msgstr = number;
+            in_msgstr = false;
+        } else if (keyword(line, "msgstr") && !out.empty()) {
+            if (out.back().msgstr == 0) out.back().msgstr = number;
+            in_msgstr = true;
+        } else if (line[0] != '"') {
+            in_msgstr = false;
         }
+        if (in_msgstr && !out.empty() && out.back().nul == 0 && holds_nul(line)) out.back().nul = number;
     }
     return out;
 }
-
-// ---- the catalogue's character set ---------------------------------------------------
-
-// Converts the catalogue's texts to UTF-8 when it is written in another
-// character set.
-class to_utf8 {
-public:
-    to_utf8(const std::string& path, po_file_t file) {
-        const c_string header(const_cast<char*>(po_file_domain_header(file, nullptr)));
-        if (!header) return;
-        const c_string type(po_header_field(header.get(), "Content-Type"));
-        if (!type) return;
-        const std::string value = type.get();
-        const std::size_t at = value.find("charset=");
-        if (at == std::string::npos) return;
-        std::string charset = value.substr(at + 8);
-        charset.erase(std::min(charset.size(), charset.find_first_of(" ;\t")));
-        std::string folded = charset;
-        for (char& c : folded)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (folded.empty() || folded == "UTF-8" || folded == "UTF8" || folded == "CHARSET" ||
-            folded == "ASCII" || folded == "US-ASCII")
-            return;
-        cd_ = ::iconv_open("UTF-8", charset.c_str());
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw script_error(path + ": the catalogue's character set " + charset +
-                               " is not known to the system's iconv");
-        charset_ = charset;
-    }
-    ~to_utf8() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) ::iconv_close(cd_);
-    }
-    to_utf8(const to_utf8&) = delete;
-    to_utf8& operator=(const to_utf8&) = delete;
-
-    // The text in UTF-8, or nothing when it is not valid in the character set.
-    std::optional<std::string> operator()(const char* text) const {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) return std::string(text);
-        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string in(text), out(4 * in.size() + 8, '\0');
-        char* inp = in.data();
-        char* outp = out.data();
-        std::size_t in_left = in.size(), out_left = out.size();
-        if (::iconv(cd_, &inp, &in_left, &outp, &out_left) == static_cast<std::size_t>(-1) ||
-            ::iconv(cd_, nullptr, nullptr, &outp, &out_left) == static_cast<std::size_t>(-1))
-            return std::nullopt;
-        out.resize(out.size() - out_left);
-        return out;
-    }
-    const std::string& charset() const { return charset_; }
-
-private:
-    iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
-    std::string charset_ = "UTF-8";
-};
 
 // A character as a message names it: "ł" (U+0142), or U+0001 alone for one
 // that shows nothing.
@@ -240,126 +149,33 @@ std::string character_name(char32_t c) {
     return out;
 }
 
+constexpr const char* kNulReason = "the translation holds a NUL character, which would end the stored text";
+
+// A text of the catalogue as a one-line message shows it, in quotes.
+std::string shown(const std::string& utf8) { return "\"" + codepage::with_line_break_symbols(utf8) + "\""; }
+
 }  // namespace
 
-bool translatable(table_id id) {
-    return id == table_id::level_names || id == table_id::game_strings1 || id == table_id::game_strings2 ||
-           is_key_table(id);
-}
+const std::size_t kMostCatalogueBytes = kTablesOfMostEntries * table_bytes(kEntries) +
+                                        table_bytes(layout::kConsoleGameStrings2Count) +
+                                        kKeyStringTables * kBlock * 3 + kHeaderRoom;
 
-std::string context(table_id id, std::size_t index) {
-    std::string out = json_path(id);
-    out.append("[").append(std::to_string(index)).append("]");
-    return out;
-}
-
-std::optional<std::pair<table_id, std::size_t>> parse_context(std::string_view text) {
-    for (const table_info& t : kTables) {
-        if (!translatable(t.id)) continue;
-        const std::string prefix = json_path(t.id) + "[";
-        if (text.substr(0, prefix.size()) != prefix || text.size() < prefix.size() + 2 || text.back() != ']')
-            continue;
-        const std::string_view digits = text.substr(prefix.size(), text.size() - prefix.size() - 1);
-        if (digits.empty() || digits.size() > 9 ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        const auto index = static_cast<std::size_t>(std::stoul(std::string(digits)));
-        if (context(t.id, index) == text) return std::make_pair(t.id, index);
-    }
-    return std::nullopt;
-}
-
-std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, const std::string& project) {
-    const po_file_ptr file(po_file_create());
-    {
-        const po_iterator_ptr it(po_message_iterator(file.get(), nullptr));
-        po_message_t header = po_message_create();
-        po_message_set_msgid(header, "");
-        std::string fields = "Project-Id-Version: " + project + "\n";
-        fields += "Report-Msgid-Bugs-To: \n"
-                  "PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\n"
-                  "Last-Translator: FULL NAME <EMAIL@ADDRESS>\n"
-                  "Language-Team: LANGUAGE <LL@li.org>\n"
-                  "Language: \n"
-                  "MIME-Version: 1.0\n"
-                  "Content-Type: text/plain; charset=UTF-8\n"
-                  "Content-Transfer-Encoding: 8bit\n";
-        po_message_set_msgstr(header, fields.c_str());
-        std::string about = "Texts of " + project + " for translation, read in the code page ";
-        about.append(cp.name()).append(".\n");
-        about += "Each msgctxt names a text's table and position in the script.\n";
-        po_message_set_comments(header, about.c_str());
-        po_message_set_fuzzy(header, 1);
-        po_message_insert(it.get(), header);
-
-        for (const table_info& t : kTables) {
-            if (!translatable(t.id)) continue;
-            const std::vector<std::string>& strings = table(doc, t.id).strings;
-            const std::size_t n = std::min(strings.size(), positions(doc, t.id));
-            for (std::size_t i = 0; i < n; ++i) {
-                if (strings[i].empty()) continue;
-                po_message_t m = po_message_create();
-                po_message_set_msgctxt(m, context(t.id, i).c_str());
-                po_message_set_msgid(m, catalogue_text(cp, strings[i]).c_str());
-                po_message_set_msgstr(m, "");
-                if (is_key_table(t.id)) {
-                    // In quotes: a comment line that ended with a backslash
-                    // would run on into the next line.
-                    std::string note = "Level " + std::to_string(i) + ": \"";
-                    note.append(codepage::with_line_break_symbols(catalogue_text(cp, doc.level_names.strings[i])))
-                        .append("\"\n");
-                    po_message_set_extracted_comments(m, note.c_str());
-                }
-                if (strings[i].find('%') != std::string::npos) po_message_set_format(m, "c-format", 0);
-                po_message_insert(it.get(), m);
-            }
-        }
-    }
-
-    const scratch_folder folder;
-    const std::string path = folder.file("texts.pot");
-    // The library cannot report a file it fails to create, so make sure first.
-    if (std::FILE* probe = std::fopen(path.c_str(), "wb"))
-        std::fclose(probe);
-    else
-        throw_errno(errno);
-    const gather g;
-    po_file_write(file.get(), path.c_str(), &kHandler);
-    if (g.got().errors > 0) throw script_error(g.got().first_error);
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path, std::size_t{256} << 20, "a catalogue");
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void write_template(const std::string& path, const Ttombpcdat& doc, const codepage::table& cp,
-                    const std::string& project) {
-    const std::string text = template_text(doc, cp, project);
-    atomic_write_file(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-}
-
-std::vector<translation> read_translations(const std::string& path, const Ttombpcdat& doc,
-                                           const codepage::table& cp) {
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path, std::size_t{256} << 20, "a catalogue");
-    const std::vector<entry_lines> lines = keyword_lines(std::string(bytes.begin(), bytes.end()));
-
-    po_file_ptr file;
-    {
-        const gather g;
-        errno = 0;
-        file.reset(po_file_read(path.c_str(), &kHandler));
-        if (!file) throw_errno(errno ? errno : EIO);
-        if (g.got().errors > 0) throw script_error(g.got().first_error);
-    }
+std::vector<translation> read_translations(std::span<const std::uint8_t> bytes, const std::string& name,
+                                           const Ttombpcdat& doc, const codepage::table& cp) {
+    const std::vector<entry_lines> lines =
+        keyword_lines({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    const po::file_ptr file = po::read(bytes, name);
     for (const char* const* d = po_file_domains(file.get()); *d; ++d)
         if (std::strcmp(*d, "messages") != 0)
-            throw script_error(path + ": holds the domain \"" + *d + "\"; a script's texts are all of one");
-    const to_utf8 convert(path, file.get());
+            throw script_error(name + ": holds the domain \"" + *d + "\"; a script's texts are all of one");
+    const po::to_utf8 convert(name, file.get());
 
-    const auto at = [&path](std::size_t line) {
-        return line > 0 ? path + ":" + std::to_string(line) + ": " : path + ": ";
+    const auto at = [&name](std::size_t line) {
+        return line > 0 ? name + ":" + std::to_string(line) + ": " : name + ": ";
     };
     std::vector<translation> out;
     std::map<std::pair<table_id, std::size_t>, std::size_t> seen;  // the line of each context
-    const po_iterator_ptr it(po_message_iterator(file.get(), nullptr));
+    const po::iterator_ptr it(po_message_iterator(file.get(), nullptr));
     std::size_t k = 0;
     for (po_message_t m = po_next_message(it.get()); m; m = po_next_message(it.get())) {
         if (po_message_is_obsolete(m)) continue;
@@ -370,16 +186,29 @@ std::vector<translation> read_translations(const std::string& path, const Ttombp
         const std::size_t ctxt_line = place.msgctxt ? place.msgctxt : place.msgid;
         if (!ctxt)
             throw script_error(at(ctxt_line) + "the entry has no msgctxt; each text of a script is named by one");
-        const std::optional<std::string> name = convert(ctxt);
-        const auto named = name ? parse_context(*name) : std::nullopt;
+        const std::optional<std::string> context_text = convert(ctxt);
+        const auto named = context_text ? parse_context(*context_text) : std::nullopt;
         if (!named || named->second >= positions(doc, named->first))
-            throw script_error(at(ctxt_line) + "unknown msgctxt \"" + name.value_or(ctxt) +
+            throw script_error(at(ctxt_line) + "unknown msgctxt \"" + context_text.value_or(ctxt) +
                                "\": the script has no such text");
         if (const auto [before, fresh] = seen.emplace(*named, ctxt_line); !fresh)
-            throw script_error(at(ctxt_line) + "msgctxt \"" + *name + "\" is given twice (first at line " +
+            throw script_error(at(ctxt_line) + "msgctxt \"" + *context_text + "\" is given twice (first at line " +
                                std::to_string(before->second) + ")");
         if (po_message_msgid_plural(m))
             throw script_error(at(place.msgid) + "a script text has no plural forms");
+
+        // The entry must translate the text that stands there now, as an
+        // export writes it; past the lines of a key-string table that is
+        // the empty text, which no entry has.
+        const std::vector<std::string>& strings = table(doc, named->first).strings;
+        const std::string now = named->second < strings.size() ? catalogue_text(cp, strings[named->second]) : "";
+        const char* msgid = po_message_msgid(m);
+        if (const std::string source = convert(msgid).value_or(msgid); source != now)
+            throw script_error(at(place.msgid) + *context_text + " is now " + shown(now) +
+                               ", but this entry translates " + shown(source) +
+                               "; update the catalogue with msgmerge against a new export");
+        if (place.nul > 0)
+            throw script_error(at(place.nul) + kNulReason);
 
         const char* msgstr = po_message_msgstr(m);
         if (msgstr[0] == '\0' || po_message_is_fuzzy(m)) continue;
@@ -392,9 +221,10 @@ std::vector<translation> read_translations(const std::string& path, const Ttombp
         for (std::size_t i = 0; i < text->size();) {
             const std::optional<char32_t> c = codepage::next_utf8(*text, i);
             if (!c) throw script_error(at(place.msgstr) + "the translation is not valid UTF-8");
-            const std::optional<unsigned char> byte = *c == kEndOfTransmissionSymbol ? kEndOfTransmission
-                                                      : *c == 0                          ? std::nullopt
-                                                                                         : cp.from_unicode(*c);
+            if (*c == 0) throw script_error(at(place.msgstr) + kNulReason);
+            const std::optional<unsigned char> byte =
+                *c == codepage::kEndOfTransmissionSymbol ? static_cast<unsigned char>(codepage::kEndOfTransmission)
+                                                         : cp.from_unicode(*c);
             if (!byte)
                 throw script_error(at(place.msgstr) + "the translation holds the character " + character_name(*c) +
                                    ", which the code page " + cp.name() + " cannot store");
@@ -407,6 +237,11 @@ std::vector<translation> read_translations(const std::string& path, const Ttombp
         out.push_back({named->first, named->second, std::move(stored)});
     }
     return out;
+}
+
+std::vector<translation> read_translations(const std::string& path, const Ttombpcdat& doc,
+                                           const codepage::table& cp) {
+    return read_translations(read_file_bytes(path, kMostCatalogueBytes, kCatalogueWhat), path, doc, cp);
 }
 
 void apply(Ttombpcdat& doc, const std::vector<translation>& translations) {

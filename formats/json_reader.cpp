@@ -1,11 +1,12 @@
-#include "cli/json_format.h"
-
+// Reading the JSON form: the document a parsed value describes, checked so
+// that it saves and reads back as the same script. Each fault is refused
+// with the path of its value.
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstdio>
+#include <limits>
 #include <optional>
 
 #include "codec/check.h"
@@ -15,8 +16,9 @@
 #include "codec/options.h"
 #include "codec/script_file.h"
 #include "codec/tables.h"
+#include "formats/json_common.h"
 
-namespace vellumark::cli {
+namespace vellumark::json_form {
 
 namespace {
 
@@ -24,206 +26,12 @@ constexpr std::array<std::string_view, 6> kHeaderCounts = {
     "level_count", "pic_count", "title_count", "fmv_count", "cutscene_count", "demo_level_count"};
 
 // Entry counts are signed 16-bit in the file: a larger table reads back negative.
-constexpr std::size_t kMaxEntries = static_cast<std::size_t>(vellumark::kMaxEntries);
+constexpr std::size_t kEntries = static_cast<std::size_t>(kMaxEntries);
+// The range of a 16-bit word: command codes, operands, demo levels.
+constexpr std::int64_t kWordMax = std::numeric_limits<std::uint16_t>::max();
+constexpr std::int64_t kByteMax = std::numeric_limits<std::uint8_t>::max();
 
-// The tables that stand as members of their own, in file order (the ten
-// key-string tables stand together under "key_strings").
-bool own_member(table_id id) { return !is_key_table(id); }
 
-// The values of the "layout" member.
-constexpr std::string_view kLayoutPc = "pc";
-constexpr std::string_view kLayoutPlayStation = "playstation";
-
-// ---- writing ----------------------------------------------------------------
-
-std::string hex(const std::uint8_t* data, std::size_t n) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out += digits[data[i] >> 4];
-        out += digits[data[i] & 15];
-    }
-    return out;
-}
-
-template <std::size_t N>
-std::string hex(const std::array<std::uint8_t, N>& a) {
-    return hex(a.data(), N);
-}
-
-json strings_json(const list_strings& table, const codepage::table& cp) {
-    json out = json::array();
-    for (const std::string& s : table.strings) out.push_back(cp.bytes_to_utf8(s));
-    return out;
-}
-
-json command_json(const script_command& command, const Ttombpcdat& doc, const codepage::table& cp) {
-    json c = json::object();
-    c["command"] = command_json_name(command.command);
-    c["code"] = command.command;
-    if (cmd::carries_operand(command.command)) {
-        c["operand"] = command.operand;
-        if (const auto named = named_table(command.command)) {
-            const auto& strings = table(doc, *named).strings;
-            if (command.operand < strings.size())
-                c["name"] = cp.bytes_to_utf8(strings[command.operand]);
-            else
-                c["name"] = nullptr;
-        }
-    }
-    return c;
-}
-
-// ---- reading ----------------------------------------------------------------
-
-bool is_identifier(std::string_view key) {
-    if (key.empty() || !(std::isalpha(static_cast<unsigned char>(key[0])) || key[0] == '_'))
-        return false;
-    return std::all_of(key.begin(), key.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-    });
-}
-
-std::string member_path(const std::string& path, std::string_view key) {
-    if (is_identifier(key)) return path.empty() ? std::string(key) : path + "." + std::string(key);
-    return path + "[" + json(std::string(key)).dump() + "]";
-}
-
-std::string index_path(const std::string& path, std::size_t i) {
-    return path + "[" + std::to_string(i) + "]";
-}
-
-std::string shown(const std::string& path) { return path.empty() ? "(top level)" : path; }
-
-[[noreturn]] void fail(const std::string& path, const std::string& reason) {
-    throw json_error(shown(path), reason);
-}
-
-// ---- parsing ----------------------------------------------------------------
-
-// The most elements an array of the format holds, and how a longer one is
-// refused: "<path>: has N <noun>; <rest>".
-struct array_limit {
-    std::size_t most;
-    const char* noun;
-    const char* rest;
-};
-constexpr array_limit kTableLimit{kMaxEntries, "entries", "a table holds at most 32767"};
-constexpr array_limit kSlotsLimit{65535, "slots", "at most 65535 fit"};
-constexpr array_limit kSlotLimit{kSlotCapacity, "commands", "a slot holds at most 64"};
-constexpr array_limit kDemoLimit{kMaxEntries, "entries", "at most 32767 fit"};
-constexpr array_limit kKeyTablesLimit{kKeyStringTables, "tables", "there are always 10"};
-constexpr array_limit kRecordsLimit{kMaxEntries, "records", "at most 32767 fit"};
-// A movie record is two numbers; a few more are kept so that the reader
-// refuses the record in its own words.
-constexpr array_limit kRecordLimit{4, "numbers", "a movie record holds two"};
-
-// No object of the format has 32 members (the top level, the largest, has
-// fewer than 20): of the first 32 members of any object one is unknown, and
-// the object is refused for it; members past the 32nd need not be kept.
-constexpr std::size_t kMostMembers = 32;
-
-// Watches the parser build the value. A member given twice is refused. Array
-// elements are counted as they are read: past an array's limit they are
-// dropped at once and the array is refused when it ends, so that an oversized
-// array never fills memory. An array where the format has none keeps no
-// element, and an object no member past the 32nd: such a value is refused
-// later by its type or by an unknown member, whatever it holds.
-class parse_watch {
-public:
-    bool operator()(int depth, json::parse_event_t event, json& parsed) {
-        // Events come with the depth of the value; inside a dropped value
-        // (deeper than the frames) only its starts and keys are reported.
-        const auto d = static_cast<std::size_t>(depth);
-        switch (event) {
-        case json::parse_event_t::object_start:
-        case json::parse_event_t::array_start:
-            return frames_.size() == d && enter(event == json::parse_event_t::array_start);
-        case json::parse_event_t::key:
-            return frames_.size() == d && member(parsed.get_ref<const std::string&>());
-        case json::parse_event_t::value:
-            return d == 0 || frames_.back().object || admit(frames_.back());
-        case json::parse_event_t::object_end:
-        case json::parse_event_t::array_end:
-            leave();
-            return true;
-        }
-        return true;
-    }
-
-private:
-    struct frame {
-        std::string path;
-        bool object = false;
-        const array_limit* limit = nullptr;  // none: the array keeps nothing
-        std::size_t count = 0;               // elements, or members
-        std::vector<std::string> keys;       // members kept
-        bool dropping = false;               // the current member is dropped
-    };
-
-    static bool admit(frame& array) {
-        ++array.count;
-        return array.limit && array.count <= array.limit->most;
-    }
-
-    // The limit of an array at a place of the format.
-    const array_limit* limit_of(const frame* parent) const {
-        if (!parent) return nullptr;
-        if (parent->object) {
-            if (frames_.size() != 1) return nullptr;
-            const std::string& key = parent->keys.back();
-            if (key == "slots") return &kSlotsLimit;
-            if (key == "demo_levels") return &kDemoLimit;
-            if (key == "key_strings") return &kKeyTablesLimit;
-            if (key == "fmv_records") return &kRecordsLimit;
-            const bool table = std::any_of(kTables.begin(), kTables.end(),
-                                           [&key](const table_info& t) { return own_member(t.id) && t.json == key; });
-            return table ? &kTableLimit : nullptr;
-        }
-        if (parent->limit == &kSlotsLimit) return &kSlotLimit;
-        if (parent->limit == &kKeyTablesLimit) return &kTableLimit;
-        if (parent->limit == &kRecordsLimit) return &kRecordLimit;
-        return nullptr;
-    }
-
-    bool enter(bool array) {
-        frame f;
-        f.object = !array;
-        frame* parent = frames_.empty() ? nullptr : &frames_.back();
-        if (parent && !parent->object) {
-            if (!admit(*parent)) return false;
-            f.path = index_path(parent->path, parent->count - 1);
-        } else if (parent) {
-            if (parent->dropping) return false;
-            f.path = member_path(parent->path, parent->keys.back());
-        }
-        if (array) f.limit = limit_of(parent);
-        frames_.push_back(std::move(f));
-        return true;
-    }
-
-    bool member(const std::string& key) {
-        frame& f = frames_.back();
-        if (std::find(f.keys.begin(), f.keys.end(), key) != f.keys.end())
-            fail(member_path(f.path, key), "duplicate field");
-        f.dropping = ++f.count > kMostMembers;
-        if (!f.dropping) f.keys.push_back(key);
-        return !f.dropping;
-    }
-
-    void leave() {
-        const frame& f = frames_.back();
-        if (f.limit && f.count > f.limit->most)
-            fail(f.path, "has " + std::to_string(f.count) + " " + f.limit->noun + "; " + f.limit->rest);
-        frames_.pop_back();
-    }
-
-    std::vector<frame> frames_;
-};
-
-// An object whose members are looked up by name; members it does not know
-// are refused before any is read.
 class object_reader {
 public:
     object_reader(const json& j, std::string path, const std::vector<std::string_view>& known)
@@ -285,29 +93,13 @@ void read_hex(const json& j, const std::string& path, std::array<std::uint8_t, N
         out[i] = static_cast<std::uint8_t>(digit(s[2 * i]) * 16 + digit(s[2 * i + 1]));
 }
 
-// Decodes one UTF-8 sequence at s[i]; nothing when it is not well formed.
-std::optional<char32_t> next_code_point(const std::string& s, std::size_t& i) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    std::size_t extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 4;
-    if (extra == 4 || s.size() - i <= extra)
-        return std::nullopt;
-    char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-    for (std::size_t k = 1; k <= extra; ++k) {
-        unsigned char c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) return std::nullopt;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    i += extra + 1;
-    return cp;
-}
-
 std::string read_string(const json& j, const std::string& path, const codepage::table& cp) {
     if (!j.is_string()) fail(path, "must be a string");
     const std::string& s = j.get_ref<const std::string&>();
     std::string bytes;
     bytes.reserve(s.size());
     for (std::size_t i = 0; i < s.size();) {
-        std::optional<char32_t> code = next_code_point(s, i);
+        std::optional<char32_t> code = codepage::next_utf8(s, i);
         if (!code) fail(path, "is not valid UTF-8");
         std::optional<unsigned char> byte = cp.from_unicode(*code);
         if (!byte) {
@@ -327,7 +119,7 @@ const json& array_of(const json& j, const std::string& path) {
 
 void read_table(const json& j, const std::string& path, list_strings& table, const codepage::table& cp) {
     array_of(j, path);
-    if (j.size() > kMaxEntries)
+    if (j.size() > kEntries)
         fail(path, "has " + std::to_string(j.size()) + " entries; a table holds at most " +
                        std::to_string(kMaxEntries));
     table = list_strings{};
@@ -340,7 +132,7 @@ std::uint16_t command_code(const object_reader& r) {
     const json* name = r.maybe("command");
     if (!code && !name) fail(r.path("command"), "missing field");
     std::optional<std::uint16_t> by_code;
-    if (code) by_code = static_cast<std::uint16_t>(whole_number(*code, r.path("code"), 0, 65535));
+    if (code) by_code = static_cast<std::uint16_t>(whole_number(*code, r.path("code"), 0, kWordMax));
     if (!name) return *by_code;
     if (!name->is_string()) fail(r.path("command"), "must be a string");
     std::string given = name->get<std::string>();
@@ -363,7 +155,7 @@ std::uint16_t command_code(const object_reader& r) {
         if (digits.size() <= 5 && std::all_of(digits.begin(), digits.end(),
                                                 [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
             long n = std::stol(digits);
-            if (n >= kCommandNameCount && n <= 65535 && command_json_name(static_cast<std::uint16_t>(n)) == given)
+            if (n >= kCommandNameCount && n <= kWordMax && command_json_name(static_cast<std::uint16_t>(n)) == given)
                 matches.push_back(static_cast<std::uint16_t>(n));
         }
     }
@@ -392,7 +184,7 @@ script_slot read_slot(const json& j, const std::string& path) {
         const json* operand = r.maybe("operand");
         if (cmd::carries_operand(command.command)) {
             command.operand =
-                static_cast<std::uint16_t>(whole_number(r.need("operand"), r.path("operand"), 0, 65535));
+                static_cast<std::uint16_t>(whole_number(r.need("operand"), r.path("operand"), 0, kWordMax));
         } else if (operand) {
             fail(r.path("operand"), "command " + std::to_string(command.command) + " carries no operand");
         }
@@ -437,7 +229,8 @@ script_slot read_slot(const json& j, const std::string& path) {
     case problem_kind::command_after_end:
         fail(index_path(slot, std::size_t(p.where.line)), "follows \"End of set\", which ends the slot");
     case problem_kind::full_slot_without_end:
-        fail(slot, "holds 64 commands without \"End of set\"; there is no room to end it");
+        fail(slot, "holds " + std::to_string(kSlotCapacity) +
+                       " commands without \"End of set\"; there is no room to end it");
     case problem_kind::sequences_too_large:
         fail("slots", "the sequences take " + n(p.value) + " bytes stored; the sequence block holds at most " +
                           n(p.limit));
@@ -461,130 +254,93 @@ void check_count(const object_reader& header, std::string_view field, std::size_
                                      " entries of " + table_path);
 }
 
-}  // namespace
+// The header section: the header's fields that no view edits, the options
+// and the flags.
+void read_header(const object_reader& top, const object_reader& header, Ttombpcdat& doc) {
+    doc.version = static_cast<std::uint32_t>(
+        whole_number(header.need("version"), header.path("version"), 0, 0xFFFFFFFF));
+    read_hex(header.need("description"), header.path("description"), doc.description);
+    doc.reserved_a = static_cast<std::uint16_t>(
+        whole_number(header.need("reserved_a"), header.path("reserved_a"), 0, kWordMax));
+    read_hex(header.need("reserved_b"), header.path("reserved_b"), doc.reserved_b);
+    doc.single_level = static_cast<std::int16_t>(
+        whole_number(header.need("single_level"), header.path("single_level"), -32768, 32767));
+    read_hex(header.need("reserved_c"), header.path("reserved_c"), doc.reserved_c);
+    read_hex(header.need("reserved_d"), header.path("reserved_d"), doc.reserved_d);
+    doc.cipher_byte = static_cast<std::uint8_t>(
+        whole_number(header.need("cipher_byte"), header.path("cipher_byte"), 0, kByteMax));
+    doc.reserved_f = static_cast<std::uint8_t>(
+        whole_number(header.need("reserved_f"), header.path("reserved_f"), 0, kByteMax));
+    read_hex(header.need("reserved_e"), header.path("reserved_e"), doc.reserved_e);
 
-json_error::json_error(std::string path, const std::string& reason)
-    : std::runtime_error(path + ": " + reason), path_(std::move(path)) {}
-
-std::string command_json_name(std::uint16_t code) {
-    if (code >= kCommandNameCount) return "---UNKNOWN(" + std::to_string(code) + ")";
-    std::string name(command_names[code]);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name;
-}
-
-std::string_view layout_json_name(script_layout layout) {
-    return layout == script_layout::playstation ? kLayoutPlayStation : kLayoutPc;
-}
-
-json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
-    json out = json::object();
-    out["format"] = kFormatName;
-    out["format_version"] = kFormatVersion;
-    out["layout"] = layout_json_name(doc.layout);
-    out["codepage"] = cp.name();
-
-    json header = json::object();
-    header["version"] = doc.version;
-    header["description"] = hex(doc.description);
-    header["reserved_a"] = doc.reserved_a;
-    header["reserved_b"] = hex(doc.reserved_b);
-    header["level_count"] = doc.level_count;
-    header["pic_count"] = doc.pic_count;
-    header["title_count"] = doc.title_count;
-    header["fmv_count"] = doc.fmv_count;
-    header["cutscene_count"] = doc.cutscene_count;
-    header["demo_level_count"] = doc.demo_level_count;
-    header["single_level"] = doc.single_level;
-    header["reserved_c"] = hex(doc.reserved_c);
-    header["reserved_d"] = hex(doc.reserved_d);
-    header["cipher_byte"] = doc.cipher_byte;
-    header["reserved_f"] = doc.reserved_f;
-    header["reserved_e"] = hex(doc.reserved_e);
-    out["header"] = std::move(header);
-
-    json options = json::object();
-    for (const option_info& o : kOptions) options[std::string(o.json)] = option_value(doc, o.id);
-    out["options"] = std::move(options);
-
-    json flags = json::object();
-    flags["value"] = doc.flags;
-    for (const flag_info& f : kOptionFlags) flags[std::string(f.caption)] = (doc.flags & f.bit) != 0;
-    out["flags"] = std::move(flags);
-
-    json keys = json::array();
-    for (const table_info& t : kTables) {
-        if (t.id == table_id::game_strings1) {
-            json slots = json::array();
-            for (const script_slot& slot : doc.scripts) {
-                json commands = json::array();
-                for (int k = 0; k < std::min<int>(slot.command_count, kSlotCapacity); ++k)
-                    commands.push_back(command_json(slot.commands[k], doc, cp));
-                slots.push_back(std::move(commands));
-            }
-            out["slots"] = std::move(slots);
-            out["demo_levels"] = doc.demo_levels;
-            if (doc.layout == script_layout::playstation) {
-                json records = json::array();
-                for (const movie_record& r : doc.movie_records) records.push_back({r.first, r.second});
-                out["fmv_records"] = std::move(records);
-            }
-        }
-        if (own_member(t.id))
-            out[std::string(t.json)] = strings_json(table(doc, t.id), cp);
-        else
-            keys.push_back(strings_json(table(doc, t.id), cp));
+    // Option values.
+    std::vector<std::string_view> option_names;
+    for (const option_info& o : kOptions) option_names.push_back(o.json);
+    object_reader options(top.need("options"), top.path("options"), option_names);
+    for (const option_info& o : kOptions) {
+        const std::int64_t lo = o.wide ? INT32_MIN : -32768, hi = o.wide ? INT32_MAX : 32767;
+        set_option_value(doc, o.id,
+                         static_cast<std::int32_t>(whole_number(options.need(o.json), options.path(o.json), lo, hi)));
     }
-    out["key_strings"] = std::move(keys);
-    return out;
+
+    // Flags: the nine captions decide; the raw value, when given, must agree.
+    std::vector<std::string_view> flag_names = {"value"};
+    for (const flag_info& f : kOptionFlags) flag_names.push_back(f.caption);
+    object_reader flags(top.need("flags"), top.path("flags"), flag_names);
+    std::uint16_t box_bits = 0;
+    for (const flag_info& f : kOptionFlags) {
+        const json& b = flags.need(f.caption);
+        if (!b.is_boolean()) fail(flags.path(f.caption), "must be true or false");
+        if (b.get<bool>()) box_bits |= f.bit;
+    }
+    doc.flags = box_bits | layout::kFlagCodedStrings | layout::kFlagAlwaysSet;
+    if (const json* value = flags.maybe("value")) {
+        auto raw = static_cast<std::uint16_t>(whole_number(*value, flags.path("value"), 0, kWordMax));
+        if ((raw & option_flag_bits()) != box_bits)
+            fail(flags.path("value"), std::to_string(raw) + " does not agree with the flags named beside it");
+        doc.flags = raw;
+    }
 }
 
-namespace {
+void read_slots(const object_reader& top, Ttombpcdat& doc) {
+    const std::string slots_path = top.path("slots");
+    const json& slots = array_of(top.need("slots"), slots_path);
+    if (slots.size() > static_cast<std::size_t>(kWordMax))
+        fail(slots_path, "has " + std::to_string(slots.size()) + " slots; at most " + std::to_string(kWordMax) + " fit");
+    for (std::size_t s = 0; s < slots.size(); ++s) doc.scripts.push_back(read_slot(slots[s], index_path(slots_path, s)));
+}
 
-bool is_scalar(const json& j) { return !j.is_object() && !j.is_array(); }
+void read_demo_levels(const object_reader& top, Ttombpcdat& doc) {
+    const std::string demo_path = top.path("demo_levels");
+    const json& demo = array_of(top.need("demo_levels"), demo_path);
+    if (demo.size() > kEntries)
+        fail(demo_path, "has " + std::to_string(demo.size()) + " entries; at most " + std::to_string(kMaxEntries) +
+                            " fit");
+    for (std::size_t i = 0; i < demo.size(); ++i)
+        doc.demo_levels.push_back(
+            static_cast<std::uint16_t>(whole_number(demo[i], index_path(demo_path, i), 0, kWordMax)));
+}
 
-void write_text(const json& j, int depth, bool in_array, std::string& out) {
-    const std::string indent(2 * (depth + 1), ' ');
-    const std::string close(2 * depth, ' ');
-    auto scalar = [](const json& v) { return v.dump(-1, ' ', false); };
-    if (is_scalar(j)) {
-        out += scalar(j);
-    } else if (j.empty()) {
-        out += j.is_object() ? "{}" : "[]";
-    } else if (j.is_object()) {
-        bool flat = in_array && std::all_of(j.begin(), j.end(), is_scalar);
-        out += flat ? "{" : "{\n";
-        bool first = true;
-        for (const auto& item : j.items()) {
-            if (!first) out += flat ? ", " : ",\n";
-            first = false;
-            if (!flat) out += indent;
-            out += json(item.key()).dump(-1, ' ', false) + ": ";
-            write_text(item.value(), depth + 1, false, out);
-        }
-        out += flat ? "}" : "\n" + close + "}";
-    } else {
-        bool flat = std::all_of(j.begin(), j.end(), [](const json& v) { return v.is_number(); });
-        out += flat ? "[" : "[\n";
-        bool first = true;
-        for (const json& v : j) {
-            if (!first) out += flat ? ", " : ",\n";
-            first = false;
-            if (!flat) out += indent;
-            write_text(v, depth + 1, true, out);
-        }
-        out += flat ? "]" : "\n" + close + "]";
+// Optional: a PC script has none, and a check refuses any it is given.
+void read_movie_records(const object_reader& top, Ttombpcdat& doc) {
+    const json* records = top.maybe("fmv_records");
+    if (!records) return;
+    const std::string records_path = top.path("fmv_records");
+    array_of(*records, records_path);
+    if (records->size() > kEntries)
+        fail(records_path, "has " + std::to_string(records->size()) + " records; at most " +
+                               std::to_string(kMaxEntries) + " fit");
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        const std::string record_path = index_path(records_path, i);
+        const json& r = (*records)[i];
+        if (!r.is_array() || r.size() != 2) fail(record_path, "must be an array of two numbers");
+        doc.movie_records.push_back(
+            {static_cast<std::uint32_t>(whole_number(r[0], index_path(record_path, 0), 0, 0xFFFFFFFF)),
+             static_cast<std::uint32_t>(whole_number(r[1], index_path(record_path, 1), 0, 0xFFFFFFFF))});
     }
 }
 
 }  // namespace
-
-std::string json_text(const json& j) {
-    std::string out;
-    write_text(j, 0, false, out);
-    out += '\n';
-    return out;
-}
 
 Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
     std::vector<std::string_view> members = {"format", "format_version", "layout", "codepage", "header", "options",
@@ -614,98 +370,33 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
             fail(top.path("layout"), "must be \"pc\" or \"playstation\"");
     }
 
-    // Header fields that no view edits.
-    object_reader header(top.need("header"), top.path("header"),
-                         {"version", "description", "reserved_a", "reserved_b", "level_count",
-                          "pic_count", "title_count", "fmv_count", "cutscene_count",
-                          "demo_level_count", "single_level", "reserved_c", "reserved_d",
-                          "cipher_byte", "reserved_f", "reserved_e"});
-    doc.version = static_cast<std::uint32_t>(
-        whole_number(header.need("version"), header.path("version"), 0, 0xFFFFFFFF));
-    read_hex(header.need("description"), header.path("description"), doc.description);
-    doc.reserved_a = static_cast<std::uint16_t>(
-        whole_number(header.need("reserved_a"), header.path("reserved_a"), 0, 65535));
-    read_hex(header.need("reserved_b"), header.path("reserved_b"), doc.reserved_b);
-    doc.single_level = static_cast<std::int16_t>(
-        whole_number(header.need("single_level"), header.path("single_level"), -32768, 32767));
-    read_hex(header.need("reserved_c"), header.path("reserved_c"), doc.reserved_c);
-    read_hex(header.need("reserved_d"), header.path("reserved_d"), doc.reserved_d);
-    doc.cipher_byte = static_cast<std::uint8_t>(
-        whole_number(header.need("cipher_byte"), header.path("cipher_byte"), 0, 255));
-    doc.reserved_f = static_cast<std::uint8_t>(
-        whole_number(header.need("reserved_f"), header.path("reserved_f"), 0, 255));
-    read_hex(header.need("reserved_e"), header.path("reserved_e"), doc.reserved_e);
-
-    // Option values.
-    std::vector<std::string_view> option_names;
-    for (const option_info& o : kOptions) option_names.push_back(o.json);
-    object_reader options(top.need("options"), top.path("options"), option_names);
-    for (const option_info& o : kOptions) {
-        const std::int64_t lo = o.wide ? INT32_MIN : -32768, hi = o.wide ? INT32_MAX : 32767;
-        set_option_value(doc, o.id,
-                         static_cast<std::int32_t>(whole_number(options.need(o.json), options.path(o.json), lo, hi)));
-    }
-
-    // Flags: the nine captions decide; the raw value, when given, must agree.
-    std::vector<std::string_view> flag_names = {"value"};
-    for (const flag_info& f : kOptionFlags) flag_names.push_back(f.caption);
-    object_reader flags(top.need("flags"), top.path("flags"), flag_names);
-    std::uint16_t box_bits = 0;
-    for (const flag_info& f : kOptionFlags) {
-        const json& b = flags.need(f.caption);
-        if (!b.is_boolean()) fail(flags.path(f.caption), "must be true or false");
-        if (b.get<bool>()) box_bits |= f.bit;
-    }
-    doc.flags = box_bits | layout::kFlagCodedStrings | layout::kFlagAlwaysSet;
-    if (const json* value = flags.maybe("value")) {
-        auto raw = static_cast<std::uint16_t>(whole_number(*value, flags.path("value"), 0, 65535));
-        if ((raw & option_flag_bits()) != box_bits)
-            fail(flags.path("value"), std::to_string(raw) + " does not agree with the flags named beside it");
-        doc.flags = raw;
-    }
-
-    // String tables, slots and demo levels.
+    const object_reader header(top.need("header"), top.path("header"),
+                               {"version", "description", "reserved_a", "reserved_b", "level_count",
+                                "pic_count", "title_count", "fmv_count", "cutscene_count",
+                                "demo_level_count", "single_level", "reserved_c", "reserved_d",
+                                "cipher_byte", "reserved_f", "reserved_e"});
     const std::string keys_path = top.path("key_strings");
-    const json& keys = array_of(top.need("key_strings"), keys_path);
-    if (keys.size() != doc.key_strings.size())
-        fail(keys_path, "has " + std::to_string(keys.size()) + " tables; there are always " +
-                            std::to_string(doc.key_strings.size()));
-    for (const table_info& t : kTables) {
-        if (t.id == table_id::game_strings1) {
-            const std::string slots_path = top.path("slots");
-            const json& slots = array_of(top.need("slots"), slots_path);
-            if (slots.size() > 65535)
-                fail(slots_path, "has " + std::to_string(slots.size()) + " slots; at most 65535 fit");
-            for (std::size_t s = 0; s < slots.size(); ++s)
-                doc.scripts.push_back(read_slot(slots[s], index_path(slots_path, s)));
-
-            const std::string demo_path = top.path("demo_levels");
-            const json& demo = array_of(top.need("demo_levels"), demo_path);
-            if (demo.size() > kMaxEntries)
-                fail(demo_path, "has " + std::to_string(demo.size()) + " entries; at most " +
-                                    std::to_string(kMaxEntries) + " fit");
-            for (std::size_t i = 0; i < demo.size(); ++i)
-                doc.demo_levels.push_back(
-                    static_cast<std::uint16_t>(whole_number(demo[i], index_path(demo_path, i), 0, 65535)));
-
-            if (const json* records = top.maybe("fmv_records")) {
-                const std::string records_path = top.path("fmv_records");
-                array_of(*records, records_path);
-                if (records->size() > kMaxEntries)
-                    fail(records_path, "has " + std::to_string(records->size()) + " records; at most " +
-                                           std::to_string(kMaxEntries) + " fit");
-                for (std::size_t i = 0; i < records->size(); ++i) {
-                    const std::string record_path = index_path(records_path, i);
-                    const json& r = (*records)[i];
-                    if (!r.is_array() || r.size() != 2) fail(record_path, "must be an array of two numbers");
-                    doc.movie_records.push_back(
-                        {static_cast<std::uint32_t>(whole_number(r[0], index_path(record_path, 0), 0, 0xFFFFFFFF)),
-                         static_cast<std::uint32_t>(whole_number(r[1], index_path(record_path, 1), 0, 0xFFFFFFFF))});
-                }
-            }
+    const json* keys = nullptr;
+    for (const section& s : every_section()) {
+        switch (s.kind) {
+        case section_kind::header:
+            read_header(top, header, doc);
+            // The ten key-string tables stand together.
+            keys = &array_of(top.need("key_strings"), keys_path);
+            if (keys->size() != doc.key_strings.size())
+                fail(keys_path, "has " + std::to_string(keys->size()) + " tables; there are always " +
+                                    std::to_string(doc.key_strings.size()));
+            break;
+        case section_kind::table: {
+            const table_id t = s.table;
+            const json& j = own_member(t) ? top.need(info(t).json) : (*keys)[std::size_t(key_index(t))];
+            read_table(j, own_member(t) ? top.path(info(t).json) : json_path(t), table(doc, t), cp);
+            break;
         }
-        const json& j = own_member(t.id) ? top.need(t.json) : keys[std::size_t(key_index(t.id))];
-        read_table(j, own_member(t.id) ? top.path(t.json) : json_path(t.id), table(doc, t.id), cp);
+        case section_kind::sequences: read_slots(top, doc); break;
+        case section_kind::demo_levels: read_demo_levels(top, doc); break;
+        case section_kind::movie_records: read_movie_records(top, doc); break;
+        }
     }
     // The JSON form holds exactly one key string per level; the editor's
     // memos may hold more or fewer lines, which a save pads or drops.
@@ -738,13 +429,6 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
     return doc;
 }
 
-json parse_json(std::span<const std::uint8_t> text) {
-    parse_watch watch;
-    return json::parse(text.begin(), text.end(),
-                       [&watch](int depth, json::parse_event_t event, json& parsed) {
-                           return watch(depth, event, parsed);
-                       });
-}
 
 std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc) {
     Ttombpcdat copy = doc;
@@ -756,4 +440,4 @@ void save_document(const std::string& path, const Ttombpcdat& doc) {
     save_script_file(path, copy);
 }
 
-}  // namespace vellumark::cli
+}  // namespace vellumark::json_form
