@@ -30,6 +30,9 @@ constexpr std::size_t kEntries = static_cast<std::size_t>(kMaxEntries);
 // The range of a 16-bit word: command codes, operands, demo levels.
 constexpr std::int64_t kWordMax = std::numeric_limits<std::uint16_t>::max();
 constexpr std::int64_t kByteMax = std::numeric_limits<std::uint8_t>::max();
+// Signed 16-bit fields: counts, sound ids, the single level.
+constexpr std::int64_t kShortMin = std::numeric_limits<std::int16_t>::min();
+constexpr std::int64_t kShortMax = std::numeric_limits<std::int16_t>::max();
 
 
 class object_reader {
@@ -248,7 +251,7 @@ void check_count(const object_reader& header, std::string_view field, std::size_
                  const std::string& table_path) {
     const json* j = header.maybe(field);
     if (!j) return;
-    std::int64_t n = whole_number(*j, header.path(field), -32768, 32767);
+    std::int64_t n = whole_number(*j, header.path(field), kShortMin, kShortMax);
     if (n != static_cast<std::int64_t>(actual))
         fail(header.path(field), std::to_string(n) + " does not match the " + std::to_string(actual) +
                                      " entries of " + table_path);
@@ -264,7 +267,7 @@ void read_header(const object_reader& top, const object_reader& header, Ttombpcd
         whole_number(header.need("reserved_a"), header.path("reserved_a"), 0, kWordMax));
     read_hex(header.need("reserved_b"), header.path("reserved_b"), doc.reserved_b);
     doc.single_level = static_cast<std::int16_t>(
-        whole_number(header.need("single_level"), header.path("single_level"), -32768, 32767));
+        whole_number(header.need("single_level"), header.path("single_level"), kShortMin, kShortMax));
     read_hex(header.need("reserved_c"), header.path("reserved_c"), doc.reserved_c);
     read_hex(header.need("reserved_d"), header.path("reserved_d"), doc.reserved_d);
     doc.cipher_byte = static_cast<std::uint8_t>(
@@ -278,7 +281,7 @@ void read_header(const object_reader& top, const object_reader& header, Ttombpcd
     for (const option_info& o : kOptions) option_names.push_back(o.json);
     object_reader options(top.need("options"), top.path("options"), option_names);
     for (const option_info& o : kOptions) {
-        const std::int64_t lo = o.wide ? INT32_MIN : -32768, hi = o.wide ? INT32_MAX : 32767;
+        const std::int64_t lo = o.wide ? INT32_MIN : kShortMin, hi = o.wide ? INT32_MAX : kShortMax;
         set_option_value(doc, o.id,
                          static_cast<std::int32_t>(whole_number(options.need(o.json), options.path(o.json), lo, hi)));
     }
