@@ -119,7 +119,7 @@ int do_check(const std::string& operand, const arguments& a, std::ostream& out) 
 // script goes to err.
 Ttombpcdat open_script(const std::string& operand, std::ostream& err) {
     Ttombpcdat doc = load_input_script(operand);
-    if (const auto notice = trailing_bytes_message(doc)) err << *notice << '\n';
+    for (const problem& notice : read_notices(doc)) err << notice.message << '\n';
     return doc;
 }
 

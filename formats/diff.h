@@ -23,8 +23,8 @@ std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b
 // diff_documents of two opened files, given with the images they were read
 // from. The documents only count the bytes after their last table; when both
 // have as many, those bytes are compared here. When the documents show no
-// difference but the images do (an offset that the reader passes over), the
-// first differing byte is named ("bytes[392]: 0x0c -> 0x0d", after
+// difference but the images do (an offset or a size that the reader mended),
+// the first differing byte is named ("bytes[392]: 0x0c -> 0x0d", after
 // "bytes: N bytes -> M bytes" when the lengths differ): two files that differ
 // never compare as the same.
 std::vector<std::string> diff_files(const Ttombpcdat& a, std::span<const std::uint8_t> a_bytes,

@@ -138,7 +138,7 @@ TEST(Commands, PlayStationScriptsAndStrayBytesAreNamed) {
     samples::write_file(dir / "console.dat", console);
     samples::write_file(dir / "stray.dat", stray);
     samples::write_file(dir / "other.dat", other_stray);
-    // The second offset of the level names: the reader passes over offsets.
+    // The second offset of the level names, which the reader mends.
     std::vector<std::uint8_t> offset = pc;
     offset[layout::kHeaderSize + 2] ^= 1;
     samples::write_file(dir / "offset.dat", offset);
