@@ -56,8 +56,8 @@ public:
     void Button18Click();  // Delete the last demo level entry
 
     // The slot that "&Copy script slot" remembered, -1 for none; a load
-    // forgets it.
-    int copied_slot() const { return copied_slot_; }
+    // forgets it, level operations carry it along (the document keeps it).
+    int copied_slot() const;
     // A level was selected on the Levels tab: the operand field takes its number.
     void setOperand(int level);
 
@@ -69,8 +69,6 @@ private:
     void codePageChanged();
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;
-    // Commands in use of a slot (0 for an empty slot).
-    static int used_commands(const vellumark::script_slot& slot);
     // The entry built from the chooser and the operand field; nothing while
     // no command is chosen.
     std::optional<vellumark::script_command> new_entry() const;
@@ -85,6 +83,5 @@ private:
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;
-    int copied_slot_ = -1;
     bool quiet_ = false;  // true while the lists are changed from code
 };
