@@ -95,8 +95,10 @@ bool holds_nul(std::string_view line) {
             const std::size_t most = hex ? line.size() : at + 3;
             unsigned value = 0;
             std::size_t digits = 0;
-            for (; at < line.size() && at < most && digit_value(line[at], base) >= 0; ++at, ++digits)
-                value = (value * static_cast<unsigned>(base) + static_cast<unsigned>(digit_value(line[at], base))) & 0xFF;
+            for (; at < line.size() && at < most && digit_value(line[at], base) >= 0; ++at, ++digits) {
+                const auto d = static_cast<unsigned>(digit_value(line[at], base));
+                value = (value * static_cast<unsigned>(base) + d) & 0xFF;
+            }
             if (digits > 0 && value == 0) return true;
             i = digits > 0 ? at - 1 : i + 1;  // past the escape
         }

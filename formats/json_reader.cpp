@@ -309,8 +309,10 @@ void read_slots(const object_reader& top, Ttombpcdat& doc) {
     const std::string slots_path = top.path("slots");
     const json& slots = array_of(top.need("slots"), slots_path);
     if (slots.size() > static_cast<std::size_t>(kWordMax))
-        fail(slots_path, "has " + std::to_string(slots.size()) + " slots; at most " + std::to_string(kWordMax) + " fit");
-    for (std::size_t s = 0; s < slots.size(); ++s) doc.scripts.push_back(read_slot(slots[s], index_path(slots_path, s)));
+        fail(slots_path,
+             "has " + std::to_string(slots.size()) + " slots; at most " + std::to_string(kWordMax) + " fit");
+    for (std::size_t s = 0; s < slots.size(); ++s)
+        doc.scripts.push_back(read_slot(slots[s], index_path(slots_path, s)));
 }
 
 void read_demo_levels(const object_reader& top, Ttombpcdat& doc) {
