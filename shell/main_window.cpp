@@ -27,7 +27,7 @@
 #include <algorithm>
 #include <sys/stat.h>
 
-#include "catalogue/catalogue.h"
+#include "formats/catalogue.h"
 #include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
