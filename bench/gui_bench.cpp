@@ -26,7 +26,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -42,6 +42,7 @@
 #include "editors/document.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
+#include "editors/list_box.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
 #include "editors/spin_edit.h"

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -19,7 +18,9 @@
 #include "editors/colors.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
+#include "editors/list_box.h"
 #include "editors/list_edit.h"
+#include "editors/list_models.h"
 #include "editors/text.h"
 
 namespace {
@@ -50,9 +51,9 @@ constexpr const char* kHoldsLines = "vellumark_holds_lines";
 // Appends lines as new paragraphs after whatever the document holds, in one
 // edit. A document that holds nothing yet takes them from its first line; one
 // whose only line is an empty appended one keeps that line.
-void append_lines(QTextDocument* doc, const std::vector<std::string>& lines) {
+void append_lines(QTextDocument* doc, const std::vector<std::string>& lines, const CodePage* page) {
     if (lines.empty()) return;
-    QString block = to_text_lines(lines);
+    QString block = to_text_lines(lines, page);
     if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) block.prepend(QLatin1Char('\n'));
     QTextCursor c(doc);
     c.movePosition(QTextCursor::End);
@@ -73,9 +74,10 @@ private:
     bool was_;
 };
 
-QString row_text(const QListWidget* list, int row) {
-    const QListWidgetItem* item = list->item(row);
-    return item ? item->text() : QString();
+// An entry of a table as its list shows it; nothing for no entry.
+QString entry_text(const ScriptDocument& doc, vellumark::table_id table, int row) {
+    const auto& strings = vellumark::table(doc.record(), table).strings;
+    return row >= 0 && std::size_t(row) < strings.size() ? doc.toText(strings[std::size_t(row)]) : QString();
 }
 
 }  // namespace
@@ -90,9 +92,16 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     heading(this, QStringLiteral("Level's Description"), kColumnX[0], 4, kColumnW);
     heading(this, QStringLiteral("Level's File Names"), kColumnX[1], 4, kColumnW);
     heading(this, QStringLiteral("Level's Pic file Names"), kColumnX[2], 4, kColumnW);
-    ListBox1 = make<QListWidget>(this, "ListBox1", kColumnX[0], 22, kColumnW, 170);
-    ListBox2 = make<QListWidget>(this, "ListBox2", kColumnX[1], 22, kColumnW, 170);
-    ListBox3 = make<QListWidget>(this, "ListBox3", kColumnX[2], 22, kColumnW, 170);
+    const auto list = [this](const char* name, table_id table, int x) {
+        auto* box = new ListBox(new StringTableModel(doc_, table), this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(x, 22, kColumnW, 170);
+        set_background(box, QColor(0xC1, 0xDA, 0xEC));
+        return box;
+    };
+    ListBox1 = list("ListBox1", table_id::level_names, kColumnX[0]);
+    ListBox2 = list("ListBox2", table_id::level_files, kColumnX[1]);
+    ListBox3 = list("ListBox3", table_id::pic_files, kColumnX[2]);
     Edit1 = make<QLineEdit>(this, "Edit1", kColumnX[0], 196, kColumnW, 22);
     Edit2 = make<QLineEdit>(this, "Edit2", kColumnX[1], 196, kColumnW, 22);
     Edit3 = make<QLineEdit>(this, "Edit3", kColumnX[2], 196, kColumnW, 22);
@@ -100,14 +109,7 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     Label5 = make<QLabel>(this, "Label5", kColumnX[1], 220, kColumnW, 16);
     Label6 = make<QLabel>(this, "Label6", kColumnX[2], 220, kColumnW, 16);
     for (QLabel* label : {Label4, Label5, Label6}) label->setText(slot_caption(-1));
-    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        set_background(list, QColor(0xC1, 0xDA, 0xEC));
-    }
-    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, dialogs_);
-    showTable(ListBox1, doc_, table_id::level_names);
-    showTable(ListBox2, doc_, table_id::level_files);
-    showTable(ListBox3, doc_, table_id::pic_files);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, dialogs_, doc_);
     set_background(Edit1, QColor(0x82, 0xC4, 0xE8));
     set_background(Edit2, QColor(0xFD, 0xB5, 0xAA));
     set_background(Edit3, QColor(0xBE, 0xFC, 0xFB));
@@ -172,36 +174,36 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
         connect(b, &QPushButton::clicked, p.action, &QAction::trigger);
         connect(p.action, &QAction::enabledChanged, b, &QPushButton::setEnabled);
     }
-    for (QListWidget* list : {ListBox1, ListBox2}) {
-        list->setContextMenuPolicy(Qt::ActionsContextMenu);
-        list->addActions(levelActions());
+    for (ListBox* box : {ListBox1, ListBox2}) {
+        box->setContextMenuPolicy(Qt::ActionsContextMenu);
+        box->addActions(levelActions());
     }
     updateLevelActions();
     connect(&doc_, &ScriptDocument::reset, this, &LevelsTab::updateLevelActions);
     connect(&doc_, &ScriptDocument::entriesReplaced, this, &LevelsTab::updateLevelActions);
     connect(&doc_, &ScriptDocument::entryMoved, this, &LevelsTab::updateLevelActions);
 
-    form3_ = new TForm3(*this, dialogs_, this);
+    form3_ = new TForm3(*this, doc_, dialogs_, this);
     form3_->hide();
 
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox1Click);
-    connect(ListBox2, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox2Click);
-    connect(ListBox3, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox3Click);
+    connect(ListBox1, &ListBox::selectedRowChanged, this, &LevelsTab::ListBox1Click);
+    connect(ListBox2, &ListBox::selectedRowChanged, this, &LevelsTab::ListBox2Click);
+    connect(ListBox3, &ListBox::selectedRowChanged, this, &LevelsTab::ListBox3Click);
     connect(Button1, &QPushButton::clicked, this, &LevelsTab::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &LevelsTab::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &LevelsTab::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &LevelsTab::Button6Click);
 }
 
-void LevelsTab::selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions) {
-    const int row = selected_row(from);
-    if (row < 0) return;  // a list emptied or refilled: nothing was selected
-    select_row_quietly(partner, row);
+void LevelsTab::selectLevel(ListBox* from, ListBox* partner, bool from_descriptions) {
+    const int row = from->selectedRow();
+    if (row < 0) return;  // the selected entry went: nothing is selected
+    partner->selectQuietly(row);
     if (from_descriptions) emit levelSelected(row);
-    Edit1->setText(row_text(ListBox1, selected_row(ListBox1)));
-    Edit2->setText(row_text(ListBox2, selected_row(ListBox2)));
-    Label4->setText(slot_caption(selected_row(ListBox1)));
-    Label5->setText(slot_caption(selected_row(ListBox2)));
+    Edit1->setText(entry_text(doc_, table_id::level_names, ListBox1->selectedRow()));
+    Edit2->setText(entry_text(doc_, table_id::level_files, ListBox2->selectedRow()));
+    Label4->setText(slot_caption(ListBox1->selectedRow()));
+    Label5->setText(slot_caption(ListBox2->selectedRow()));
 }
 
 void LevelsTab::ListBox1Click() {
@@ -215,30 +217,30 @@ void LevelsTab::ListBox2Click() {
 }
 
 void LevelsTab::ListBox3Click() {
-    const int row = selected_row(ListBox3);
+    const int row = ListBox3->selectedRow();
     if (row < 0) return;
-    Edit3->setText(row_text(ListBox3, row));
+    Edit3->setText(entry_text(doc_, table_id::pic_files, row));
     Label6->setText(slot_caption(row));
 }
 
 void LevelsTab::Button1Click() {
     // Each list at its own selection, as one step.
-    const int level = selected_row(ListBox1), picture = selected_row(ListBox3);
+    const int level = ListBox1->selectedRow(), picture = ListBox3->selectedRow();
     const QString text = level >= 0     ? QStringLiteral("Replace level %1").arg(level)
                          : picture >= 0 ? QStringLiteral("Replace picture %1").arg(picture)
                                         : QStringLiteral("Replace");
     doc_.undoStack()->beginMacro(text);
     const struct {
-        QListWidget* list;
+        ListBox* list;
         QLineEdit* edit;
         table_id table;
     } columns[] = {{ListBox1, Edit1, table_id::level_names},
                    {ListBox2, Edit2, table_id::level_files},
                    {ListBox3, Edit3, table_id::pic_files}};
     for (const auto& c : columns) {
-        const int row = selected_row(c.list);
+        const int row = c.list->selectedRow();
         if (row < 0) continue;
-        if (auto bytes = to_bytes(c.edit->text())) doc_.setEntry(c.table, row, std::move(*bytes), text);
+        if (auto bytes = doc_.toBytes(c.edit->text())) doc_.setEntry(c.table, row, std::move(*bytes), text);
     }
     doc_.undoStack()->endMacro();
 }
@@ -247,7 +249,7 @@ void LevelsTab::Button4Click() { dialogs_.exec(form3_); }
 
 void LevelsTab::appendMemo12(const std::vector<std::string>& lines) {
     NoUpdates hold(Memo12);
-    append_lines(Memo12->document(), lines);
+    append_lines(Memo12->document(), lines, doc_.codePageTable());
 }
 
 void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
@@ -256,11 +258,11 @@ void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
     if (doc->isEmpty() && !doc->property(kHoldsLines).toBool() && !lines.empty()) {
         // The first transcript: setting the whole text is several times
         // faster than inserting the paragraphs through a cursor.
-        shit->setPlainText(to_text_lines(lines));
+        shit->setPlainText(to_text_lines(lines, doc_.codePageTable()));
         doc->setProperty(kHoldsLines, true);
         return;
     }
-    append_lines(doc, lines);
+    append_lines(doc, lines, doc_.codePageTable());
 }
 
 void LevelsTab::clearAppended() {
@@ -274,8 +276,8 @@ void LevelsTab::AddLevel(const QString& description, const QString& file_name, c
     // A picture name made only of characters 0..32 is blank and not added;
     // otherwise it is added as typed.
     const bool blank = std::all_of(picture.begin(), picture.end(), [](QChar c) { return c.unicode() <= 32; });
-    doc_.addLevel(to_bytes(description).value_or(std::string()), to_bytes(file_name).value_or(std::string()),
-                  to_bytes(picture).value_or(std::string()), !blank);
+    doc_.addLevel(doc_.toBytes(description).value_or(std::string()), doc_.toBytes(file_name).value_or(std::string()),
+                  doc_.toBytes(picture).value_or(std::string()), !blank);
 }
 
 void LevelsTab::Button5Click() {
@@ -294,11 +296,13 @@ QList<QAction*> LevelsTab::levelActions() const {
     return {InsertLevel1, MoveLevelUp1, MoveLevelDown1, MoveLevelTo1, DeleteLevel1};
 }
 
-int LevelsTab::selectedLevel() const { return selected_row(ListBox1); }
+int LevelsTab::selectedLevel() const { return ListBox1->selectedRow(); }
+
+int LevelsTab::levelCount() const { return int(doc_.record().level_names.strings.size()); }
 
 void LevelsTab::updateLevelActions() {
     const int level = selectedLevel();
-    const int levels = ListBox1->count();
+    const int levels = levelCount();
     MoveLevelUp1->setEnabled(level > 0);
     MoveLevelDown1->setEnabled(level >= 0 && level + 1 < levels);
     MoveLevelTo1->setEnabled(level >= 0 && levels > 1);
@@ -307,27 +311,27 @@ void LevelsTab::updateLevelActions() {
 
 void LevelsTab::showLevel(int level) {
     // Selected as a click selects it: its texts go into the edit boxes.
-    if (level >= 0 && level < ListBox1->count()) ListBox1->setCurrentRow(level);
+    if (level >= 0 && level < levelCount()) ListBox1->setCurrentRow(level);
     updateLevelActions();
 }
 
 void LevelsTab::insertLevel() {
     const int level = selectedLevel();
-    const int at = level >= 0 ? level : ListBox1->count();
+    const int at = level >= 0 ? level : levelCount();
     doc_.insertLevel(at);
     showLevel(at);
 }
 
 void LevelsTab::moveLevel(int by) {
     const int level = selectedLevel();
-    if (level < 0 || level + by < 0 || level + by >= ListBox1->count()) return;
+    if (level < 0 || level + by < 0 || level + by >= levelCount()) return;
     doc_.moveLevel(level, level + by);
     showLevel(level + by);
 }
 
 void LevelsTab::moveLevelTo() {
     const int level = selectedLevel();
-    const int levels = ListBox1->count();
+    const int levels = levelCount();
     if (level < 0 || levels < 2) return;
     const auto to = dialogs_.number(this, QStringLiteral("Move level to"),
                                     QStringLiteral("Move level %1 to the place of level:").arg(level), level, 0,
@@ -342,7 +346,7 @@ void LevelsTab::deleteLevel() {
     if (level < 0) return;
     QString text = QStringLiteral("Are you sure you want to delete level %1 (%2)?")
                        .arg(level)
-                       .arg(ListBox1->item(level)->text());
+                       .arg(entry_text(doc_, table_id::level_names, level));
     const vellumark::level_references refs = vellumark::references_to_level(doc_.record(), level);
     if (!refs.commands.empty() || !refs.demo_entries.empty()) {
         QStringList places;
@@ -355,5 +359,5 @@ void LevelsTab::deleteLevel() {
     }
     if (!dialogs_.confirm(this, text)) return;
     doc_.deleteLevel(level);
-    showLevel(std::min(level, ListBox1->count() - 1));
+    showLevel(std::min(level, levelCount() - 1));
 }

@@ -12,7 +12,7 @@ class ScriptDocument;
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class ListBox;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
@@ -24,9 +24,9 @@ class LevelsTab : public QWidget {
 public:
     LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    QListWidget* ListBox1 = nullptr;  // level descriptions
-    QListWidget* ListBox2 = nullptr;  // level file names
-    QListWidget* ListBox3 = nullptr;  // level picture file names
+    ListBox* ListBox1 = nullptr;  // level descriptions
+    ListBox* ListBox2 = nullptr;  // level file names
+    ListBox* ListBox3 = nullptr;  // level picture file names
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QLineEdit* Edit3 = nullptr;
@@ -86,7 +86,9 @@ signals:
 
 private:
     // The levels partner of ListBox1/ListBox2 selection, run for either list.
-    void selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions);
+    void selectLevel(ListBox* from, ListBox* partner, bool from_descriptions);
+    // The level count, as the record holds it.
+    int levelCount() const;
     // The selected level, or -1.
     int selectedLevel() const;
     // After a level operation: the level at its new place is selected.

@@ -1,7 +1,7 @@
 // The level operations of the Levels tab, its context menu and the "Level"
 // menu: every table in step, one undo step each.
 #include <QAction>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -39,7 +39,7 @@ protected:
             QString name = "-";
             for (int i = slot.command_count - 1; i >= 0; --i)  // the first "Play level"
                 if (slot.commands[std::size_t(i)].command == vellumark::cmd::kPlayLevel)
-                    name = to_text(vellumark::format_command(slot.commands[std::size_t(i)], record()))
+                    name = doc().toText(vellumark::format_command(slot.commands[std::size_t(i)], record()))
                                .section('(', 1)
                                .chopped(1);
             out.append(name);
@@ -73,7 +73,7 @@ TEST_F(LevelOperationsTest, InsertLevelBefore) {
     click_row(l()->ListBox1, 2);
     l()->InsertLevel1->trigger();
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "", "C", "D", "E"}));
-    EXPECT_EQ(l()->ListBox1->currentRow(), 2);
+    EXPECT_EQ(current_row(l()->ListBox1), 2);
     EXPECT_EQ(played(), (QStringList{"A", "B", "-", "C", "D", "E"}));
     EXPECT_EQ(memo1(), (QStringList{"ka", "kb", "", "kc", "kd", "ke"}));
     EXPECT_EQ(rows(form->script()->ListBox9).size(), 7);
@@ -107,7 +107,7 @@ TEST_F(LevelOperationsTest, MoveLevelTo) {
     l()->MoveLevelTo1->trigger();
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"E", "A", "B", "C", "D"}));
     EXPECT_EQ(played(), (QStringList{"E", "A", "B", "C", "D"}));
-    EXPECT_EQ(l()->ListBox1->currentRow(), 0);
+    EXPECT_EQ(current_row(l()->ListBox1), 0);
     EXPECT_EQ(form->Undo1->text(), "Undo Move level 4 to 0");
     form->Save1Click();
     const Ttombpcdat saved = vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
@@ -127,7 +127,7 @@ TEST_F(LevelOperationsTest, DeleteThisLevelNamesWhereItIsNamed) {
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "C", "E"}));
     EXPECT_EQ(played(), (QStringList{"A", "B", "C", "E"}));
     EXPECT_EQ(rows(form->script()->ListBox11).size(), 1);
-    form->script()->ListBox9->setCurrentRow(0);
+    set_current_row(form->script()->ListBox9, 0);
     EXPECT_EQ(rows(form->script()->ListBox10).value(0), "Play level (?)");
     EXPECT_EQ(form->Undo1->text(), "Undo Delete level 3");
     form->Undo1->trigger();

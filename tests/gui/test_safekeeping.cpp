@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -164,7 +164,7 @@ TEST_F(WindowTest, InputIsRefusedWholeWithAMessageNeverCut) {
     memo->paste();
     QApplication::processEvents();
     EXPECT_EQ(record().key_strings[2].strings, before);
-    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(2, unstorableTextMessage()));
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(2, unstorableTextMessage(doc().codePageTable())));
     EXPECT_FALSE(form->modified());
 }
 
