@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "codec/levels.h"
 #include "editors/add_level_dialog.h"
@@ -48,17 +49,42 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 
 constexpr const char* kHoldsLines = "vellumark_holds_lines";
 
-// Appends lines as new paragraphs after whatever the document holds, in one
+// Appends text as new paragraphs after whatever the document holds, in one
 // edit. A document that holds nothing yet takes them from its first line; one
 // whose only line is an empty appended one keeps that line.
-void append_lines(QTextDocument* doc, const std::vector<std::string>& lines, const CodePage* page) {
-    if (lines.empty()) return;
-    QString block = to_text_lines(lines, page);
-    if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) block.prepend(QLatin1Char('\n'));
+void append_paragraphs(QTextDocument* doc, QString text) {
+    if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) text.prepend(QLatin1Char('\n'));
     QTextCursor c(doc);
     c.movePosition(QTextCursor::End);
-    c.insertText(block);
+    c.insertText(text);
     doc->setProperty(kHoldsLines, true);
+}
+
+// The transcript's lines as text. A paragraph of a text pane is a block of its
+// document, and building the tens of thousands of blocks of a near-limit
+// script was most of an open; so the lines are joined by line separators, a
+// paragraph every kLinesPerParagraph lines. The lines show one under the
+// other just the same, and read back as lines (Save Text, copying).
+constexpr std::size_t kLinesPerParagraph = 32;
+// The pane lays out what it is given at once, or in the background in
+// growing steps (up to 40 ms for 21,000 lines); so a transcript goes into it
+// a slice at a time: at once the lines that fill the pane, then slices of
+// kLinesPerSlice lines, one every millisecond (about 2 ms of work each), after
+// the window has shown the file.
+constexpr std::size_t kLinesAtOnce = kLinesPerParagraph;
+constexpr std::size_t kLinesPerSlice = 4 * kLinesPerParagraph;
+
+QString transcript_text(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
+                        const CodePage* page) {
+    QString text;
+    qsizetype size = 0;
+    for (std::size_t i = first; i < last; ++i) size += qsizetype(lines[i].size()) + 1;
+    text.reserve(size);
+    for (std::size_t i = first; i < last; ++i) {
+        if (i > first) text += (i - first) % kLinesPerParagraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
+        append_text(text, lines[i], page);
+    }
+    return text;
 }
 
 // Holds back repaints of a widget while it is filled.
@@ -183,6 +209,11 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     connect(&doc_, &ScriptDocument::entriesReplaced, this, &LevelsTab::updateLevelActions);
     connect(&doc_, &ScriptDocument::entryMoved, this, &LevelsTab::updateLevelActions);
 
+    slice_timer_ = new QTimer(this);
+    slice_timer_->setSingleShot(true);
+    slice_timer_->setInterval(1);
+    connect(slice_timer_, &QTimer::timeout, this, &LevelsTab::appendTranscriptSlice);
+
     form3_ = new TForm3(*this, doc_, dialogs_, this);
     form3_->hide();
 
@@ -248,24 +279,43 @@ void LevelsTab::Button1Click() {
 void LevelsTab::Button4Click() { dialogs_.exec(form3_); }
 
 void LevelsTab::appendMemo12(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
     NoUpdates hold(Memo12);
-    append_lines(Memo12->document(), lines, doc_.codePageTable());
+    append_paragraphs(Memo12->document(), to_text_lines(lines, doc_.codePageTable()));
 }
 
 void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
+    const bool idle = transcript_slices_.isEmpty();
+    for (std::size_t first = 0; first < lines.size();) {
+        const std::size_t last = std::min(lines.size(), first + (first == 0 ? kLinesAtOnce : kLinesPerSlice));
+        transcript_slices_.append(transcript_text(lines, first, last, doc_.codePageTable()));
+        first = last;
+    }
+    // The first slice at once; the others follow, each in a pass of its own.
+    if (idle && !transcript_slices_.isEmpty()) appendTranscriptSlice();
+}
+
+void LevelsTab::appendTranscriptSlice() {
+    if (transcript_slices_.isEmpty()) return;
     QTextDocument* doc = shit->document();
     NoUpdates hold(shit);
-    if (doc->isEmpty() && !doc->property(kHoldsLines).toBool() && !lines.empty()) {
-        // The first transcript: setting the whole text is several times
-        // faster than inserting the paragraphs through a cursor.
-        shit->setPlainText(to_text_lines(lines, doc_.codePageTable()));
+    if (doc->isEmpty() && !doc->property(kHoldsLines).toBool()) {
+        // The first text: setting it whole is several times faster than
+        // inserting it through a cursor.
+        shit->setPlainText(transcript_slices_.takeFirst());
         doc->setProperty(kHoldsLines, true);
-        return;
+    } else {
+        append_paragraphs(doc, transcript_slices_.takeFirst());
     }
-    append_lines(doc, lines, doc_.codePageTable());
+    if (!transcript_slices_.isEmpty()) slice_timer_->start();
+}
+
+void LevelsTab::finishTranscript() {
+    while (!transcript_slices_.isEmpty()) appendTranscriptSlice();
 }
 
 void LevelsTab::clearAppended() {
+    transcript_slices_.clear();
     for (QTextDocument* doc : {Memo12->document(), shit->document()}) {
         doc->clear();
         doc->setProperty(kHoldsLines, false);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QTextEdit;
+class QTimer;
 class TForm3;
 
 class LevelsTab : public QWidget {
@@ -69,9 +71,13 @@ public:
     void deleteLevel();   // asks first, naming where the level is named
 
     // What every load appends, one line each (script bytes): the one-byte
-    // description lines to Memo12 and the listing to the transcript.
+    // description lines to Memo12 and the listing to the transcript. A long
+    // listing goes into the transcript a slice at a time over the next
+    // passes of the event loop; finishTranscript() puts in the rest at once
+    // (before the transcript is read).
     void appendMemo12(const std::vector<std::string>& lines);
     void appendTranscript(const std::vector<std::string>& lines);
+    void finishTranscript();
     // Empties Memo12 and the transcript (start-up).
     void clearAppended();
 
@@ -95,7 +101,11 @@ private:
     void showLevel(int level);
     void updateLevelActions();
 
+    void appendTranscriptSlice();
+
     ScriptDocument& doc_;
     Dialogs& dialogs_;
     TForm3* form3_ = nullptr;
+    QStringList transcript_slices_;  // transcript text still to go into the pane, in order
+    QTimer* slice_timer_ = nullptr;  // puts in the next slice
 };

@@ -112,5 +112,6 @@ void ListBox::fit() {
         size = itemDelegate()->sizeHint(option, model_->index(at));
     }
     model_->setRowSize(size);
-    if (size != before) doItemsLayout();
+    // Laid out anew once, before the list is next painted or measured.
+    if (size != before) scheduleDelayedItemsLayout();
 }

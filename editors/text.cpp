@@ -22,17 +22,23 @@ QString codePageName(const CodePage* page) {
     return QStringLiteral("Windows-%1").arg(vellumark::codepage::number(id));
 }
 
-QString to_text(std::string_view bytes, const CodePage* page) {
-    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* at = out.data();
+void append_text(QString& out, std::string_view bytes, const CodePage* page) {
+    const qsizetype at = out.size();
+    out.resize(at + qsizetype(bytes.size()));
+    QChar* next = out.data() + at;
     for (unsigned char b : bytes) {
         if (b == '\n')
-            *at++ = QChar(kLineFeedSymbol);
+            *next++ = QChar(kLineFeedSymbol);
         else if (b == '\r')
-            *at++ = QChar(kCarriageReturnSymbol);
+            *next++ = QChar(kCarriageReturnSymbol);
         else
-            *at++ = QChar(character(page, b));
+            *next++ = QChar(character(page, b));
     }
+}
+
+QString to_text(std::string_view bytes, const CodePage* page) {
+    QString out;
+    append_text(out, bytes, page);
     return out;
 }
 
@@ -44,7 +50,7 @@ QString to_text_lines(const std::vector<std::string>& lines, std::size_t first, 
     text.reserve(size);
     for (std::size_t i = first; i < last; ++i) {
         if (i > first) text += QLatin1Char('\n');
-        text += to_text(lines[i], page);
+        append_text(text, lines[i], page);
     }
     return text;
 }

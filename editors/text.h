@@ -19,6 +19,8 @@ using CodePage = vellumark::codepage::table;
 
 // Script bytes to one line of text.
 QString to_text(std::string_view bytes, const CodePage* page);
+// The same, appended to `out`.
+void append_text(QString& out, std::string_view bytes, const CodePage* page);
 
 // Entries first .. last - 1 as the lines of one text, joined by line ends.
 QString to_text_lines(const std::vector<std::string>& lines, std::size_t first, std::size_t last,

@@ -71,6 +71,7 @@ void save_transcript(TForm1& window, QString& last_name) {
     if (name.isEmpty()) return;
     last_name = name;
 
+    window.levels()->finishTranscript();
     const QTextEdit* pane = window.levels()->shit;
     vellumark::rtf::font font;
     font.name = pane->font().family().toStdString();

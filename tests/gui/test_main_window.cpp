@@ -137,9 +137,9 @@ TEST_F(WindowTest, EveryViewHoldsWhatTheFileHolds) {
     // Memo12 and the transcript keep the first file's lines ahead of the second's.
     EXPECT_EQ(lines_of(form->levels()->Memo12),
               texts(vellumark::memo12_lines(first)) + texts(vellumark::memo12_lines(doc)));
-    EXPECT_EQ(lines_of(form->levels()->shit),
+    EXPECT_EQ(transcript(),
               texts(vellumark::transcript_lines(first)) + texts(vellumark::transcript_lines(doc)));
-    EXPECT_EQ(lines_of(form->levels()->shit).value(0), "Translated by Vellumark");
+    EXPECT_EQ(transcript().value(0), "Translated by Vellumark");
 
     EXPECT_EQ(current_row(form->script()->ListBox9), 0);
     EXPECT_GT(row_count(form->script()->ListBox10), 0);
@@ -150,7 +150,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     const auto bytes = small_script(5, 4);
     const QString good = open_sample("good.dat", bytes);
     const QStringList levels = rows(*form, 1);
-    const QStringList transcript = lines_of(form->levels()->shit);
+    const QStringList shown = transcript();
     form->options()->spin(3)->setValue(-17);
     set_current_row(form->script()->ListBox9, 2);
     form->Copyscriptslot1->trigger();
@@ -167,7 +167,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     EXPECT_EQ(form->windowTitle(), good);
     EXPECT_EQ(form->recent_files(), QStringList{good});
     EXPECT_EQ(rows(*form, 1), levels);
-    EXPECT_EQ(lines_of(form->levels()->shit), transcript);
+    EXPECT_EQ(transcript(), shown);
     EXPECT_TRUE(form->modified());
     EXPECT_EQ(form->options()->spin(3)->value(), -17);
     EXPECT_EQ(form->script()->copied_slot(), 2);

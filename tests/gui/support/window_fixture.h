@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QUndoStack>
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "editors/document.h"
+#include "editors/levels_tab.h"
 #include "editors/list_box.h"
 #include "editors/text.h"
 #include "shell/main_window.h"
@@ -75,11 +77,13 @@ inline QStringList texts(const std::vector<std::string>& strings, int n = -1,
     return out.mid(0, n);
 }
 
-// The lines (blocks) of a memo or text pane.
+// The lines of a memo or text pane: its blocks, split at their line
+// separators (the transcript pane holds many lines in one block).
 template <class Edit>
 QStringList lines_of(const Edit* edit) {
     QStringList out;
-    for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) out.append(b.text());
+    for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next())
+        out.append(b.text().split(QChar::LineSeparator));
     return out;
 }
 
@@ -139,6 +143,12 @@ protected:
     }
 
     ScriptDocument& doc() const { return *form->document(); }
+    // The lines of the transcript pane, once every open has put in all of
+    // its listing (a long one goes in over several passes of the event loop).
+    QStringList transcript() const {
+        form->levels()->finishTranscript();
+        return lines_of(form->levels()->shit);
+    }
     const vellumark::Ttombpcdat& record() const { return form->document()->record(); }
     // Marks the document saved, so that the next edit shows in modified().
     void mark_saved() const { form->document()->undoStack()->setClean(); }
