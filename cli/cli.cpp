@@ -160,7 +160,7 @@ int do_check(const std::string& path, const arguments& a, std::ostream& out) {
 // script goes to err.
 Ttombpcdat open_script(const std::string& path, std::ostream& err) {
     Ttombpcdat doc = load_script_file(path);
-    if (const auto notice = trailing_bytes_message(doc)) err << *notice << '\n';
+    for (const problem& notice : read_notices(doc)) err << notice.message << '\n';
     return doc;
 }
 

@@ -7,6 +7,7 @@
 #include "codec/errors.h"
 #include "codec/layout.h"
 #include "codec/script_file.h"
+#include "codec/sections.h"
 
 namespace vellumark {
 
@@ -22,28 +23,40 @@ std::string quoted(std::string_view s) {
 
 class checker {
 public:
-    explicit checker(const Ttombpcdat& doc) : doc_(doc) {}
+    explicit checker(const Ttombpcdat& doc) : doc_(doc) {
+        for (const section& s : file_sections(doc.layout))
+            if (s.kind == section_kind::movie_records) has_records_ = true;
+    }
 
     std::vector<problem> run() {
-        // In file order: the six leading tables, the slots, the demo list,
-        // the movie records, the game strings and the key strings.
-        for (const table_info& t : kTables) {
-            if (t.id == table_id::game_strings1) {
+        for (const section& s : file_sections(doc_.layout)) {
+            switch (s.kind) {
+            case section_kind::header: break;
+            case section_kind::table:
+                entry_count(s.table);
+                strings(s.table);
+                break;
+            case section_kind::sequences: {
                 slots();
                 const std::size_t sequences = normalised_sequence_bytes(doc_);
                 if (sequences > layout::kMaxBlockSize)
                     error(problem_kind::sequences_too_large, {place::area::slot}, std::int64_t(sequences),
                           layout::kMaxBlockSize, "The script slots take more than 65535 bytes and cannot be saved");
+                break;
+            }
+            case section_kind::demo_levels:
                 if (doc_.demo_levels.size() > static_cast<std::size_t>(kMaxEntries))
                     error(problem_kind::too_many_entries, {place::area::demo_levels},
                           std::int64_t(doc_.demo_levels.size()), kMaxEntries,
                           "\"Demo level list\" has " + std::to_string(doc_.demo_levels.size()) +
                               " entries; a script holds at most 32767");
                 demo_levels();
-                movie_records();
+                // A layout without movie records has no place for any.
+                if (!has_records_) movie_records();
+                break;
+            case section_kind::movie_records: movie_records(); break;
             }
-            entry_count(t.id);
-            strings(t.id);
+            repairs_of(s);
         }
         if (const auto stray = trailing_bytes_message(doc_))
             warning(problem_kind::trailing_bytes, {}, std::int64_t(doc_.trailing_bytes), 0, *stray);
@@ -234,13 +247,101 @@ private:
         }
     }
 
+    // The repairs made in reading the section: the flags with the header,
+    // sizes and offsets with their table or the slots.
+    void repairs_of(const section& s) {
+        for (const read_repair& r : doc_.repairs) {
+            place where;
+            switch (r.what) {
+            case read_repair::kind::flags:
+                if (s.kind != section_kind::header) continue;
+                break;
+            case read_repair::kind::table_size:
+            case read_repair::kind::table_offsets:
+                if (s.kind != section_kind::table || s.table != r.table) continue;
+                where = at(r.table, r.what == read_repair::kind::table_offsets ? r.index : -1);
+                break;
+            default:  // the slots
+                if (s.kind != section_kind::sequences) continue;
+                where = {place::area::slot, {}, r.what == read_repair::kind::slot_offsets ? r.index : -1};
+                break;
+            }
+            warning(problem_kind::repaired, where, r.found, r.written, repair_message(doc_, r));
+        }
+    }
+
     const Ttombpcdat& doc_;
+    bool has_records_ = false;
     std::vector<problem> out_;
 };
+
+std::string hex4(std::uint32_t v) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s = "0x0000";
+    for (int i = 0; i < 4; ++i) s[std::size_t(5 - i)] = digits[(v >> (4 * i)) & 0xF];
+    return s;
+}
+
+// "entry 3 of Level's File Names", "line 4 of Key Strings #2".
+std::string entry_of(table_id id, std::int32_t index) {
+    const bool lines = is_key_table(id);
+    return (lines ? "line " + std::to_string(index + 1) : "entry " + std::to_string(index)) + " of " +
+           std::string(info(id).heading);
+}
+
+// The offset repair: the first offset that disagrees, and how many more.
+// `items`: "strings" or "commands", which put each entry where it is.
+std::string offsets_message(const std::string& first, std::string_view owner, std::string_view items,
+                            const read_repair& r) {
+    std::string m = "the offset of " + first + " says " + std::to_string(r.found) + ", ";
+    m.append(owner).append(" ").append(items).append(" put it at ").append(std::to_string(r.written));
+    if (r.others == 0) return m + "; a save writes " + std::to_string(r.written);
+    m.append(", and ").append(std::to_string(r.others)).append(r.others == 1 ? " more offset disagrees" : " more disagree");
+    return m.append("; a save writes them from the ").append(items);
+}
 
 }  // namespace
 
 std::vector<problem> check_script(const Ttombpcdat& doc) { return checker(doc).run(); }
+
+std::vector<problem> read_notices(const Ttombpcdat& doc) {
+    if (doc.repairs.empty() && doc.trailing_bytes == 0) return {};
+    std::vector<problem> notices = check_script(doc);
+    std::erase_if(notices, [](const problem& p) {
+        return p.kind != problem_kind::repaired && p.kind != problem_kind::trailing_bytes;
+    });
+    return notices;
+}
+
+std::string repair_message(const Ttombpcdat& doc, const read_repair& r) {
+    const auto n = [](std::uint32_t v) { return std::to_string(v); };
+    switch (r.what) {
+    case read_repair::kind::flags: {
+        std::string m = "the flags say " + hex4(r.found) + "; a save writes " + hex4(r.written);
+        // Strings read plain are written coded with the key.
+        if (!(r.found & layout::kFlagCodedStrings) && doc.cipher_byte != 0)
+            m.append(" and codes the strings with the key ").append(hex4(doc.cipher_byte).replace(2, 2, ""));
+        return m;
+    }
+    case read_repair::kind::table_size:
+        return "the size of " + std::string(info(r.table).heading) + " says " + n(r.found) +
+               " bytes, its strings take " + n(r.written) + "; a save writes " + n(r.written);
+    case read_repair::kind::table_offsets:
+        return offsets_message(entry_of(r.table, r.index), "its", "strings", r);
+    case read_repair::kind::slot_offsets:
+        return offsets_message("slot " + std::to_string(r.index), "the", "commands", r);
+    case read_repair::kind::slot_size:
+        return "the size of the script slots says " + n(r.found) + " bytes, their commands take " + n(r.written) +
+               "; a save writes " + n(r.written);
+    case read_repair::kind::slot_count: {
+        const std::uint32_t added = r.written - r.found;
+        return "the file has " + n(r.found) + (r.found == 1 ? " script slot" : " script slots") +
+               " for the title and " + n(r.written - 1) + (r.written == 2 ? " level" : " levels") +
+               "; a save adds " + n(added) + " holding only \"End of set\"";
+    }
+    }
+    return {};
+}
 
 std::string place_text(const place& where) {
     switch (where.in) {

@@ -35,7 +35,8 @@ enum class problem_kind : std::uint8_t {
     slot_plays_other_level, // such a command naming another level than the slot's own
     key_lines_dropped,      // key-string lines past the last level, which a save drops
     game_strings1_count,    // neither Tomb Raider II's 89 nor Tomb Raider III's 92
-    trailing_bytes,         // bytes after the last table of a PC script, which a save drops
+    trailing_bytes,         // bytes after the last table of the script, which a save drops
+    repaired,               // a size, offset, slot count or flag of the file that a save writes otherwise
 };
 
 // Where a problem is.
@@ -60,7 +61,17 @@ struct problem {
 
 // Every problem of the document, in file order: the six leading tables, the
 // slots, the demo list, the movie records, the game strings, the key strings.
+// The repairs of the file opened are warnings at their places (the flags'
+// first), the stray bytes after it the last warning.
 std::vector<problem> check_script(const Ttombpcdat& doc);
+
+// What opening the record's file has to tell beyond the script: the warnings
+// of check_script() for its repairs and its stray bytes, in file order.
+std::vector<problem> read_notices(const Ttombpcdat& doc);
+
+// A repair in words: "the size of Level's File Names says 310 bytes, its
+// strings take 309; a save writes 309".
+std::string repair_message(const Ttombpcdat& doc, const read_repair& r);
 
 // Where a problem is, in words: "slot 5, line 3", "Level's Description,
 // entry 4", "Key Strings #3, line 13", "demo level entry 2"; empty for the

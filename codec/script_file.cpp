@@ -16,226 +16,12 @@
 #include "codec/fileio.h"
 #include "codec/layout.h"
 #include "codec/options.h"
+#include "codec/sections.h"
 #include "codec/tables.h"
 
 namespace vellumark {
 
 // ---- reading -----------------------------------------------------------------
-
-namespace {
-
-[[noreturn]] void read_beyond_end() { throw_io_error(kErrReadBeyondEnd); }
-
-// A count read as negative cannot size its table.
-std::size_t checked_count(std::int16_t count) {
-    if (count < 0) throw script_error("Range check error");
-    return static_cast<std::size_t>(count);
-}
-
-}  // namespace
-
-std::uint8_t script_reader::u8() {
-    if (pos_ >= data_.size()) read_beyond_end();
-    return data_[pos_++];
-}
-
-std::uint16_t script_reader::u16() {
-    if (data_.size() - pos_ < 2) read_beyond_end();
-    const std::uint16_t v = static_cast<std::uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
-    pos_ += 2;
-    return v;
-}
-
-std::uint32_t script_reader::u32() {
-    if (data_.size() - pos_ < 4) read_beyond_end();
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | data_[pos_ + static_cast<std::size_t>(i)];
-    pos_ += 4;
-    return v;
-}
-
-void script_reader::raw(std::uint8_t* out, std::size_t n) {
-    if (data_.size() - pos_ < n) read_beyond_end();
-    std::memcpy(out, data_.data() + pos_, n);
-    pos_ += n;
-}
-
-std::string script_reader::read_coded_string(const Ttombpcdat& doc) {
-    const std::uint8_t key = (doc.flags & layout::kFlagCodedStrings) ? doc.cipher_byte : 0;
-    // A string ends after its terminator (a byte that decodes to 0, so the
-    // key itself), or after 256 bytes without one.
-    const std::uint8_t* p = data_.data() + pos_;
-    const std::size_t window = std::min<std::size_t>(data_.size() - pos_, 256);
-    const void* end = std::memchr(p, key, window);
-    std::size_t n;
-    if (end) {
-        n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - p);
-    } else {
-        if (window < 256) read_beyond_end();
-        n = 256;
-    }
-    std::string s(reinterpret_cast<const char*>(p), n);
-    if (key)
-        for (char& c : s) c = static_cast<char>(static_cast<std::uint8_t>(c) ^ key);
-    pos_ += end ? n + 1 : n;
-    return s;
-}
-
-void script_reader::read_sequence(script_slot& slot, int slot_index) {
-    slot.command_count = 0;
-    slot.operand_count = 0;
-    for (;;) {
-        if (slot.command_count == kSlotCapacity)
-            throw script_error("Script sequence " + std::to_string(slot_index) +
-                               " has more than 64 commands");
-        script_command& cmd = slot.commands[static_cast<std::size_t>(slot.command_count)];
-        cmd.command = u16();
-        cmd.operand = cmd::kNoOperand;
-        if (cmd::carries_operand(cmd.command)) {
-            cmd.operand = u16();
-            ++slot.operand_count;
-        }
-        ++slot.command_count;
-        if (cmd.command == cmd::kEndOfSet) return;
-    }
-}
-
-namespace {
-
-// Returns whether the table's total size is the number of bytes its strings
-// took.
-bool read_table(script_reader& in, const Ttombpcdat& doc, list_strings& table, std::size_t n) {
-    table.offsets.resize(n);
-    table.strings.resize(n);
-    for (auto& off : table.offsets) off = in.u16();
-    table.total_size = in.u16();
-    const std::size_t start = in.position();
-    for (auto& s : table.strings) s = in.read_coded_string(doc);
-    return in.position() - start == table.total_size;
-}
-
-template <std::size_t N>
-void read_raw(script_reader& in, std::array<std::uint8_t, N>& a) {
-    in.raw(a.data(), N);
-}
-
-// The entry count of a table as the header (or the word ahead of game
-// strings 1) gives it.
-std::size_t entries_of(const Ttombpcdat& doc, table_id id) {
-    switch (id) {
-    case table_id::pic_files: return checked_count(doc.pic_count);
-    case table_id::title_files: return checked_count(doc.title_count);
-    case table_id::fmv_files: return checked_count(doc.fmv_count);
-    case table_id::cutscene_files: return checked_count(doc.cutscene_count);
-    case table_id::game_strings1: return checked_count(doc.game_strings1_count);
-    case table_id::game_strings2: return static_cast<std::size_t>(game_strings2_entries(doc.layout));
-    default: return checked_count(doc.level_count);  // the per-level tables
-    }
-}
-
-// Reads the image as laid out for `as`. trailing_bytes counts the bytes left
-// after the last table; sizes_match tells whether every table's total size
-// was the byte length of its strings.
-Ttombpcdat read_layout(std::span<const std::uint8_t> bytes, script_layout as, bool& sizes_match) {
-    Ttombpcdat doc;
-    doc.layout = as;
-    sizes_match = true;
-    script_reader in(bytes);
-
-    doc.version = in.u32();
-    read_raw(in, doc.description);
-    doc.reserved_a = in.u16();
-    doc.first_option = static_cast<std::int32_t>(in.u32());
-    doc.title_replace = static_cast<std::int32_t>(in.u32());
-    doc.on_death_demo = static_cast<std::int32_t>(in.u32());
-    doc.on_death_game = static_cast<std::int32_t>(in.u32());
-    doc.demo_time = static_cast<std::int32_t>(in.u32());
-    doc.on_interrupt = static_cast<std::int32_t>(in.u32());
-    doc.on_demo_end = static_cast<std::int32_t>(in.u32());
-    read_raw(in, doc.reserved_b);
-    doc.level_count = static_cast<std::int16_t>(in.u16());
-    doc.pic_count = static_cast<std::int16_t>(in.u16());
-    doc.title_count = static_cast<std::int16_t>(in.u16());
-    doc.fmv_count = static_cast<std::int16_t>(in.u16());
-    doc.cutscene_count = static_cast<std::int16_t>(in.u16());
-    doc.demo_level_count = static_cast<std::int16_t>(in.u16());
-    doc.title_sound_id = static_cast<std::int16_t>(in.u16());
-    doc.single_level = static_cast<std::int16_t>(in.u16());
-    read_raw(in, doc.reserved_c);
-    doc.flags = in.u16();
-    read_raw(in, doc.reserved_d);
-    doc.cipher_byte = in.u8();
-    doc.reserved_f = in.u8();
-    doc.secret_sound_id = static_cast<std::int16_t>(in.u16());
-    read_raw(in, doc.reserved_e);
-
-    // The six leading tables are sized in the header: a negative count among
-    // them is a range error before any table is read.
-    for (table_id id : {table_id::level_names, table_id::pic_files, table_id::title_files, table_id::fmv_files,
-                        table_id::level_files, table_id::cutscene_files})
-        entries_of(doc, id);
-
-    for (const table_info& t : kTables) {
-        if (t.id == table_id::game_strings1) {
-            // Script sequences: level_count + 1 offsets (kept, never used),
-            // then the block, read sequence by sequence until its size is
-            // used up; the demo levels; the count ahead of game strings 1.
-            doc.script_offsets.resize(entries_of(doc, table_id::level_names) + 1);
-            for (auto& off : doc.script_offsets) off = in.u16();
-            doc.script_size = in.u16();
-            const std::size_t block_end = in.position() + doc.script_size;
-            while (in.position() < block_end) {
-                script_slot& slot = doc.scripts.emplace_back();
-                in.read_sequence(slot, static_cast<int>(doc.scripts.size() - 1));
-            }
-            doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
-
-            // The whole list is read before an entry is looked up: a count
-            // that runs past the end of the file is reported as that.
-            doc.demo_levels.resize(checked_count(doc.demo_level_count));
-            for (auto& level : doc.demo_levels) level = in.u16();
-            for (auto level : doc.demo_levels)
-                if (level >= doc.level_names.strings.size())
-                    throw script_error("List index out of bounds (" + std::to_string(level) + ")");
-            if (as == script_layout::playstation) {
-                doc.movie_records.resize(entries_of(doc, table_id::fmv_files));
-                for (movie_record& r : doc.movie_records) {
-                    r.first = in.u32();
-                    r.second = in.u32();
-                }
-            }
-            doc.game_strings1_count = static_cast<std::int16_t>(in.u16());
-        }
-        if (!read_table(in, doc, table(doc, t.id), entries_of(doc, t.id))) sizes_match = false;
-    }
-    doc.trailing_bytes = bytes.size() - in.position();
-    return doc;
-}
-
-}  // namespace
-
-Ttombpcdat parse_script(std::span<const std::uint8_t> bytes) {
-    std::optional<Ttombpcdat> pc;
-    std::optional<script_error> pc_failure;
-    bool sizes_match = true;
-    try {
-        pc = read_layout(bytes, script_layout::pc, sizes_match);
-        if (pc->trailing_bytes == 0 && sizes_match) return std::move(*pc);
-    } catch (const script_error& e) {
-        pc_failure = e;
-    }
-    // A PlayStation script read as a PC one may end at the last byte all the
-    // same, its strings slipping past the sizes given; only a reading that
-    // accounts for every byte, every size right, makes a PlayStation script.
-    try {
-        Ttombpcdat console = read_layout(bytes, script_layout::playstation, sizes_match);
-        if (console.trailing_bytes == 0 && sizes_match) return console;
-    } catch (const script_error&) {
-        // Not a PlayStation script either: the PC reading stands.
-    }
-    if (pc) return std::move(*pc);
-    throw *pc_failure;
-}
 
 std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc) {
     if (doc.trailing_bytes == 0) return std::nullopt;
@@ -249,6 +35,11 @@ Ttombpcdat load_script_file(const std::string& path) {
 }
 
 // ---- writing -----------------------------------------------------------------
+
+std::uint16_t saved_flags(std::uint16_t flags) {
+    return static_cast<std::uint16_t>((flags & option_flag_bits()) | layout::kFlagCodedStrings |
+                                      layout::kFlagAlwaysSet);
+}
 
 std::string encode_string(std::uint16_t flags, std::uint8_t key, std::string_view text) {
     std::string out;
@@ -287,6 +78,31 @@ void write_table(byte_writer& w, const list_strings& table, std::uint16_t flags,
         for (unsigned char c : s) w.u8(static_cast<std::uint8_t>(c ^ k));
         w.u8(k);
     }
+}
+
+// The 390-byte header.
+void write_header(byte_writer& w, const Ttombpcdat& doc) {
+    w.u32(doc.version);
+    w.raw(doc.description);
+    w.u16(doc.reserved_a);
+    w.u32(static_cast<std::uint32_t>(doc.first_option));
+    w.u32(static_cast<std::uint32_t>(doc.title_replace));
+    w.u32(static_cast<std::uint32_t>(doc.on_death_demo));
+    w.u32(static_cast<std::uint32_t>(doc.on_death_game));
+    w.u32(static_cast<std::uint32_t>(doc.demo_time));
+    w.u32(static_cast<std::uint32_t>(doc.on_interrupt));
+    w.u32(static_cast<std::uint32_t>(doc.on_demo_end));
+    w.raw(doc.reserved_b);
+    for (std::int16_t v : {doc.level_count, doc.pic_count, doc.title_count, doc.fmv_count, doc.cutscene_count,
+                           doc.demo_level_count, doc.title_sound_id, doc.single_level})
+        w.u16(static_cast<std::uint16_t>(v));
+    w.raw(doc.reserved_c);
+    w.u16(doc.flags);
+    w.raw(doc.reserved_d);
+    w.u8(doc.cipher_byte);
+    w.u8(doc.reserved_f);
+    w.u16(static_cast<std::uint16_t>(doc.secret_sound_id));
+    w.raw(doc.reserved_e);
 }
 
 // Offsets and total size of a table from its strings.
@@ -328,9 +144,9 @@ void normalise_script(Ttombpcdat& doc) {
     doc.cutscene_count = static_cast<std::int16_t>(doc.cutscene_files.strings.size());
     doc.demo_level_count = static_cast<std::int16_t>(doc.demo_levels.size());
     doc.game_strings1_count = static_cast<std::int16_t>(doc.game_strings1.strings.size());
-    doc.flags = static_cast<std::uint16_t>((doc.flags & option_flag_bits()) | layout::kFlagCodedStrings |
-                                           layout::kFlagAlwaysSet);
+    doc.flags = saved_flags(doc.flags);
     doc.trailing_bytes = 0;
+    doc.repairs.clear();
 
     // The file holds level_count + 1 offsets; slots past them are read back
     // all the same, since the reader goes by the block's size.
@@ -350,30 +166,14 @@ void normalise_script(Ttombpcdat& doc) {
 std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc) {
     byte_writer w;
     w.out.reserve(64 * 1024);
-    w.u32(doc.version);
-    w.raw(doc.description);
-    w.u16(doc.reserved_a);
-    w.u32(static_cast<std::uint32_t>(doc.first_option));
-    w.u32(static_cast<std::uint32_t>(doc.title_replace));
-    w.u32(static_cast<std::uint32_t>(doc.on_death_demo));
-    w.u32(static_cast<std::uint32_t>(doc.on_death_game));
-    w.u32(static_cast<std::uint32_t>(doc.demo_time));
-    w.u32(static_cast<std::uint32_t>(doc.on_interrupt));
-    w.u32(static_cast<std::uint32_t>(doc.on_demo_end));
-    w.raw(doc.reserved_b);
-    for (std::int16_t v : {doc.level_count, doc.pic_count, doc.title_count, doc.fmv_count, doc.cutscene_count,
-                           doc.demo_level_count, doc.title_sound_id, doc.single_level})
-        w.u16(static_cast<std::uint16_t>(v));
-    w.raw(doc.reserved_c);
-    w.u16(doc.flags);
-    w.raw(doc.reserved_d);
-    w.u8(doc.cipher_byte);
-    w.u8(doc.reserved_f);
-    w.u16(static_cast<std::uint16_t>(doc.secret_sound_id));
-    w.raw(doc.reserved_e);
-
-    for (const table_info& t : kTables) {
-        if (t.id == table_id::game_strings1) {
+    for (const section& s : file_sections(doc.layout)) {
+        switch (s.kind) {
+        case section_kind::header: write_header(w, doc); break;
+        case section_kind::table:
+            if (s.table == table_id::game_strings1) w.u16(static_cast<std::uint16_t>(doc.game_strings1_count));
+            write_table(w, table(doc, s.table), doc.flags, doc.cipher_byte);
+            break;
+        case section_kind::sequences:
             for (auto off : doc.script_offsets) w.u16(off);
             w.u16(doc.script_size);
             for (const auto& slot : doc.scripts) {
@@ -383,15 +183,17 @@ std::vector<std::uint8_t> serialise_script(const Ttombpcdat& doc) {
                     if (cmd::carries_operand(c.command)) w.u16(c.operand);
                 }
             }
+            break;
+        case section_kind::demo_levels:
             for (auto level : doc.demo_levels) w.u16(level);
-            if (doc.layout == script_layout::playstation)
-                for (const movie_record& r : doc.movie_records) {
-                    w.u32(r.first);
-                    w.u32(r.second);
-                }
-            w.u16(static_cast<std::uint16_t>(doc.game_strings1_count));
+            break;
+        case section_kind::movie_records:
+            for (const movie_record& r : doc.movie_records) {
+                w.u32(r.first);
+                w.u32(r.second);
+            }
+            break;
         }
-        write_table(w, table(doc, t.id), doc.flags, doc.cipher_byte);
     }
     return std::move(w.out);
 }

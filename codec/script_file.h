@@ -40,12 +40,25 @@ private:
 // Parses a whole file image into a fresh record. Throws script_error with the
 // program's message ("Read beyond end of file", "Range check error", ...).
 //
-// The image is read in the PC layout. When that fails, leaves bytes after the
-// last key-string table or finds a table whose total size is not the bytes
-// its strings take, and the PlayStation layout reads the image to its last
-// byte with every table's total size right, the record is the PlayStation
-// script. Otherwise the PC reading stands: its failure, or its record with
-// the bytes left over counted in trailing_bytes.
+// The image is read in every layout of kLayouts, PC first, and the reading
+// that leaves the fewest bytes unexplained is taken:
+// - A reading whose every offset and size agrees with what it holds and that
+//   ends at the last byte explains the whole file and is taken at once.
+// - Otherwise each reading counts the bytes that the file's own offsets and
+//   sizes confirm (a string, a slot, an offset or size word that agrees). A
+//   later layout replaces an earlier one only when it confirms more bytes and
+//   reads in step where it parts from the others: there its offsets and sizes
+//   confirm at least as many bytes as they contradict. A reading in the wrong
+//   layout goes out of step where the layouts part and stays so, so stray
+//   bytes or a wrong size never make a script of another layout, and a PC
+//   script is never taken for a PlayStation one by a lucky reading of garbage
+//   after it. An earlier layout keeps a tie.
+// - The reading taken is the record, with its stray bytes in trailing_bytes
+//   and what a save writes otherwise in repairs; or, when it failed, the
+//   refusal: its own message when it is the script of its layout cut short or
+//   damaged (or every layout failed alike), else "The file is not a script:
+//   read as a PC script: ...; read as a PlayStation script: ..." with each
+//   layout's first problem.
 Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 
 // What opening the record's file has to tell beyond the script itself: that
@@ -53,11 +66,15 @@ Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 // Nothing for a file that is all script.
 std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc);
 
-// The longest file taken for a script. No layout holds more than about 2.8
-// MB: the header, eighteen tables of at most 32767 offsets and 65535 bytes of
-// strings each, the slots (65536 bytes of offsets, 65535 of commands), 32767
-// demo entries and as many movie records. A longer file is refused before it
-// is read.
+// The longest file taken for a script. The format holds at most 2,818,413
+// bytes: the 390-byte header; eighteen tables of at most 32767 offsets, a
+// size word and 65535 bytes of strings (131,071 bytes each); the count of
+// game strings 1; 32768 slot offsets, the block size and 65535 bytes of
+// commands; 32767 demo entries; 32767 movie records of 8 bytes. The limit
+// leaves room above that for stray bytes and padding (a console's 2,048-byte
+// sectors) and for a file whose damaged strings run past their tables' sizes,
+// which opens with its repairs named. A longer file is refused before it is
+// read, so no reading of it costs more than a few times its size.
 inline constexpr std::size_t kMaxScriptBytes = std::size_t{4} << 20;
 
 // Opens a script: the file is read and parsed into a fresh record, all or
@@ -65,6 +82,10 @@ inline constexpr std::size_t kMaxScriptBytes = std::size_t{4} << 20;
 Ttombpcdat load_script_file(const std::string& path);
 
 // ---- writing ---------------------------------------------------------------
+
+// The flags a save writes for flags read: the option flags kept, the coding
+// bits 0x0100 and 0x0200 set, any other bit dropped.
+std::uint16_t saved_flags(std::uint16_t flags);
 
 // The coded form of a text: XORed with key when flags has 0x0100, plus one
 // terminator byte. Always one byte longer than the text.
@@ -78,9 +99,9 @@ std::string encode_string(std::uint16_t flags, std::uint8_t key, std::string_vie
 //   ones past the last level dropped);
 // - the header counts, game_strings1_count, script_count, every offset and
 //   size and each slot's operand_count follow the tables;
-// - flags keeps the bits of the nine option flags and gains 0x0100 and 0x0200;
-// - the layout and the movie records stay; trailing_bytes becomes 0, since
-//   the saved file has none.
+// - flags becomes saved_flags(flags);
+// - the layout and the movie records stay; trailing_bytes becomes 0 and the
+//   repairs are cleared, since the saved file has neither.
 void normalise_script(Ttombpcdat& doc);
 
 // The file image of a normalised document, section by section, in the

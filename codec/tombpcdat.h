@@ -17,6 +17,10 @@ namespace vellumark {
 // strings 1, and 80 game strings 2 instead of 41.
 enum class script_layout : std::uint8_t { pc, playstation };
 
+// Every layout, in the order a file is tried in them: a reading in a later
+// layout has to explain the file better to be taken (codec/script_file.h).
+inline constexpr script_layout kLayouts[] = {script_layout::pc, script_layout::playstation};
+
 // The entries of game strings 2 in a layout.
 inline constexpr int game_strings2_entries(script_layout l) {
     return l == script_layout::playstation ? layout::kConsoleGameStrings2Count : layout::kGameStrings2Count;
@@ -61,6 +65,31 @@ struct movie_record {
     std::uint32_t second = 0;
 
     bool operator==(const movie_record&) const = default;
+};
+
+// A string table (codec/tables.h).
+enum class table_id : std::uint8_t;
+
+// A value of the file opened that disagrees with what the file holds, and
+// that a save therefore writes otherwise. The reader records each as it reads;
+// they describe the file as read, not the record as edited since.
+struct read_repair {
+    enum class kind : std::uint8_t {
+        flags,          // bits a save drops or sets (0x0100 and 0x0200 always; only the option flags kept)
+        table_size,     // a table's total size is not the bytes its strings take
+        table_offsets,  // a string's offset is not where the strings before it end
+        slot_offsets,   // a slot's offset is not where the slots before it end
+        slot_size,      // the size of the slot block is not the bytes its commands take
+        slot_count,     // fewer slots than one per level and the title slot: a save adds slots
+    };
+    kind what = kind::flags;
+    table_id table{};          // the table of table_size and table_offsets
+    std::int32_t index = -1;   // the first entry or slot whose offset disagrees; -1 for the whole
+    std::uint32_t found = 0;   // the value the file gives (flags, size, offset, slot count)
+    std::uint32_t written = 0; // the value a save writes
+    std::uint32_t others = 0;  // how many more offsets of the same table or block disagree
+
+    bool operator==(const read_repair&) const = default;
 };
 
 struct Ttombpcdat {
@@ -116,10 +145,14 @@ struct Ttombpcdat {
     list_strings game_strings2;  // 41 entries on the PC, 80 in the PlayStation layout
     std::array<list_strings, 10> key_strings;  // Memo1..Memo10, level_count entries each
 
-    // The bytes that followed the last key-string table of the file opened
-    // (PC layout). They are not part of the script: only their number is
-    // kept, and a save leaves them out (and sets this to 0).
+    // The bytes that followed the last key-string table of the file opened.
+    // They are not part of the script: only their number is kept, and a save
+    // leaves them out (and sets this to 0).
     std::size_t trailing_bytes = 0;
+
+    // What a save of the file opened would write otherwise than it was read,
+    // in file order; a save clears them, since the saved file has none.
+    std::vector<read_repair> repairs;
 
     bool operator==(const Ttombpcdat&) const = default;
 };

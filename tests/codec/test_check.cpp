@@ -1,12 +1,16 @@
-// The problems of a script: a generated one has none, and each planted
-// problem is found exactly, at its place.
+// The problems of a script: a generated one has none, each planted problem
+// is found exactly, at its place, and so is each repair of a file read.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "codec/check.h"
 #include "codec/commands.h"
+#include "codec/layout.h"
 #include "codec/script_file.h"
+#include "codec/sections.h"
+#include "codec/tables.h"
 #include "tests/samples/sample_scripts.h"
 
 using namespace vellumark;
@@ -83,5 +87,98 @@ TEST(Problems, EachPlantedWarningIsFoundAtItsPlace) {
         EXPECT_EQ(place_text(found[0].where), c.place);
         EXPECT_EQ(found[0].message, c.message);
         EXPECT_NO_THROW(write_script_file(doc)) << "a save goes on with warnings";
+    }
+}
+
+// Each value of a file that disagrees with what the file holds is named, at
+// its place, as the file was read; a save writes what the strings and the
+// commands say.
+TEST(Problems, EachRepairIsNamedAsTheFileWasRead) {
+    using bytes_t = std::vector<std::uint8_t>;
+    Ttombpcdat made = samples::make_document(3, 4);
+    made.cipher_byte = 0;  // coded and plain strings are the same bytes
+    const bytes_t file = samples::file_bytes(made);
+    const Ttombpcdat doc = parse_script(file);
+    const auto put16 = [](bytes_t& b, std::size_t at, unsigned v) {
+        b[at] = static_cast<std::uint8_t>(v);
+        b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    };
+    const auto changed = [&](std::size_t at, unsigned v) {
+        bytes_t b = file;
+        put16(b, at, v);
+        return b;
+    };
+    const auto offset_at = [&](table_id id, std::size_t i) {
+        return samples::size_word_at(doc, id) - 2 * (table(doc, id).offsets.size() - i);
+    };
+    const auto hex = [](unsigned v) {
+        char s[8];
+        std::snprintf(s, sizeof s, "0x%04X", v);
+        return std::string(s);
+    };
+    const auto n = [](unsigned v) { return std::to_string(v); };
+    const unsigned flags = doc.flags, block = doc.script_size;
+    const std::size_t block_at = samples::section_at(doc, {section_kind::sequences}) + 2 * doc.script_offsets.size();
+
+    // Strings stored plain, with a key in the header: a save codes them.
+    bytes_t plain = changed(layout::kFlags, flags & ~0x0100u);
+    plain[layout::kCipherByte] = 0x77;
+    Ttombpcdat coded = made;
+    coded.cipher_byte = 0x77;
+    // The block ends before the last slot: a save adds one.
+    bytes_t short_block = changed(block_at, doc.script_offsets.back());
+    short_block.erase(short_block.begin() + std::ptrdiff_t(block_at + 2 + doc.script_offsets.back()),
+                      short_block.begin() + std::ptrdiff_t(block_at + 2 + block));
+    Ttombpcdat added = made;
+    added.scripts.back() = end_of_set_slot();
+    // Lines 2 to 4 of Key Strings #2 a few bytes off.
+    bytes_t three = file;
+    for (std::size_t i = 1; i <= 3; ++i)
+        put16(three, offset_at(key_table(1), i), doc.key_strings[1].offsets[i] + 5u);
+
+    const unsigned name2 = doc.level_names.offsets[2], line2 = doc.key_strings[1].offsets[1];
+    const unsigned slot3 = doc.script_offsets[3];
+    const struct {
+        bytes_t file;
+        std::string place, message;
+        bytes_t saved;
+    } cases[] = {
+        {changed(layout::kFlags, flags | 0x1800), "",
+         "the flags say " + hex(flags | 0x1800) + "; a save writes " + hex(flags), file},
+        {plain, "", "the flags say " + hex(flags & ~0x0100u) + "; a save writes " + hex(flags) +
+                        " and codes the strings with the key 0x77",
+         samples::file_bytes(coded)},
+        {changed(offset_at(table_id::level_names, 2), name2 + 1), "Level's Description, entry 2",
+         "the offset of entry 2 of Level's Description says " + n(name2 + 1) + ", its strings put it at " + n(name2) +
+             "; a save writes " + n(name2),
+         file},
+        {three, "Key Strings #2, line 2",
+         "the offset of line 2 of Key Strings #2 says " + n(line2 + 5) + ", its strings put it at " + n(line2) +
+             ", and 2 more disagree; a save writes them from the strings",
+         file},
+        {changed(block_at - 2 * doc.script_offsets.size() + 6, slot3 + 2), "slot 3",
+         "the offset of slot 3 says " + n(slot3 + 2) + ", the commands put it at " + n(slot3) + "; a save writes " +
+             n(slot3),
+         file},
+        {changed(block_at, block - 2), "slots",
+         "the size of the script slots says " + n(block - 2) + " bytes, their commands take " + n(block) +
+             "; a save writes " + n(block),
+         file},
+        {short_block, "slots",
+         "the file has 4 script slots for the title and 4 levels; a save adds 1 holding only \"End of set\"",
+         samples::file_bytes(added)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        Ttombpcdat read = parse_script(c.file);
+        const std::vector<problem> found = check_script(read);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].level, severity::warning);
+        EXPECT_EQ(found[0].kind, problem_kind::repaired);
+        EXPECT_EQ(place_text(found[0].where), c.place);
+        EXPECT_EQ(found[0].message, c.message);
+        EXPECT_EQ(read_notices(read).size(), 1u);
+        EXPECT_EQ(write_script_file(read), c.saved);
+        EXPECT_TRUE(read_notices(read).empty()) << "the saved record has nothing to repair";
     }
 }

@@ -1,11 +1,18 @@
 // The PlayStation layout, told apart from the PC's at open and kept by a
-// save; bytes after the last table of a PC script, counted and named.
+// save; a file read in the layout that explains it, with its stray bytes and
+// repairs named.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
 
 #include "codec/check.h"
 #include "codec/errors.h"
 #include "codec/layout.h"
 #include "codec/script_file.h"
+#include "codec/sections.h"
+#include "codec/tables.h"
 #include "tests/samples/sample_scripts.h"
 
 using namespace vellumark;
@@ -76,21 +83,174 @@ TEST(PlayStation, GeneratedScriptsOpenAsThemselvesAndSaveByteForByte) {
             }
 }
 
-TEST(PlayStation, OnlyAReadingOfEveryByteWithRightSizesMakesOne) {
-    const bytes_t pc = samples::real_size_bytes();
-    const Ttombpcdat console_doc = samples::make_console_document(7, 22);
-    const bytes_t console = samples::file_bytes(console_doc);
-    ASSERT_FALSE(console_doc.movie_records.empty());
-    bytes_t longer = console, shorter = console, resized = console;
-    longer.push_back(0);
-    shorter.pop_back();
-    // The last key-string table's size one byte larger: its strings still end
-    // at the end of the file.
-    const std::size_t size_at = console.size() - console_doc.key_strings[9].total_size - 2;
-    ++resized[size_at];
-    EXPECT_EQ(opened_as(pc), "PC");
-    EXPECT_EQ(opened_as(console), "PlayStation");
-    for (const bytes_t& file : {longer, shorter, resized}) EXPECT_NE(opened_as(file), "PlayStation") << file.size();
+// Each file opens in the layout that explains it: as it is, with a stray
+// byte, padded to a 2,048-byte sector, with one table's size wrong, and cut
+// short. The stray bytes and the repair are named, and a save writes the
+// script as it was made.
+TEST(LayoutChoice, AScriptOpensInItsOwnLayoutWithWhatASaveDropsNamed) {
+    for (const bool console : {false, true}) {
+        const Ttombpcdat made = console ? samples::make_console_document(7, 22) : samples::make_document(7, 22);
+        const bytes_t script = samples::file_bytes(made);
+        const std::string layout(layout_name(made.layout));
+        SCOPED_TRACE(layout);
+        const auto stray = [](std::size_t n) {
+            return std::to_string(n) +
+                   " bytes after the last key-string table are not part of the script; a save will not keep them.";
+        };
+        const std::size_t sector = (script.size() / 2048 + 1) * 2048;
+        const std::size_t size_at = samples::size_word_at(made, table_id::level_files);
+        const std::uint16_t size = made.level_files.total_size;
+
+        bytes_t plus_one = script, padded = script, resized = script;
+        plus_one.push_back(0);
+        padded.resize(sector, 0);
+        resized[size_at] = static_cast<std::uint8_t>(size + 1);
+        resized[size_at + 1] = static_cast<std::uint8_t>((size + 1) >> 8);
+        const struct {
+            const char* name;
+            bytes_t file;
+            std::size_t stray_bytes;
+            std::vector<std::string> notices;  // "" for none; a refusal's message otherwise
+        } rows[] = {
+            {"as made", script, 0, {}},
+            {"one zero byte more", plus_one, 1, {stray(1)}},
+            {"padded to 2,048 bytes", padded, sector - script.size(), {stray(sector - script.size())}},
+            {"one size wrong", resized, 0,
+             {"the size of Level's File Names says " + std::to_string(size + 1) + " bytes, its strings take " +
+              std::to_string(size) + "; a save writes " + std::to_string(size)}},
+        };
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.name);
+            Ttombpcdat doc = parse_script(row.file);
+            EXPECT_EQ(layout_name(doc.layout), layout);
+            EXPECT_EQ(doc.trailing_bytes, row.stray_bytes);
+            std::vector<std::string> notices;
+            for (const problem& p : check_script(doc)) {
+                EXPECT_EQ(p.level, severity::warning) << p.message;
+                notices.push_back(p.message);
+            }
+            EXPECT_EQ(notices, row.notices);
+            EXPECT_EQ(write_script_file(doc), script);
+            EXPECT_TRUE(doc.repairs.empty() && doc.trailing_bytes == 0) << "the saved record has nothing to name";
+        }
+        EXPECT_EQ(opened_as(bytes_t(script.begin(), script.end() - 9)), "Read beyond end of file");
+    }
+}
+
+namespace {
+
+// A file made from a generated script, and whether the change keeps the
+// script whole: bytes after it, or one table's size wrong.
+struct mutant {
+    const char* kind;
+    bytes_t file;
+    bool script_whole;
+};
+
+// Twenty damaged copies of a script: bytes appended, padding, wrong sizes
+// and offsets, cuts, flipped bytes, a word overwritten.
+std::vector<mutant> damaged(const Ttombpcdat& doc, const bytes_t& file, std::mt19937& rng) {
+    const auto below = [&rng](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+    const auto put16 = [](bytes_t& b, std::size_t at, unsigned v) {
+        b[at] = static_cast<std::uint8_t>(v);
+        b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    };
+    std::vector<mutant> out;
+    for (int twice = 0; twice < 2; ++twice) {
+        bytes_t random_tail = file, zeros = file, pad0 = file, pad_ff = file;
+        for (std::size_t n = 1 + below(3000); n > 0; --n) random_tail.push_back(static_cast<std::uint8_t>(below(256)));
+        zeros.resize(file.size() + 1 + below(64), 0);
+        pad0.resize((file.size() / 2048 + 1) * 2048, 0);
+        pad_ff.resize((file.size() / 2048 + 1 + std::size_t(twice)) * 2048, 0xFF);
+        out.push_back({"random bytes appended", random_tail, true});
+        out.push_back({"zero bytes appended", zeros, true});
+        out.push_back({"padded with zeros", pad0, true});
+        out.push_back({"padded with 0xFF", pad_ff, true});
+
+        const auto id = static_cast<table_id>(below(kTableCount));
+        const std::size_t size_at = samples::size_word_at(doc, id);
+        bytes_t size = file, offset = file, block = file, cut = file, flipped = file, word = file;
+        put16(size, size_at, twice ? unsigned(below(65536)) : table(doc, id).total_size + 1 + unsigned(below(300)));
+        if (size != file) out.push_back({"a table's size wrong", size, true});
+        const list_strings& t = table(doc, id);
+        if (!t.offsets.empty()) {
+            const std::size_t i = below(t.offsets.size());
+            put16(offset, size_at - 2 * (t.offsets.size() - i), t.offsets[i] + 1 + unsigned(below(40)));
+            out.push_back({"an offset wrong", offset, false});
+        }
+        const std::size_t block_at = samples::section_at(doc, {section_kind::sequences}) + 2 * doc.script_offsets.size();
+        put16(block, block_at, doc.script_size + (twice ? -2u : 2u));
+        out.push_back({"the slot block's size wrong", block, false});
+        cut.resize(below(file.size()));
+        out.push_back({"cut short", cut, false});
+        for (std::size_t n = 1 + below(3); n > 0; --n) flipped[below(file.size())] ^= static_cast<std::uint8_t>(1 + below(255));
+        out.push_back({"bytes flipped", flipped, false});
+        put16(word, below(file.size() - 1), unsigned(below(65536)));
+        out.push_back({"a word overwritten", word, false});
+    }
+    return out;
+}
+
+}  // namespace
+
+// Generated scripts of both layouts, damaged in many ways. A PC script is
+// never read as a PlayStation one; a PlayStation script whose bytes are all
+// there opens as one; and whatever opens and names nothing that a save would
+// change is saved as the very bytes that were read.
+TEST(LayoutChoice, DamagedScriptsKeepTheirLayoutAndASaveChangesOnlyWhatIsNamed) {
+    std::mt19937 rng(20260611);
+    struct counts {
+        int files = 0, as_pc = 0, as_console = 0, refused = 0;
+    };
+    std::map<std::string, counts> by_kind[2];
+    int unnamed = 0;
+    for (const bool console : {false, true})
+        for (const int levels : {0, 1, 2, 5, 9, 22})
+            for (unsigned seed = 1; seed <= (console ? 20u : 41u); ++seed) {  // about 4,800 PC files
+                const Ttombpcdat doc = console ? samples::make_console_document(seed, levels, seed % 2 == 0)
+                                               : samples::make_document(seed, levels, seed % 2 == 0);
+                const bytes_t file = samples::file_bytes(doc);
+                for (const mutant& m : damaged(doc, file, rng)) {
+                    counts& c = by_kind[console][m.kind];
+                    ++c.files;
+                    Ttombpcdat read;
+                    try {
+                        read = parse_script(m.file);
+                    } catch (const script_error& e) {
+                        ++c.refused;
+                        ASSERT_FALSE(m.script_whole) << m.kind << ": " << e.what();
+                        continue;
+                    }
+                    ++(read.layout == script_layout::playstation ? c.as_console : c.as_pc);
+                    if (!console) {
+                        ASSERT_EQ(read.layout, script_layout::pc) << m.kind << ", seed " << seed;
+                    }
+                    if (m.script_whole) {
+                        ASSERT_EQ(read.layout, doc.layout) << m.kind << ", seed " << seed;
+                    }
+
+                    // A save writes the bytes that were read, unless a notice says otherwise.
+                    if (!read_notices(read).empty()) continue;
+                    ++unnamed;
+                    Ttombpcdat work = read;
+                    try {
+                        ASSERT_EQ(write_script_file(work), m.file) << m.kind << ", seed " << seed;
+                    } catch (const script_error&) {
+                        // A file that a save refuses is not written at all.
+                    }
+                }
+            }
+    for (const bool console : {false, true}) {
+        counts all;
+        for (const auto& [kind, c] : by_kind[console]) {
+            std::printf("[ figures  ] %s, %s: %d files, %d opened as PC, %d as PlayStation, %d refused\n",
+                        console ? "PlayStation" : "PC", kind.c_str(), c.files, c.as_pc, c.as_console, c.refused);
+            all.files += c.files, all.as_pc += c.as_pc, all.as_console += c.as_console, all.refused += c.refused;
+        }
+        std::printf("[ figures  ] damaged %s scripts: %d files, %d opened as PC, %d as PlayStation, %d refused\n",
+                    console ? "PlayStation" : "PC", all.files, all.as_pc, all.as_console, all.refused);
+    }
+    std::printf("[ figures  ] %d opened files named nothing a save changes, and saved as read\n", unnamed);
 }
 
 TEST(StrayBytes, AreCountedNamedAndLeftOutOfASave) {

@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)vellumark::transcript_lines(doc);
         (void)vellumark::check_script(doc);
         (void)vellumark::trailing_bytes_message(doc);
+        (void)vellumark::read_notices(doc);
         for (const auto& slot : doc.scripts)
             for (int i = 0; i < slot.command_count; ++i)
                 (void)vellumark::format_command(slot.commands[std::size_t(i)], doc);

@@ -1,14 +1,18 @@
 // Every file that parses goes through the writer, is parsed
 // again and written again. The two written images must be the same bytes, and
 // the second parse must give the record that the first write left behind.
-// A document that the writer refuses is fine; any other difference aborts.
+// A file whose opening names nothing that a save changes (no repair, no stray
+// bytes) must be written as the very bytes that were read. A document that
+// the writer refuses is fine; any other difference aborts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <span>
 #include <vector>
 
+#include "codec/check.h"
 #include "codec/errors.h"
 #include "codec/script_file.h"
 
@@ -36,7 +40,7 @@ void describe_difference(const Ttombpcdat& a, const Ttombpcdat& b) {
     VM_FIELD(cutscene_files) VM_FIELD(script_count) VM_FIELD(script_offsets)
     VM_FIELD(script_size) VM_FIELD(scripts) VM_FIELD(demo_levels) VM_FIELD(game_strings1_count)
     VM_FIELD(movie_records) VM_FIELD(game_strings1) VM_FIELD(game_strings2) VM_FIELD(key_strings)
-    VM_FIELD(trailing_bytes)
+    VM_FIELD(trailing_bytes) VM_FIELD(repairs)
 #undef VM_FIELD
 }
 
@@ -50,12 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;  // not a script
     }
 
+    const bool named = !vellumark::read_notices(doc).empty();
     std::vector<std::uint8_t> first;
     try {
         first = vellumark::write_script_file(doc);
     } catch (const vellumark::script_error&) {
         return 0;  // refused before writing: fine
     }
+    if (!named && (first.size() != size || !std::equal(first.begin(), first.end(), data)))
+        fail("a save writes other bytes than were read, and opening named nothing it changes");
 
     Ttombpcdat again;
     try {

@@ -1,7 +1,8 @@
 // Writes the fuzz seed corpus into a folder: script files made from the
 // generated sample documents (no game files), small and real-size, coded and
 // plain, printable and all-byte strings, in the PC and the PlayStation
-// layout, a few cut-off ones and a few with stray bytes after the last table.
+// layout, a few cut-off ones, a few with stray bytes after the last table or
+// padding, and a few with a table's size wrong.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "codec/layout.h"
+#include "codec/tables.h"
 #include "tests/samples/sample_scripts.h"
 
 namespace {
@@ -55,10 +57,20 @@ int main(int argc, char** argv) {
         put(dir, "levels" + std::to_string(levels) + "_plain", bytes);
         ++count;
         // The PlayStation layout, and a PC file with bytes after its end.
-        put(dir, "levels" + std::to_string(levels) + "_playstation",
-            samples::file_bytes(samples::make_console_document(seed++, levels, levels % 2 == 1)));
+        const auto console = samples::make_console_document(seed++, levels, levels % 2 == 1);
+        const std::vector<std::uint8_t> console_bytes = samples::file_bytes(console);
+        put(dir, "levels" + std::to_string(levels) + "_playstation", console_bytes);
         bytes.insert(bytes.end(), {0x00, 0x5A, 0xFF, static_cast<std::uint8_t>(levels)});
         put(dir, "levels" + std::to_string(levels) + "_stray", bytes);
+        count += 2;
+        // A PlayStation file padded to a 2,048-byte sector, and one whose
+        // level file names give a size one byte too large.
+        std::vector<std::uint8_t> padded = console_bytes, resized = console_bytes;
+        padded.resize((padded.size() / 2048 + 1) * 2048, 0);
+        put(dir, "levels" + std::to_string(levels) + "_playstation_padded", padded);
+        const std::size_t size_at = samples::size_word_at(console, vellumark::table_id::level_files);
+        if (++resized[size_at] == 0) ++resized[size_at + 1];
+        put(dir, "levels" + std::to_string(levels) + "_playstation_resized", resized);
         count += 2;
     }
     std::printf("%d seeds in %s\n", count, dir.c_str());

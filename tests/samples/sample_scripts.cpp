@@ -10,6 +10,7 @@
 #include "codec/layout.h"
 #include "codec/options.h"
 #include "codec/script_file.h"
+#include "codec/tables.h"
 
 namespace vellumark::samples {
 
@@ -158,6 +159,30 @@ Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes) {
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc) {
     Ttombpcdat copy = doc;
     return write_script_file(copy);
+}
+
+std::size_t section_at(const Ttombpcdat& doc, section s) {
+    std::size_t at = 0;
+    for (const section& part : file_sections(doc.layout)) {
+        if (part == s) return at;
+        switch (part.kind) {
+        case section_kind::header: at += layout::kHeaderSize; break;
+        case section_kind::table: {
+            const list_strings& t = table(doc, part.table);
+            at += (part.table == table_id::game_strings1 ? 2 : 0) + 2 * t.offsets.size() + 2 + t.total_size;
+            break;
+        }
+        case section_kind::sequences: at += 2 * doc.script_offsets.size() + 2 + doc.script_size; break;
+        case section_kind::demo_levels: at += 2 * doc.demo_levels.size(); break;
+        case section_kind::movie_records: at += layout::kMovieRecordSize * doc.movie_records.size(); break;
+        }
+    }
+    throw std::logic_error("no such section in the layout");
+}
+
+std::size_t size_word_at(const Ttombpcdat& doc, table_id id) {
+    return section_at(doc, {section_kind::table, id}) + (id == table_id::game_strings1 ? 2 : 0) +
+           2 * table(doc, id).offsets.size();
 }
 
 std::vector<std::uint8_t> real_size_bytes() { return file_bytes(make_document(2026, 20)); }

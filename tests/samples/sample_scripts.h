@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/sections.h"
 #include "codec/tombpcdat.h"
 
 namespace vellumark::samples {
@@ -26,6 +27,13 @@ Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes = fal
 
 // The file image of a document, as Save writes it.
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc);
+
+// Where a section begins in the file of a record read from a file (or
+// normalised): its offsets, sizes and counts give the lengths of the sections
+// before it.
+std::size_t section_at(const Ttombpcdat& doc, section s);
+// Where the total-size word of a table lies in that file.
+std::size_t size_word_at(const Ttombpcdat& doc, table_id id);
 
 // About 20 levels, roughly 5 KB.
 std::vector<std::uint8_t> real_size_bytes();
