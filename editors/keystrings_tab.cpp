@@ -163,10 +163,12 @@ void KeyStringsTab::fill(int memo) {
     const Lines& lines = vellumark::table(doc_.record(), table_of(memo)).strings;
     const bool was = std::exchange(showing_, true);
     KeyStringMemo* w = memos_[memo];
+    // Held back only when they run: a tab being switched to has them held
+    // already, and a memo that held them itself would stay unpainted.
     const bool updates = w->updatesEnabled();
-    w->setUpdatesEnabled(false);
+    if (updates) w->setUpdatesEnabled(false);
     w->setPlainText(to_text_lines(lines, doc_.codePageTable()));
-    w->setUpdatesEnabled(updates);
+    if (updates) w->setUpdatesEnabled(true);
     showing_ = was;
 }
 

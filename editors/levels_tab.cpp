@@ -87,11 +87,17 @@ QString transcript_text(const std::vector<std::string>& lines, std::size_t first
     return text;
 }
 
-// Holds back repaints of a widget while it is filled.
+// Holds back repaints of a widget while it is filled, when they run: one
+// whose repaints its parent holds back must not hold them itself, or it would
+// stay unpainted once the parent lets them go.
 class NoUpdates {
 public:
-    explicit NoUpdates(QWidget* w) : w_(w), was_(w->updatesEnabled()) { w_->setUpdatesEnabled(false); }
-    ~NoUpdates() { w_->setUpdatesEnabled(was_); }
+    explicit NoUpdates(QWidget* w) : w_(w), was_(w->updatesEnabled()) {
+        if (was_) w_->setUpdatesEnabled(false);
+    }
+    ~NoUpdates() {
+        if (was_) w_->setUpdatesEnabled(true);
+    }
     NoUpdates(const NoUpdates&) = delete;
     NoUpdates& operator=(const NoUpdates&) = delete;
 
