@@ -68,11 +68,13 @@ void append_paragraphs(QTextDocument* doc, QString text) {
 constexpr std::size_t kLinesPerParagraph = 32;
 // The pane lays out what it is given at once, or in the background in
 // growing steps (up to 40 ms for 21,000 lines); so a transcript goes into it
-// a slice at a time: at once the lines that fill the pane, then slices of
-// kLinesPerSlice lines, one every millisecond (about 2 ms of work each), after
-// the window has shown the file.
-constexpr std::size_t kLinesAtOnce = kLinesPerParagraph;
+// a slice at a time: at once the lines that fill the pane, then, a frame
+// later (the window has shown the file), slices of kLinesPerSlice lines a
+// millisecond apart (about 2 ms of work each).
+constexpr std::size_t kLinesAtOnce = 16;
 constexpr std::size_t kLinesPerSlice = 4 * kLinesPerParagraph;
+constexpr int kFirstSliceDelay = 16;  // ms
+constexpr int kSliceInterval = 1;     // ms
 
 QString transcript_text(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
                         const CodePage* page) {
@@ -217,8 +219,10 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
 
     slice_timer_ = new QTimer(this);
     slice_timer_->setSingleShot(true);
-    slice_timer_->setInterval(1);
-    connect(slice_timer_, &QTimer::timeout, this, &LevelsTab::appendTranscriptSlice);
+    connect(slice_timer_, &QTimer::timeout, this, [this] {
+        appendTranscriptSlice();
+        if (!transcript_slices_.isEmpty()) slice_timer_->start(kSliceInterval);
+    });
 
     form3_ = new TForm3(*this, doc_, dialogs_, this);
     form3_->hide();
@@ -297,8 +301,10 @@ void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
         transcript_slices_.append(transcript_text(lines, first, last, doc_.codePageTable()));
         first = last;
     }
-    // The first slice at once; the others follow, each in a pass of its own.
-    if (idle && !transcript_slices_.isEmpty()) appendTranscriptSlice();
+    if (!idle || transcript_slices_.isEmpty()) return;
+    // The first slice at once; the others once the window has shown the file.
+    appendTranscriptSlice();
+    if (!transcript_slices_.isEmpty()) slice_timer_->start(kFirstSliceDelay);
 }
 
 void LevelsTab::appendTranscriptSlice() {
@@ -313,7 +319,6 @@ void LevelsTab::appendTranscriptSlice() {
     } else {
         append_paragraphs(doc, transcript_slices_.takeFirst());
     }
-    if (!transcript_slices_.isEmpty()) slice_timer_->start();
 }
 
 void LevelsTab::finishTranscript() {
@@ -322,6 +327,7 @@ void LevelsTab::finishTranscript() {
 
 void LevelsTab::clearAppended() {
     transcript_slices_.clear();
+    slice_timer_->stop();
     for (QTextDocument* doc : {Memo12->document(), shit->document()}) {
         doc->clear();
         doc->setProperty(kHoldsLines, false);

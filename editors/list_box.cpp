@@ -76,8 +76,16 @@ void ListBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) fit();
 }
 
+void ListBox::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    if (fit_when_shown_) fit();
+}
+
 void ListBox::scheduleFit() {
-    // Once, after all the changes of one event.
+    if (!isVisible()) {
+        fit_when_shown_ = true;
+        return;
+    }
     if (fit_pending_) return;
     fit_pending_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -86,7 +94,7 @@ void ListBox::scheduleFit() {
 }
 
 void ListBox::fit() {
-    fit_pending_ = false;
+    fit_pending_ = fit_when_shown_ = false;
     const QSize before = model_->rowSize();
     QSize size;
     if (const int n = model_->rowCount(); n > 0) {

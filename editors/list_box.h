@@ -41,8 +41,10 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // Once after the changes of one event; for a hidden list, when it is shown.
     void scheduleFit();
     // Sizes every row to the widest entry.
     void fit();
@@ -50,4 +52,5 @@ private:
     ScriptListModel* model_;
     bool quiet_ = false;
     bool fit_pending_ = false;
+    bool fit_when_shown_ = false;
 };
