@@ -228,7 +228,8 @@ std::optional<script_command> ScriptTab::new_entry() const {
 
 void ScriptTab::relist_and_show(int line) {
     ListBox9Click();
-    if (line < 0 || line >= commands_->rowCount()) return;
+    const script_slot* s = slot(selected_slot());
+    if (!s || line < 0 || line >= used_commands(*s)) return;
     ListBox10->selectQuietly(line);
     ListBox10Click();
 }
