@@ -261,7 +261,7 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     EXPECT_EQ(bar->value(), 7);
     QListView* first = form->levels()->ListBox1;
     vellumark::Ttombpcdat record;
-    record.level_names.strings = {"Great Wall"};
+    record.level_names.strings = {"Great Wall", "X"};  // the widest entry is not the last
     doc().load(record);
     auto line_height = [&] { return first->visualRect(first->model()->index(0, 0)).height(); };
 
