@@ -1,11 +1,16 @@
 #include "editors/document.h"
 
 #include <algorithm>
+#include <string>
+#include <variant>
 
 #include "codec/commands.h"
+#include "codec/errors.h"
 #include "codec/levels.h"
+#include "codec/slots.h"
 #include "codec/transcript.h"
 #include "editors/commands/change_value.h"
+#include "editors/commands/follow_copied_slot.h"
 #include "editors/commands/move_entry.h"
 #include "editors/commands/replace_entries.h"
 #include "editors/commands/replace_slots.h"
@@ -16,10 +21,18 @@ using vellumark::table_id;
 
 namespace {
 
+// One callable made of several lambdas, for std::visit.
+template <class... F>
+struct overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+overloaded(F...) -> overloaded<F...>;
+
 // Two slots hold the same commands (operand_count is the writer's business).
 bool same_commands(const script_slot& a, const script_slot& b) {
     if (a.command_count != b.command_count) return false;
-    const int n = std::clamp<int>(a.command_count, 0, vellumark::kSlotCapacity);
+    const int n = vellumark::used_commands(a);
     return std::equal(a.commands.begin(), a.commands.begin() + n, b.commands.begin());
 }
 
@@ -47,6 +60,7 @@ void ScriptDocument::load(vellumark::Ttombpcdat record) {
     demo_texts_.clear();
     for (std::uint16_t level : record_.demo_levels) demo_texts_.push_back(vellumark::level_description(record_, level));
     single_level_box_ = record_.single_level != -1;
+    copied_slot_ = -1;
     undo_.clear();
     emit reset();
 }
@@ -248,65 +262,86 @@ void ScriptDocument::deleteAllLevels() {
 
 // ---- level operations ------------------------------------------------------------
 
-void ScriptDocument::padLevelTables(std::size_t entries) {
-    for (table_id id : vellumark::tables_moving_with_levels(record_)) {
-        const std::size_t n = vellumark::table(record_, id).strings.size();
-        if (n < entries)
-            undo_.push(new ReplaceEntries(*this, id, int(n), {}, Lines(entries - n), {}));  // key lines not typed yet
-    }
-}
-
-void ScriptDocument::renumberLevels(const std::vector<int>& map) {
-    for (auto& [slot, value] : vellumark::renumbered_slots(record_.scripts, map))
-        replaceSlots(slot, 1, {value}, {});
-    // The demo list follows; the lines of entries that go, go with them.
-    std::vector<std::uint16_t> levels;
-    Lines texts;
-    for (std::size_t i = 0; i < record_.demo_levels.size(); ++i) {
-        const auto kept = vellumark::renumbered_demo_levels({record_.demo_levels[i]}, map);
-        if (kept.empty()) continue;
-        levels.push_back(kept.front());
-        texts.push_back(demo_texts_[i]);
-    }
-    if (levels != record_.demo_levels) setDemoLevels(std::move(levels), std::move(texts), {});
+void ScriptDocument::recordLevelPlan(const vellumark::level_plan& plan, const QString& text) {
+    namespace change = vellumark::change;
+    vellumark::level_plan slot_changes;  // how the slots move, for the copied slot
+    const auto to_step = overloaded{
+        [this](const change::move_entry& c) { undo_.push(new MoveEntry(*this, c.table, c.from, c.to)); },
+        [this](const change::insert_entries& c) {
+            undo_.push(new ReplaceEntries(*this, c.table, c.at, {}, c.lines, {}));
+        },
+        [this](const change::remove_entry& c) {
+            const Lines& strings = vellumark::table(record_, c.table).strings;
+            undo_.push(new ReplaceEntries(*this, c.table, c.at, {strings[std::size_t(c.at)]}, {}, {}));
+        },
+        [this, &slot_changes](const change::move_slot& c) {
+            undo_.push(new MoveEntry(*this, std::nullopt, c.from, c.to));
+            slot_changes.changes.emplace_back(c);
+        },
+        [this, &slot_changes](const change::insert_slot& c) {
+            replaceSlots(c.at, 0, {c.value}, {});
+            slot_changes.changes.emplace_back(change::insert_slot{c.at, {}});
+        },
+        [this, &slot_changes](const change::remove_slot& c) {
+            replaceSlots(c.at, 1, {}, {});
+            slot_changes.changes.emplace_back(c);
+        },
+        [this](const change::replace_slots& c) { replaceSlots(c.first, int(c.values.size()), c.values, {}); },
+        [this](const change::set_demo_levels& c) {
+            // Each entry kept keeps the line it showed.
+            Lines texts;
+            texts.reserve(c.kept.size());
+            for (int old : c.kept) texts.push_back(demo_texts_[std::size_t(old)]);
+            setDemoLevels(c.levels, std::move(texts), {});
+        },
+    };
+    undo_.beginMacro(text);
+    for (const vellumark::level_change& c : plan.changes) std::visit(to_step, c);
+    undo_.push(new FollowCopiedSlot(*this, std::move(slot_changes)));
+    undo_.endMacro();
 }
 
 void ScriptDocument::moveLevel(int from, int to) {
-    const int levels = int(record_.level_names.strings.size());
+    const int levels = vellumark::level_total(record_);
     if (from < 0 || to < 0 || from >= levels || to >= levels || from == to) return;
-    undo_.beginMacro(QStringLiteral("Move level %1 to %2").arg(from).arg(to));
-    padLevelTables(std::size_t(std::max(from, to)) + 1);
-    for (table_id id : vellumark::tables_moving_with_levels(record_)) undo_.push(new MoveEntry(*this, id, from, to));
-    if (record_.scripts.size() > std::size_t(std::max(from, to)) + 1)
-        undo_.push(new MoveEntry(*this, std::nullopt, from + 1, to + 1));
-    renumberLevels(vellumark::level_moved(levels, from, to));
-    undo_.endMacro();
+    recordLevelPlan(vellumark::plan_move_level(record_, from, to),
+                    QStringLiteral("Move level %1 to %2").arg(from).arg(to));
 }
 
 void ScriptDocument::insertLevel(int at) {
-    const int levels = int(record_.level_names.strings.size());
-    if (at < 0 || at > levels) return;
-    undo_.beginMacro(QStringLiteral("Insert level %1").arg(at));
-    for (table_id id : vellumark::tables_moving_with_levels(record_))
-        if (vellumark::table(record_, id).strings.size() >= std::size_t(at))
-            undo_.push(new ReplaceEntries(*this, id, at, {}, {std::string()}, {}));
-    replaceSlots(std::min(int(record_.scripts.size()), at + 1), 0, {vellumark::end_of_set_slot()}, {});
-    renumberLevels(vellumark::level_inserted(levels, at));
-    undo_.endMacro();
+    if (at < 0 || at > vellumark::level_total(record_)) return;
+    recordLevelPlan(vellumark::plan_insert_level(record_, at), QStringLiteral("Insert level %1").arg(at));
 }
 
 void ScriptDocument::deleteLevel(int level) {
-    const int levels = int(record_.level_names.strings.size());
-    if (level < 0 || level >= levels) return;
-    undo_.beginMacro(QStringLiteral("Delete level %1").arg(level));
-    for (table_id id : vellumark::tables_moving_with_levels(record_)) {
-        const Lines& strings = vellumark::table(record_, id).strings;
-        if (strings.size() > std::size_t(level))
-            undo_.push(new ReplaceEntries(*this, id, level, {strings[std::size_t(level)]}, {}, {}));
-    }
-    if (record_.scripts.size() > std::size_t(level) + 1) replaceSlots(level + 1, 1, {}, {});
-    renumberLevels(vellumark::level_deleted(levels, level));
-    undo_.endMacro();
+    if (level < 0 || level >= vellumark::level_total(record_)) return;
+    recordLevelPlan(vellumark::plan_delete_level(record_, level), QStringLiteral("Delete level %1").arg(level));
+}
+
+// ---- the commands of a slot ------------------------------------------------------
+
+template <class Edit>
+void ScriptDocument::editSlot(int slot, const QString& text, Edit edit) {
+    if (slot < 0 || std::size_t(slot) >= record_.scripts.size())
+        throw vellumark::script_error("Script slot " + std::to_string(slot) + " does not exist");
+    script_slot value = record_.scripts[std::size_t(slot)];
+    edit(value);  // throws before anything changed
+    setSlot(slot, value, text);
+}
+
+void ScriptDocument::insertCommand(int slot, int at, const vellumark::script_command& command) {
+    editSlot(slot, QStringLiteral("Add command to slot %1").arg(slot),
+             [&](script_slot& s) { vellumark::insert_command(s, at, command); });
+}
+
+void ScriptDocument::removeCommand(int slot, int line) {
+    editSlot(slot, QStringLiteral("Delete command from slot %1").arg(slot),
+             [&](script_slot& s) { vellumark::remove_command(s, line); });
+}
+
+void ScriptDocument::replaceCommand(int slot, int line, const vellumark::script_command& command) {
+    editSlot(slot, QStringLiteral("Replace command in slot %1").arg(slot),
+             [&](script_slot& s) { vellumark::replace_command(s, line, command); });
 }
 
 // ---- changes, as the undo commands make them -----------------------------------

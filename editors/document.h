@@ -19,6 +19,10 @@
 #include "codec/tables.h"
 #include "codec/tombpcdat.h"
 
+namespace vellumark {
+struct level_plan;
+}
+
 using Lines = std::vector<std::string>;  // script bytes, one string per entry
 
 class ScriptDocument : public QObject {
@@ -109,14 +113,31 @@ public:
     void deleteAllLevels();
 
     // ---- level operations that keep every table in step ------------------
-    // The level's name, file, picture (when there is one per level), slot and
-    // key-string lines move together, and "Play level" and "Play demo level"
-    // operands and demo entries follow the levels they name.
+    // The codec plans each operation; every change of the plan becomes an
+    // undo step of its own, all in one macro. The level's name, file, picture
+    // (when there is one per level), slot and key-string lines move together;
+    // "Play level", "Play demo level" and (when pictures move) "Show Chapter
+    // screen" operands, demo entries and the copied slot follow.
     void moveLevel(int from, int to);
     // An empty level before `at` (at the end for the level count).
     void insertLevel(int at);
-    // Commands that named the level name no level; demo entries naming it go.
+    // Commands that named the level name nothing; demo entries naming it go.
     void deleteLevel(int level);
+
+    // ---- the commands of a slot -------------------------------------------
+    // Each is one step; each throws script_error with the codec's message
+    // ("A script slot holds at most 64 commands.") and changes nothing when
+    // it cannot be done.
+    void insertCommand(int slot, int at, const vellumark::script_command& command);
+    void removeCommand(int slot, int line);
+    void replaceCommand(int slot, int line, const vellumark::script_command& command);
+
+    // The slot that "&Copy script slot" remembered, -1 for none. Not part of
+    // the script and no step of its own: a load forgets it; a level operation
+    // and its undo and redo carry it to the slot's new number (-1 when the
+    // slot was deleted).
+    int copiedSlot() const { return copied_slot_; }
+    void setCopiedSlot(int slot) { copied_slot_ = slot; }
 
     // ---- for the undo commands only: change and announce ----------------
     void doReplaceEntries(vellumark::table_id table, int first, int count, const Lines& lines);
@@ -158,15 +179,17 @@ private:
     // that differs to the last.
     void addTableChanges(const vellumark::Ttombpcdat& target, QUndoCommand* step);
 
-    // Pads the per-level tables that have fewer entries than `entries`, then
-    // renumbers the slots and the demo list by map; within a macro.
-    void padLevelTables(std::size_t entries);
-    void renumberLevels(const std::vector<int>& map);
+    // Records the changes of a level operation as one step named `text`.
+    void recordLevelPlan(const vellumark::level_plan& plan, const QString& text);
+    // One slot of the record, edited by `edit`, as one step named `text`.
+    template <class Edit>
+    void editSlot(int slot, const QString& text, Edit edit);
 
     vellumark::Ttombpcdat record_;
     std::vector<char> slot_added_;  // per slot: made by the add-level dialog
     Lines demo_texts_;
     bool single_level_box_ = false;
+    int copied_slot_ = -1;
     vellumark::codepage::page code_page_ = vellumark::codepage::kDefaultPage;
     const vellumark::codepage::table* code_page_table_ = vellumark::codepage::find(vellumark::codepage::kDefaultPage);
     QUndoStack undo_;

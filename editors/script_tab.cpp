@@ -11,7 +11,9 @@
 #include <utility>
 
 #include "codec/commands.h"
+#include "codec/errors.h"
 #include "codec/layout.h"
+#include "codec/slots.h"
 #include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
@@ -26,6 +28,7 @@ namespace {
 
 using vellumark::script_command;
 using vellumark::script_slot;
+using vellumark::used_commands;
 
 const QColor kSlotListColour(0xCA, 0xD6, 0xE3);
 const QColor kChooserColour(0x9F, 0xCF, 0xFF);
@@ -175,7 +178,6 @@ void ScriptTab::documentReset() {
         ListBox9->selectQuietly(0);
         ListBox9Click();
     }
-    copied_slot_ = -1;
 }
 
 void ScriptTab::slotsReplaced(int first, int removed, int inserted) {
@@ -209,10 +211,6 @@ int ScriptTab::selected_slot() const {
 
 const script_slot* ScriptTab::slot(int s) const {
     return s < 0 ? nullptr : &doc_.record().scripts[static_cast<std::size_t>(s)];
-}
-
-int ScriptTab::used_commands(const script_slot& slot) {
-    return std::clamp<int>(slot.command_count, 0, vellumark::kSlotCapacity);
 }
 
 std::optional<script_command> ScriptTab::new_entry() const {
@@ -261,46 +259,33 @@ void ScriptTab::Button15Click() {
     if (s < 0) return;
     const auto entry = new_entry();
     if (!entry) return;
-    script_slot value = *slot(s);
-    const int count = used_commands(value);
-    if (count >= vellumark::kSlotCapacity) {
-        dialogs_.message(this, QStringLiteral("A script slot holds at most 64 commands."));
+    const int p = std::min(ListBox10->currentRow() + 1, used_commands(*slot(s)));
+    try {
+        doc_.insertCommand(s, p, *entry);
+    } catch (const vellumark::script_error& e) {
+        dialogs_.message(this, QString::fromUtf8(e.what()));  // the slot is full
         return;
     }
-    const int p = std::min(ListBox10->currentRow() + 1, count);
-    auto first = value.commands.begin();
-    std::move_backward(first + p, first + count, first + count + 1);
-    value.commands[static_cast<std::size_t>(p)] = *entry;
-    value.command_count = static_cast<std::int16_t>(count + 1);
-    doc_.setSlot(s, value, QStringLiteral("Add command to slot %1").arg(s));
     relist_and_show(p);
 }
 
 void ScriptTab::Button14Click() {
     const int s = selected_slot();
     if (s < 0) return;
-    script_slot value = *slot(s);
     const int k = ListBox10->currentRow();
-    if (k < 0 || k >= used_commands(value)) return;
+    if (k < 0 || k >= used_commands(*slot(s))) return;
     const auto entry = new_entry();
     if (!entry) return;
-    value.commands[static_cast<std::size_t>(k)] = *entry;
-    doc_.setSlot(s, value, QStringLiteral("Replace command in slot %1").arg(s));
+    doc_.replaceCommand(s, k, *entry);
     relist_and_show(k);
 }
 
 void ScriptTab::Button16Click() {
     const int s = selected_slot();
     if (s < 0) return;
-    script_slot value = *slot(s);
-    const int count = used_commands(value);
     const int k = ListBox10->currentRow();
-    if (k < 0 || k >= count) return;
-    auto first = value.commands.begin();
-    std::move(first + k + 1, first + count, first + k);
-    value.commands[static_cast<std::size_t>(count - 1)] = script_command{};
-    value.command_count = static_cast<std::int16_t>(count - 1);
-    doc_.setSlot(s, value, QStringLiteral("Delete command from slot %1").arg(s));
+    if (k < 0 || k >= used_commands(*slot(s))) return;
+    doc_.removeCommand(s, k);
     relist_and_show(k);  // the line that followed; none after the last line
 }
 
@@ -346,13 +331,15 @@ void ScriptTab::Button18Click() {
 
 // ---- copy and paste of a slot ------------------------------------------------
 
+int ScriptTab::copied_slot() const { return doc_.copiedSlot(); }
+
 void ScriptTab::Copyscriptslot1Click() {
     if (doc_.record().scripts.empty()) return;
-    copied_slot_ = ListBox9->currentRow();
+    doc_.setCopiedSlot(ListBox9->currentRow());
 }
 
 void ScriptTab::Pastescriptslot1Click() {
-    const int source = copied_slot_;
+    const int source = doc_.copiedSlot();
     const int target = selected_slot();
     if (source < 0 || source >= static_cast<int>(doc_.record().scripts.size()) || target < 0) return;
     // The source's content now, not when it was copied.

@@ -57,8 +57,8 @@ public:
     void Button18Click();  // Delete the last demo level entry
 
     // The slot that "&Copy script slot" remembered, -1 for none; a load
-    // forgets it.
-    int copied_slot() const { return copied_slot_; }
+    // forgets it, level operations carry it along (the document keeps it).
+    int copied_slot() const;
     // A level was selected on the Levels tab: the operand field takes its number.
     void setOperand(int level);
 
@@ -67,8 +67,6 @@ private:
     void slotsReplaced(int first, int removed, int inserted);
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;
-    // Commands in use of a slot (0 for an empty slot).
-    static int used_commands(const vellumark::script_slot& slot);
     // The entry built from the chooser and the operand field; nothing while
     // no command is chosen.
     std::optional<vellumark::script_command> new_entry() const;
@@ -84,5 +82,4 @@ private:
     ScriptDocument& doc_;
     Dialogs& dialogs_;
     CommandListModel* commands_ = nullptr;  // ListBox10's rows
-    int copied_slot_ = -1;
 };

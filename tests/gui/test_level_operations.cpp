@@ -1,12 +1,17 @@
 // The level operations of the Levels tab, its context menu and the "Level"
-// menu: every table in step, one undo step each.
+// menu: every table in step, one undo step each, the same record as the
+// command line makes, and the copied slot carried along.
 #include <QAction>
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 
+#include <functional>
+
 #include "codec/commands.h"
+#include "codec/levels.h"
 #include "codec/script_file.h"
+#include "codec/slots.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
 #include "editors/script_tab.h"
@@ -133,6 +138,99 @@ TEST_F(LevelOperationsTest, DeleteThisLevelNamesWhereItIsNamed) {
     form->Undo1->trigger();
     EXPECT_EQ(image(), bytes);
     EXPECT_EQ(rows(form->script()->ListBox11).size(), 2);
+}
+
+TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
+    ScriptTab* t = form->script();
+    set_current_row(t->ListBox9, 4);  // the slot of level 3, D
+    form->Copyscriptslot1->trigger();
+    click_row(l()->ListBox1, 3);
+    dialogs.numbers.push_back(0);
+    l()->MoveLevelTo1->trigger();
+    EXPECT_EQ(t->copied_slot(), 1);
+    ASSERT_EQ(played().value(0), "D");
+    set_current_row(t->ListBox9, 5);
+    form->Pastescriptslot1->trigger();
+    EXPECT_EQ(record().scripts[5], record().scripts[1]);  // the moved slot's commands, pasted
+    EXPECT_EQ(played().value(4), "D");
+    form->Undo1->trigger();  // the paste
+    form->Undo1->trigger();  // the move
+    EXPECT_EQ(t->copied_slot(), 4);
+    form->Redo1->trigger();
+    EXPECT_EQ(t->copied_slot(), 1);
+
+    // Deleted with its level: nothing to paste; undo brings it back.
+    click_row(l()->ListBox1, 0);
+    dialogs.confirms.push_back(true);
+    l()->DeleteLevel1->trigger();
+    EXPECT_EQ(t->copied_slot(), -1);
+    set_current_row(t->ListBox9, 2);
+    EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
+    form->Undo1->trigger();
+    EXPECT_EQ(t->copied_slot(), 1);
+}
+
+// Scripts that the level operations meet: pictures one per level or not,
+// chapter screens, short and long key-string tables, fewer slots than levels,
+// demo entries naming the first, a middle and the last level.
+std::vector<std::pair<std::string, Ttombpcdat>> level_scripts() {
+    Ttombpcdat base = vellumark::samples::make_document(31, 7);
+    base.pic_files.strings.resize(7, "pic.bmp");
+    base.demo_levels = {0, 3, 6, 3};
+    base.demo_level_count = 4;
+    for (std::uint16_t picture : {0, 3, 6})
+        vellumark::insert_command(base.scripts[0], 0, {vellumark::cmd::kShowChapterScreen, picture});
+    std::vector<std::pair<std::string, Ttombpcdat>> out{{"one picture per level", base}};
+    Ttombpcdat d = base;
+    d.pic_files.strings.resize(4);
+    out.emplace_back("fewer pictures than levels", d);
+    d = base;
+    d.key_strings[2].strings.resize(2);
+    d.key_strings[5].strings.clear();
+    d.key_strings[7].strings.resize(9, "past the last level");
+    out.emplace_back("short and long key-string tables", d);
+    d = base;
+    d.scripts.resize(5);
+    d.script_count = 5;
+    out.emplace_back("fewer slots than levels", d);
+    return out;
+}
+
+TEST(LevelOperationPlans, TheWindowMakesTheRecordTheCommandLineMakesAndUndoReturnsToTheStart) {
+    const struct {
+        std::string what;
+        std::function<void(ScriptDocument&)> window;
+        std::function<void(Ttombpcdat&)> codec;
+    } operations[] = {
+        {"move 0 to 6", [](ScriptDocument& d) { d.moveLevel(0, 6); }, [](Ttombpcdat& r) { move_level(r, 0, 6); }},
+        {"move 6 to 0", [](ScriptDocument& d) { d.moveLevel(6, 0); }, [](Ttombpcdat& r) { move_level(r, 6, 0); }},
+        {"move 1 to 3", [](ScriptDocument& d) { d.moveLevel(1, 3); }, [](Ttombpcdat& r) { move_level(r, 1, 3); }},
+        {"move 3 to 1", [](ScriptDocument& d) { d.moveLevel(3, 1); }, [](Ttombpcdat& r) { move_level(r, 3, 1); }},
+        {"move 3 to 6", [](ScriptDocument& d) { d.moveLevel(3, 6); }, [](Ttombpcdat& r) { move_level(r, 3, 6); }},
+        {"move 6 to 3", [](ScriptDocument& d) { d.moveLevel(6, 3); }, [](Ttombpcdat& r) { move_level(r, 6, 3); }},
+        {"insert at 0", [](ScriptDocument& d) { d.insertLevel(0); }, [](Ttombpcdat& r) { insert_level(r, 0); }},
+        {"insert at 3", [](ScriptDocument& d) { d.insertLevel(3); }, [](Ttombpcdat& r) { insert_level(r, 3); }},
+        {"insert at 7", [](ScriptDocument& d) { d.insertLevel(7); }, [](Ttombpcdat& r) { insert_level(r, 7); }},
+        {"delete 0", [](ScriptDocument& d) { d.deleteLevel(0); }, [](Ttombpcdat& r) { delete_level(r, 0); }},
+        {"delete 3", [](ScriptDocument& d) { d.deleteLevel(3); }, [](Ttombpcdat& r) { delete_level(r, 3); }},
+        {"delete 6", [](ScriptDocument& d) { d.deleteLevel(6); }, [](Ttombpcdat& r) { delete_level(r, 6); }},
+    };
+    for (const auto& [script, start] : level_scripts())
+        for (const auto& op : operations) {
+            const std::string what = op.what + ", " + script;
+            ScriptDocument doc;
+            doc.load(start);
+            op.window(doc);
+            Ttombpcdat expected = start;
+            op.codec(expected);
+            EXPECT_TRUE(doc.record() == expected) << what;
+            EXPECT_EQ(doc.demoTexts().size(), expected.demo_levels.size()) << what;
+            EXPECT_EQ(doc.undoStack()->count(), 1) << what;
+            doc.undoStack()->undo();
+            EXPECT_TRUE(doc.record() == start) << what;
+            doc.undoStack()->redo();
+            EXPECT_TRUE(doc.record() == expected) << what;
+        }
 }
 
 }  // namespace
