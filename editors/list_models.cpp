@@ -126,8 +126,11 @@ qsizetype SlotListModel::length(int row) const {
 // ---- CommandListModel -------------------------------------------------------------
 
 CommandListModel::CommandListModel(ScriptDocument& doc, QObject* parent) : ScriptListModel(doc, parent) {
-    // A command shows the name its operand looks up, in the code page in use.
+    // A command shows the name its operand looks up (a level, movie,
+    // cut-scene or picture), in the code page in use.
     connect(&doc, &ScriptDocument::codePageChanged, this, [this] { showAllAgain(); });
+    connect(&doc, &ScriptDocument::entriesReplaced, this, [this] { showAllAgain(); });
+    connect(&doc, &ScriptDocument::entryMoved, this, [this] { showAllAgain(); });
     connect(&doc, &ScriptDocument::reset, this, [this] { showSlot(-1); });
     // The listed slot is followed to its new number; when it is replaced it
     // is listed anew, when it goes nothing is listed.

@@ -142,6 +142,7 @@ TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
     }
 
     doc().setEntry(vellumark::table_id::level_names, 2, "Opera House", "Replace level 2");  // names are read when listing
+    EXPECT_EQ(commands().at(3), QStringLiteral("Play level,2 (Opera House)"));  // and when they change
     mark_saved();
     select_slot(2);
     select_slot(1);
