@@ -1,6 +1,6 @@
 #include "shell/appearance.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -10,6 +10,7 @@
 #include "codec/errors.h"
 #include "codec/fileio.h"
 #include "editors/colors.h"
+#include "editors/list_box.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
 #include "editors/keystrings_tab.h"
@@ -64,6 +65,7 @@ void save_transcript(TForm1& window, FileName& last_name) {
     if (chosen.isEmpty()) return;
     last_name = chosen;
 
+    window.levels()->finishTranscript();
     const QTextEdit* pane = window.levels()->shit;
     vellumark::rtf::font font;
     font.name = pane->font().family().toStdString();
@@ -100,12 +102,12 @@ void change_color(TForm1& window, QColor& last_color) {
 }
 
 void set_list_font_size(const TForm1& window, int points) {
-    const std::vector<QListWidget*> lists{
+    const std::vector<QListView*> lists{
         window.levels()->ListBox1,  window.levels()->ListBox2,  window.levels()->ListBox3,
         window.media()->ListBox4,   window.media()->ListBox5,   window.media()->ListBox6,
         window.options()->ListBox7, window.options()->ListBox8, window.script()->ListBox9,
         window.script()->ListBox10, window.script()->ListBox11};
-    for (QListWidget* list : lists) {
+    for (QListView* list : lists) {
         QFont f = list->font();
         f.setPointSize(points);
         list->setFont(f);
