@@ -10,7 +10,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "codec/check.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"
@@ -138,6 +140,24 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
         const int memo = vellumark::key_index(table) + 1;
         if (!stale_[memo]) showMoved(memo, from, to);
     });
+}
+
+bool KeyStringsTab::holdsPlace(const vellumark::place& where) const {
+    return where.in == vellumark::place::area::table && vellumark::is_key_table(where.table);
+}
+
+void KeyStringsTab::showPlace(const vellumark::place& where) {
+    KeyStringMemo* shown = memo(vellumark::key_index(where.table) + 1);
+    const QTextBlock line = shown->document()->findBlockByNumber(std::max(where.index, 0));
+    if (line.isValid()) shown->setTextCursor(QTextCursor(line));
+    shown->ensureCursorVisible();
+    shown->setFocus();
+}
+
+std::vector<QWidget*> KeyStringsTab::recolourableViews() {
+    std::vector<QWidget*> views;
+    for (int n = 1; n <= 10; ++n) views.push_back(memos_[n]);  // a colour needs no lines
+    return views;
 }
 
 KeyStringMemo* KeyStringsTab::memo(int n) {

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include "editors/tab_page.h"
+
 class Dialogs;
 class ScriptDocument;
 class QScrollArea;
@@ -32,10 +34,17 @@ private:
     const ScriptDocument& doc_;
 };
 
-class KeyStringsTab : public QWidget {
+class KeyStringsTab : public QWidget, public TabPage {
     Q_OBJECT
 public:
     KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // TabPage: a line of a key-string table.
+    QWidget* page() override { return this; }
+    bool holdsPlace(const vellumark::place& where) const override;
+    void showPlace(const vellumark::place& where) override;
+    std::vector<QWidget*> recolourableViews() override;
+    std::vector<ListBox*> lists() override { return {}; }
 
     // Memo1..Memo10 at index 1..10 (index 0 unused), showing the record.
     KeyStringMemo* memo(int n);

@@ -14,6 +14,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "codec/check.h"
 #include "codec/levels.h"
 #include "editors/add_level_dialog.h"
 #include "editors/colors.h"
@@ -234,7 +235,28 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     connect(Button4, &QPushButton::clicked, this, &LevelsTab::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &LevelsTab::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &LevelsTab::Button6Click);
+    connect(Button19, &QPushButton::clicked, this, &LevelsTab::saveTranscriptClicked);
+    connect(TrackBar1, &QSlider::valueChanged, this, &LevelsTab::listFontSizeChanged);
 }
+
+bool LevelsTab::holdsPlace(const vellumark::place& where) const {
+    return where.in == vellumark::place::area::table &&
+           (where.table == table_id::level_names || where.table == table_id::level_files ||
+            where.table == table_id::pic_files);
+}
+
+void LevelsTab::showPlace(const vellumark::place& where) {
+    ListBox* list = where.table == table_id::level_names ? ListBox1
+                    : where.table == table_id::level_files ? ListBox2
+                                                           : ListBox3;
+    list->showRow(where.index);
+}
+
+std::vector<QWidget*> LevelsTab::recolourableViews() {
+    return {ListBox1, ListBox2, ListBox3, Edit1, Edit2, Edit3, shit};
+}
+
+std::vector<ListBox*> LevelsTab::lists() { return {ListBox1, ListBox2, ListBox3}; }
 
 void LevelsTab::selectLevel(ListBox* from, ListBox* partner, bool from_descriptions) {
     const int row = from->selectedRow();

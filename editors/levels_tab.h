@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "editors/tab_page.h"
+
 class Dialogs;
 class ScriptDocument;
 class QAction;
@@ -21,10 +23,20 @@ class QTextEdit;
 class QTimer;
 class TForm3;
 
-class LevelsTab : public QWidget {
+class LevelsTab : public QWidget, public TabPage {
     Q_OBJECT
 public:
     LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // TabPage: the entries of the three level tables.
+    QWidget* page() override { return this; }
+    bool holdsPlace(const vellumark::place& where) const override;
+    void showPlace(const vellumark::place& where) override;
+    std::vector<QWidget*> recolourableViews() override;
+    std::vector<ListBox*> lists() override;
+
+    // The load transcript, as "Save Text" writes it (after finishTranscript()).
+    const QTextEdit* transcript() const { return shit; }
 
     ListBox* ListBox1 = nullptr;  // level descriptions
     ListBox* ListBox2 = nullptr;  // level file names
@@ -89,6 +101,10 @@ signals:
     // A level was selected in ListBox1: the operand field of the Script
     // Commands tab takes its number.
     void levelSelected(int level);
+    // "Save --->" was pressed: the window saves the transcript.
+    void saveTranscriptClicked();
+    // The "ListBox's Font Size" bar moved.
+    void listFontSizeChanged(int points);
 
 private:
     // The levels partner of ListBox1/ListBox2 selection, run for either list.

@@ -50,6 +50,13 @@ void ListBox::selectQuietly(int row) {
     quiet_ = was;
 }
 
+void ListBox::showRow(int row) {
+    if (row < 0 || row >= model_->rowCount()) return;
+    setCurrentRow(row);
+    scrollTo(model_->index(row));
+    setFocus();
+}
+
 void ListBox::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
     QListView::selectionChanged(selected, deselected);
     if (!quiet_) emit selectedRowChanged();

@@ -27,6 +27,9 @@ public:
     // The same without running the selection handling; the view still shows
     // the new selection.
     void selectQuietly(int row);
+    // Shows a place in the list: the row is selected as by a click, scrolled
+    // into view, and the list takes the focus. Nothing for a row it lacks.
+    void showRow(int row);
 
 signals:
     // The selection, or the current row, changed: by the user or through

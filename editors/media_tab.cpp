@@ -7,6 +7,7 @@
 #include <QValidator>
 #include <algorithm>
 
+#include "codec/check.h"
 #include "editors/colors.h"
 #include "editors/document.h"
 #include "editors/list_box.h"
@@ -136,6 +137,29 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
     set_background(Edit9, QColor(0xC7, 0xDF, 0xE7));
     set_background(Edit10, kSilver);
     set_background(Edit11, QColor(0xFE, 0xD9, 0xC2));
+}
+
+bool MediaTab::holdsPlace(const vellumark::place& where) const {
+    using vellumark::table_id;
+    return where.in == vellumark::place::area::table &&
+           (where.table == table_id::fmv_files || where.table == table_id::cutscene_files ||
+            where.table == table_id::title_files);
+}
+
+void MediaTab::showPlace(const vellumark::place& where) {
+    using vellumark::table_id;
+    column(where.table == table_id::fmv_files ? 0 : where.table == table_id::cutscene_files ? 1 : 2)
+        .list->showRow(where.index);
+}
+
+std::vector<QWidget*> MediaTab::recolourableViews() {
+    return {ListBox4, ListBox5, ListBox6, Edit4, Edit5, Edit6};
+}
+
+std::vector<ListBox*> MediaTab::lists() { return {ListBox4, ListBox5, ListBox6}; }
+
+void MediaTab::clearNewNames() {
+    for (QLineEdit* edit : {Edit9, Edit10, Edit11}) edit->clear();
 }
 
 MediaTab::Column MediaTab::column(int index) const {

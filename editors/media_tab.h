@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "codec/tables.h"
+#include "editors/tab_page.h"
 
 class Dialogs;
 class ScriptDocument;
@@ -13,10 +14,20 @@ class QLineEdit;
 class ListBox;
 class QPushButton;
 
-class MediaTab : public QWidget {
+class MediaTab : public QWidget, public TabPage {
     Q_OBJECT
 public:
     MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // TabPage: the entries of the movie, cut-scene and title tables.
+    QWidget* page() override { return this; }
+    bool holdsPlace(const vellumark::place& where) const override;
+    void showPlace(const vellumark::place& where) override;
+    std::vector<QWidget*> recolourableViews() override;
+    std::vector<ListBox*> lists() override;
+
+    // Empties the three "Add New" name fields (start-up).
+    void clearNewNames();
 
     ListBox* ListBox4 = nullptr;  // movie (RPL) file names
     ListBox* ListBox5 = nullptr;  // cut-scene file names

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "codec/check.h"
 #include "codec/options.h"
 #include "editors/colors.h"
 #include "editors/document.h"
@@ -137,6 +138,19 @@ void OptionsTab::selectInto(ListBox* list, QLineEdit* edit, vellumark::table_id 
     const auto& strings = vellumark::table(doc_.record(), table).strings;
     if (row >= 0 && std::size_t(row) < strings.size()) edit->setText(doc_.toText(strings[std::size_t(row)]));
 }
+
+bool OptionsTab::holdsPlace(const vellumark::place& where) const {
+    return where.in == vellumark::place::area::table &&
+           (where.table == vellumark::table_id::game_strings1 || where.table == vellumark::table_id::game_strings2);
+}
+
+void OptionsTab::showPlace(const vellumark::place& where) {
+    (where.table == vellumark::table_id::game_strings1 ? ListBox7 : ListBox8)->showRow(where.index);
+}
+
+std::vector<QWidget*> OptionsTab::recolourableViews() { return {ListBox7, ListBox8, Edit7, Edit8}; }
+
+std::vector<ListBox*> OptionsTab::lists() { return {ListBox7, ListBox8}; }
 
 void OptionsTab::ListBox7Click() { selectInto(ListBox7, Edit7, vellumark::table_id::game_strings1); }
 

@@ -5,6 +5,7 @@
 
 #include "codec/options.h"
 #include "codec/tables.h"
+#include "editors/tab_page.h"
 
 class Dialogs;
 class ScriptDocument;
@@ -14,10 +15,17 @@ class ListBox;
 class QPushButton;
 class SpinEdit;
 
-class OptionsTab : public QWidget {
+class OptionsTab : public QWidget, public TabPage {
     Q_OBJECT
 public:
     OptionsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // TabPage: the entries of the two game string tables.
+    QWidget* page() override { return this; }
+    bool holdsPlace(const vellumark::place& where) const override;
+    void showPlace(const vellumark::place& where) override;
+    std::vector<QWidget*> recolourableViews() override;
+    std::vector<ListBox*> lists() override;
 
     // SpinEdit1..SpinEdit9 at index 1..9 (index 0 unused).
     SpinEdit* spin(int n) const { return spins_[n]; }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "codec/check.h"
 #include "codec/commands.h"
 #include "codec/errors.h"
 #include "codec/layout.h"
@@ -239,6 +240,23 @@ bool ScriptTab::validDemoLevel(int n) {
 }
 
 // ---- the slot listing and the command list --------------------------------
+
+bool ScriptTab::holdsPlace(const vellumark::place& where) const {
+    return where.in == vellumark::place::area::slot || where.in == vellumark::place::area::demo_levels;
+}
+
+void ScriptTab::showPlace(const vellumark::place& where) {
+    if (where.in == vellumark::place::area::demo_levels) {
+        ListBox11->showRow(where.index);
+        return;
+    }
+    ListBox9->showRow(where.index);
+    ListBox10->showRow(where.line);
+}
+
+std::vector<QWidget*> ScriptTab::recolourableViews() { return {ListBox9, ListBox10, ListBox11}; }
+
+std::vector<ListBox*> ScriptTab::lists() { return {ListBox9, ListBox10, ListBox11}; }
 
 void ScriptTab::ListBox9Click() {
     // No line is selected; the chooser and the operand field keep their values.

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "codec/tombpcdat.h"
+#include "editors/tab_page.h"
 
 class Dialogs;
 class ScriptDocument;
@@ -20,10 +21,17 @@ class ListBox;
 class QPushButton;
 class SpinEdit;
 
-class ScriptTab : public QWidget {
+class ScriptTab : public QWidget, public TabPage {
     Q_OBJECT
 public:
     ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // TabPage: a slot and a command line in it, an entry of the demo list.
+    QWidget* page() override { return this; }
+    bool holdsPlace(const vellumark::place& where) const override;
+    void showPlace(const vellumark::place& where) override;
+    std::vector<QWidget*> recolourableViews() override;
+    std::vector<ListBox*> lists() override;
 
     QGroupBox* GroupBox1 = nullptr;   // "Script Slots"
     ListBox* ListBox9 = nullptr;   // slot labels

@@ -1,8 +1,5 @@
 #include "shell/appearance.h"
 
-#include <QListView>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -11,13 +8,10 @@
 #include "codec/fileio.h"
 #include "editors/colors.h"
 #include "editors/list_box.h"
+#include "editors/tab_page.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
-#include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
-#include "editors/media_tab.h"
-#include "editors/options_tab.h"
-#include "editors/script_tab.h"
 #include "formats/rtf_writer.h"
 #include "shell/help_window.h"
 #include "shell/main_window.h"
@@ -66,7 +60,7 @@ void save_transcript(TForm1& window, FileName& last_name) {
     last_name = chosen;
 
     window.levels()->finishTranscript();
-    const QTextEdit* pane = window.levels()->shit;
+    const QTextEdit* pane = window.levels()->transcript();
     vellumark::rtf::font font;
     font.name = pane->font().family().toStdString();
     const qreal points = pane->font().pointSizeF();
@@ -79,16 +73,10 @@ void save_transcript(TForm1& window, FileName& last_name) {
 }
 
 std::vector<QWidget*> recolourable_controls(const TForm1& window) {
-    const LevelsTab* l = window.levels();
-    const MediaTab* m = window.media();
-    const OptionsTab* o = window.options();
-    const ScriptTab* s = window.script();
-    std::vector<QWidget*> w{l->ListBox1,  l->ListBox2,  l->ListBox3,  l->Edit1,     l->Edit2,
-                            l->Edit3,     l->shit,      m->ListBox4,  m->ListBox5,  m->ListBox6,
-                            o->ListBox7,  o->ListBox8,  s->ListBox9,  s->ListBox10, s->ListBox11,
-                            m->Edit4,     m->Edit5,     m->Edit6,     o->Edit7,     o->Edit8};
-    for (int n = 1; n <= 10; ++n) w.push_back(window.keys()->memo(n));
-    return w;
+    std::vector<QWidget*> views;
+    for (TabPage* tab : window.tabPages())
+        for (QWidget* view : tab->recolourableViews()) views.push_back(view);
+    return views;
 }
 
 void change_color(TForm1& window, QColor& last_color) {
@@ -102,14 +90,10 @@ void change_color(TForm1& window, QColor& last_color) {
 }
 
 void set_list_font_size(const TForm1& window, int points) {
-    const std::vector<QListView*> lists{
-        window.levels()->ListBox1,  window.levels()->ListBox2,  window.levels()->ListBox3,
-        window.media()->ListBox4,   window.media()->ListBox5,   window.media()->ListBox6,
-        window.options()->ListBox7, window.options()->ListBox8, window.script()->ListBox9,
-        window.script()->ListBox10, window.script()->ListBox11};
-    for (QListView* list : lists) {
-        QFont f = list->font();
-        f.setPointSize(points);
-        list->setFont(f);
-    }
+    for (TabPage* tab : window.tabPages())
+        for (ListBox* list : tab->lists()) {
+            QFont f = list->font();
+            f.setPointSize(points);
+            list->setFont(f);
+        }
 }

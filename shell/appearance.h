@@ -15,8 +15,8 @@ class TForm1;
 // last_name keeps the dialog's last name.
 void save_transcript(TForm1& window, FileName& last_name);
 // "Change Color": ColorDialog1 starting at last_color (black at start),
-// recolours the 30 controls.
+// recolours the views every tab names as recolourable.
 void change_color(TForm1& window, QColor& last_color);
 std::vector<QWidget*> recolourable_controls(const TForm1& window);
-// TrackBar1 moved: the eleven lists get this font size in points.
+// TrackBar1 moved: the lists of every tab get this font size in points.
 void set_list_font_size(const TForm1& window, int points);

@@ -11,16 +11,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPushButton>
 #include <QSettings>
-#include <QSlider>
 #include <QTabWidget>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QToolButton>
 #include <QUndoStack>
 #include <algorithm>
@@ -33,7 +28,6 @@
 #include "editors/document.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
-#include "editors/list_box.h"
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/problems_panel.h"
@@ -115,8 +109,8 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     // Every window starts in windows-1252.
     run_command([this] { showCodePage(vellumark::codepage::get(vellumark::codepage::kDefaultPage)); });
 
-    connect(levels_->Button19, &QPushButton::clicked, this, &TForm1::SaveText1Click);
-    connect(levels_->TrackBar1, &QSlider::valueChanged, this,
+    connect(levels_, &LevelsTab::saveTranscriptClicked, this, &TForm1::SaveText1Click);
+    connect(levels_, &LevelsTab::listFontSizeChanged, this,
             [this](int points) { run_command([&] { set_list_font_size(*this, points); }); });
 
     setAcceptDrops(true);
@@ -248,9 +242,7 @@ void TForm1::createActions() {
 
 void TForm1::FormCreate() {
     levels_->clearAppended();
-    media_->Edit9->clear();
-    media_->Edit10->clear();
-    media_->Edit11->clear();
+    media_->clearNewNames();
     loadSkin(Image1, *errors_);
 }
 
@@ -291,50 +283,14 @@ void TForm1::showOpened() {
 
 void TForm1::Exit1Click() { close(); }
 
+std::vector<TabPage*> TForm1::tabPages() const { return {levels_, media_, options_, script_, keys_}; }
+
 void TForm1::goTo(const vellumark::place& where) {
-    using vellumark::table_id;
-    const auto pick = [](ListBox* list, int row) {
-        if (row < 0 || row >= list->model()->rowCount()) return;
-        list->setCurrentRow(row);
-        list->scrollTo(list->model()->index(row, 0));
-        list->setFocus();
-    };
-    switch (where.in) {
-    case vellumark::place::area::table: {
-        if (vellumark::is_key_table(where.table)) {
-            PageControl1->setCurrentWidget(keys_);
-            KeyStringMemo* memo = keys_->memo(vellumark::key_index(where.table) + 1);
-            const QTextBlock line = memo->document()->findBlockByNumber(std::max(where.index, 0));
-            if (line.isValid()) memo->setTextCursor(QTextCursor(line));
-            memo->ensureCursorVisible();
-            memo->setFocus();
-            return;
-        }
-        ListBox* list = nullptr;
-        switch (where.table) {
-        case table_id::level_names: list = levels_->ListBox1; break;
-        case table_id::level_files: list = levels_->ListBox2; break;
-        case table_id::pic_files: list = levels_->ListBox3; break;
-        case table_id::fmv_files: list = media_->ListBox4; break;
-        case table_id::cutscene_files: list = media_->ListBox5; break;
-        case table_id::title_files: list = media_->ListBox6; break;
-        case table_id::game_strings1: list = options_->ListBox7; break;
-        default: list = options_->ListBox8; break;
-        }
-        PageControl1->setCurrentWidget(list->parentWidget());
-        pick(list, where.index);
+    for (TabPage* tab : tabPages()) {
+        if (!tab->holdsPlace(where)) continue;
+        PageControl1->setCurrentWidget(tab->page());
+        tab->showPlace(where);
         return;
-    }
-    case vellumark::place::area::slot:
-        PageControl1->setCurrentWidget(script_);
-        pick(script_->ListBox9, where.index);
-        pick(script_->ListBox10, where.line);
-        return;
-    case vellumark::place::area::demo_levels:
-        PageControl1->setCurrentWidget(script_);
-        pick(script_->ListBox11, where.index);
-        return;
-    default: return;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "codec/codepage.h"
 #include "editors/file_name.h"
@@ -23,6 +24,7 @@ class ProblemsPanel;
 class QToolButton;
 class RememberedCodePages;
 class ScriptDocument;
+class TabPage;
 namespace vellumark {
 struct place;
 struct Ttombpcdat;
@@ -60,6 +62,9 @@ public:
     OptionsTab* options() const { return options_; }
     ScriptTab* script() const { return script_; }
     KeyStringsTab* keys() const { return keys_; }
+    // The five tabs in their order, as the window asks them to show a place
+    // or to take a colour or a list font size.
+    std::vector<TabPage*> tabPages() const;
     Dialogs& dialogs() const { return dialogs_; }
     QTabWidget* tabs() const { return PageControl1; }
     TForm5* form5() const { return form5_; }
@@ -145,8 +150,8 @@ public:
     QToolButton* ProblemCount = nullptr;  // "0 errors, 2 warnings" in the menu bar
 
     ProblemsPanel* problems() const { return problems_; }
-    // Shows a place of the document: its tab, its list row, memo line, or
-    // slot and command line.
+    // Shows a place of the document: the tab that holds it becomes current
+    // and shows its list row, memo line, or slot and command line.
     void goTo(const vellumark::place& where);
 
 protected:
