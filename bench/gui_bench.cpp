@@ -52,6 +52,7 @@
 #include "editors/script_tab.h"
 #include "editors/spin_edit.h"
 #include "shell/main_window.h"
+#include "support/named.h"
 #include "support/scripted_dialogs.h"
 #include "tests/samples/sample_scripts.h"
 
@@ -298,19 +299,29 @@ int run_edits(int argc, char** argv) {
     const int middle = int(form.document()->record().level_names.strings.size()) / 2;
     LevelsTab* l = form.levels();
     ScriptTab* s = form.script();
+    // The widgets the edits use, found once before anything is timed.
+    ListBox* list1 = named<ListBox>(l, "ListBox1");
+    QLineEdit* edit1 = named<QLineEdit>(l, "Edit1");
+    QPushButton* replace = named<QPushButton>(l, "Button1");
+    QPushButton* delete_last = named<QPushButton>(l, "Button5");
+    ListBox* slot_list = named<ListBox>(s, "ListBox9");
+    ListBox* commands = named<ListBox>(s, "ListBox10");
+    QComboBox* chooser = named<QComboBox>(s, "ComboBox1");
+    SpinEdit* operand = named<SpinEdit>(s, "SpinEdit10");
+    QPushButton* add = named<QPushButton>(s, "Button15");
     int counter = 0;
     const std::vector<std::pair<const char*, std::function<void()>>> kinds = {
         {"replace a level name", [&] {
-             l->ListBox1->setCurrentRow(middle + counter % 7);
-             l->Edit1->setText(QStringLiteral("Level %1").arg(counter));
-             l->Button1->click();
+             list1->setCurrentRow(middle + counter % 7);
+             edit1->setText(QStringLiteral("Level %1").arg(counter));
+             replace->click();
          }},
         {"add a command", [&] {
-             s->ListBox9->setCurrentRow(middle);
-             s->ListBox10->setCurrentRow(0);
-             s->ComboBox1->setCurrentIndex(10);
-             s->SpinEdit10->setValue(counter);
-             s->Button15->click();
+             slot_list->setCurrentRow(middle);
+             commands->setCurrentRow(0);
+             chooser->setCurrentIndex(10);
+             operand->setValue(counter);
+             add->click();
          }},
         {"type a key-string line", [&] {
              QPlainTextEdit* memo = form.keys()->memo(3);
@@ -321,7 +332,7 @@ int run_edits(int argc, char** argv) {
         {"add a level", [&] { l->AddLevel(QStringLiteral("New"), QStringLiteral("NEW.TR2"), QString()); }},
         {"delete the last level", [&] {
              w.dialogs.confirms.push_back(true);
-             l->Button5->click();
+             delete_last->click();
          }},
     };
     QUndoStack* stack = form.document()->undoStack();
@@ -378,20 +389,23 @@ int run_edits(int argc, char** argv) {
     // Level operations keep every table in step: moving the first level to
     // the end renumbers every slot.
     const int last = int(form.document()->record().level_names.strings.size()) - 1;
+    QAction* insert_level = insert_level;
+    QAction* move_up = move_up;
+    QAction* delete_level = delete_level;
     const std::vector<std::pair<const char*, std::function<void()>>> level_ops = {
         {"insert a level", [&] {
-             l->ListBox1->setCurrentRow(middle);
-             l->InsertLevel1->trigger();
+             list1->setCurrentRow(middle);
+             insert_level->trigger();
          }},
         {"move a level up", [&] {
-             l->ListBox1->setCurrentRow(middle);
-             l->MoveLevelUp1->trigger();
+             list1->setCurrentRow(middle);
+             move_up->trigger();
          }},
         {"move the first level last", [&] { form.document()->moveLevel(0, last); }},
         {"delete a level", [&] {
              w.dialogs.confirms.push_back(true);
-             l->ListBox1->setCurrentRow(middle);
-             l->DeleteLevel1->trigger();
+             list1->setCurrentRow(middle);
+             delete_level->trigger();
          }},
     };
     double level_median = 0;

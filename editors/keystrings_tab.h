@@ -49,12 +49,12 @@ public:
     // Memo1..Memo10 at index 1..10 (index 0 unused), showing the record.
     KeyStringMemo* memo(int n);
 
-    QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
-
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
+
     // Shows the whole table: now when the tab is shown, else when it is.
     void showAll(int memo);
     void fill(int memo);

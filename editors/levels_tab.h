@@ -38,32 +38,8 @@ public:
     // The load transcript, as "Save Text" writes it (after finishTranscript()).
     const QTextEdit* transcript() const { return shit; }
 
-    ListBox* ListBox1 = nullptr;  // level descriptions
-    ListBox* ListBox2 = nullptr;  // level file names
-    ListBox* ListBox3 = nullptr;  // level picture file names
-    QLineEdit* Edit1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QLabel* Label4 = nullptr;  // "Slot#" of ListBox1
-    QLabel* Label5 = nullptr;  // "Slot#" of ListBox2
-    QLabel* Label6 = nullptr;  // "Slot#" of ListBox3
-    QPushButton* Button1 = nullptr;  // "Replace"
-    QPushButton* Button4 = nullptr;  // "Add New"
-    QPushButton* Button5 = nullptr;  // "Delete Last"
-    QPushButton* Button6 = nullptr;  // "Delete all"
-    QTextEdit* shit = nullptr;           // the load transcript
-    QPushButton* Button19 = nullptr;     // "Save --->"
-    QPlainTextEdit* Memo12 = nullptr;    // one description byte per level
-    QSlider* TrackBar1 = nullptr;        // "ListBox's Font Size"
-    QLabel* StaticText11 = nullptr;      // the bar's caption
-
     // Level operations on the selected level, also on the level lists'
     // context menu and in the main window's "Level" menu.
-    QAction* InsertLevel1 = nullptr;     // "Insert level before"
-    QAction* MoveLevelUp1 = nullptr;     // "Move level up"
-    QAction* MoveLevelDown1 = nullptr;   // "Move level down"
-    QAction* MoveLevelTo1 = nullptr;     // "Move level to..."
-    QAction* DeleteLevel1 = nullptr;     // "Delete this level"
     QList<QAction*> levelActions() const;
 
     // The add-level dialog, created with the tab and kept for the whole run.
@@ -107,6 +83,31 @@ signals:
     void listFontSizeChanged(int points);
 
 private:
+    ListBox* ListBox1 = nullptr;  // level descriptions
+    ListBox* ListBox2 = nullptr;  // level file names
+    ListBox* ListBox3 = nullptr;  // level picture file names
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLabel* Label4 = nullptr;  // "Slot#" of ListBox1
+    QLabel* Label5 = nullptr;  // "Slot#" of ListBox2
+    QLabel* Label6 = nullptr;  // "Slot#" of ListBox3
+    QPushButton* Button1 = nullptr;  // "Replace"
+    QPushButton* Button4 = nullptr;  // "Add New"
+    QPushButton* Button5 = nullptr;  // "Delete Last"
+    QPushButton* Button6 = nullptr;  // "Delete all"
+    QTextEdit* shit = nullptr;           // the load transcript
+    QPushButton* Button19 = nullptr;     // "Save --->"
+    QPlainTextEdit* Memo12 = nullptr;    // one description byte per level
+    QSlider* TrackBar1 = nullptr;        // "ListBox's Font Size"
+    QLabel* StaticText11 = nullptr;      // the bar's caption
+    // The level operations (levelActions()).
+    QAction* InsertLevel1 = nullptr;     // "Insert level before"
+    QAction* MoveLevelUp1 = nullptr;     // "Move level up"
+    QAction* MoveLevelDown1 = nullptr;   // "Move level down"
+    QAction* MoveLevelTo1 = nullptr;     // "Move level to..."
+    QAction* DeleteLevel1 = nullptr;     // "Delete this level"
+
     // The levels partner of ListBox1/ListBox2 selection, run for either list.
     void selectLevel(ListBox* from, ListBox* partner, bool from_descriptions);
     // The level count, as the record holds it.

@@ -29,6 +29,24 @@ public:
     // Empties the three "Add New" name fields (start-up).
     void clearNewNames();
 
+    void selectEntry(int column);   // ListBox4Click, ListBox5Click, ListBox6Click
+    void replaceEntry(int column);  // BitBtn2Click, Button22Click, Button24Click
+    // "Delete Last": removes the SELECTED entry (nothing when none is selected).
+    void deleteEntry(int column);   // Button7Click, Button20Click, Button8Click
+    void addEntry(int column);      // Button3Click, Button21Click, Button23Click
+
+private:
+    // One column: a list with its edit box, "Slot#" label and buttons.
+    struct Column {
+        ListBox* list;
+        QLineEdit* edit;
+        QLabel* label;
+        QLineEdit* add_edit;
+        vellumark::table_id table;
+        const char* entry;  // what one entry is, for the undo steps
+    };
+    Column column(int index) const;  // 0 movies, 1 cut scenes, 2 titles
+
     ListBox* ListBox4 = nullptr;  // movie (RPL) file names
     ListBox* ListBox5 = nullptr;  // cut-scene file names
     ListBox* ListBox6 = nullptr;  // title and legal screen file names
@@ -59,24 +77,6 @@ public:
     QLineEdit* MovieRecord1 = nullptr;
     QLineEdit* MovieRecord2 = nullptr;
 
-    // One column: a list with its edit box, "Slot#" label and buttons.
-    struct Column {
-        ListBox* list;
-        QLineEdit* edit;
-        QLabel* label;
-        QLineEdit* add_edit;
-        vellumark::table_id table;
-        const char* entry;  // what one entry is, for the undo steps
-    };
-    Column column(int index) const;  // 0 movies, 1 cut scenes, 2 titles
-
-    void selectEntry(int column);   // ListBox4Click, ListBox5Click, ListBox6Click
-    void replaceEntry(int column);  // BitBtn2Click, Button22Click, Button24Click
-    // "Delete Last": removes the SELECTED entry (nothing when none is selected).
-    void deleteEntry(int column);   // Button7Click, Button20Click, Button8Click
-    void addEntry(int column);      // Button3Click, Button21Click, Button23Click
-
-private:
     // Shows or hides the record fields with the layout, and fills them from
     // the selected movie.
     void showMovieRecord();

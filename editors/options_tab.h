@@ -32,6 +32,12 @@ public:
     // CheckBox1..CheckBox10 at index 1..10 (CheckBox1 "Single Level" is display only).
     QCheckBox* check(int n) const { return checks_[n]; }
 
+    void ListBox7Click();  // copies the selected entry into Edit7
+    void ListBox8Click();  // copies the selected entry into Edit8
+    void Button9Click();   // replaces the selected entry of ListBox7 with Edit7
+    void Button10Click();  // replaces the selected entry of ListBox8 with Edit8
+
+private:
     ListBox* ListBox7 = nullptr;  // "Game String 1"
     ListBox* ListBox8 = nullptr;  // "Game String 2"
     QLineEdit* Edit7 = nullptr;
@@ -39,12 +45,6 @@ public:
     QPushButton* Button9 = nullptr;   // "Replace" of ListBox7
     QPushButton* Button10 = nullptr;  // "Replace" of ListBox8
 
-    void ListBox7Click();  // copies the selected entry into Edit7
-    void ListBox8Click();  // copies the selected entry into Edit8
-    void Button9Click();   // replaces the selected entry of ListBox7 with Edit7
-    void Button10Click();  // replaces the selected entry of ListBox8 with Edit8
-
-private:
     // Shows an option value; unless `always`, the user's own text stays
     // while it reads as the value ("" reads as 0).
     void showOption(vellumark::option_id id, bool always);

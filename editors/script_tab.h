@@ -33,21 +33,6 @@ public:
     std::vector<QWidget*> recolourableViews() override;
     std::vector<ListBox*> lists() override;
 
-    QGroupBox* GroupBox1 = nullptr;   // "Script Slots"
-    ListBox* ListBox9 = nullptr;   // slot labels
-    ListBox* ListBox10 = nullptr;  // commands of the selected slot
-    QComboBox* ComboBox1 = nullptr;   // command chooser
-    SpinEdit* SpinEdit10 = nullptr;   // operand
-    QPushButton* Button15 = nullptr;  // "Add"
-    QPushButton* Button14 = nullptr;  // "Replace"
-    QPushButton* Button16 = nullptr;  // "Delete"
-    QGroupBox* GroupBox3 = nullptr;   // "Demo level list"
-    ListBox* ListBox11 = nullptr;  // demo level descriptions
-    SpinEdit* SpinEdit11 = nullptr;   // demo level number
-    QPushButton* Button11 = nullptr;  // demo "Add"
-    QPushButton* Button17 = nullptr;  // demo "Replace"
-    QPushButton* Button18 = nullptr;  // demo "Delete"
-
     // Lists the selected slot's commands in ListBox10.
     void ListBox9Click();
     void Copyscriptslot1Click();
@@ -71,6 +56,21 @@ public:
     void setOperand(int level);
 
 private:
+    QGroupBox* GroupBox1 = nullptr;   // "Script Slots"
+    ListBox* ListBox9 = nullptr;   // slot labels
+    ListBox* ListBox10 = nullptr;  // commands of the selected slot
+    QComboBox* ComboBox1 = nullptr;   // command chooser
+    SpinEdit* SpinEdit10 = nullptr;   // operand
+    QPushButton* Button15 = nullptr;  // "Add"
+    QPushButton* Button14 = nullptr;  // "Replace"
+    QPushButton* Button16 = nullptr;  // "Delete"
+    QGroupBox* GroupBox3 = nullptr;   // "Demo level list"
+    ListBox* ListBox11 = nullptr;  // demo level descriptions
+    SpinEdit* SpinEdit11 = nullptr;   // demo level number
+    QPushButton* Button11 = nullptr;  // demo "Add"
+    QPushButton* Button17 = nullptr;  // demo "Replace"
+    QPushButton* Button18 = nullptr;  // demo "Delete"
+
     void documentReset();
     void slotsReplaced(int first, int removed, int inserted);
     // Index of the selected slot in ctx.doc.scripts, or -1.

@@ -122,7 +122,7 @@ const QString kSaved = QStringLiteral("The Text file is now saved. The num of le
 
 TEST_F(Appearance, CancelledSavesWriteNothingAndBeforeAnyLoadTheDocumentIsEmpty) {
     form->SaveText1Click();
-    form->levels()->Button19->click();
+    named<QPushButton>(form->levels(), "Button19")->click();
     EXPECT_EQ(dialogs.texts("save"), (std::vector<QString>(2, "MS Document File (*.doc)")));
     EXPECT_TRUE(infos().empty());
     EXPECT_TRUE(dialogs.texts("error").empty());
@@ -151,11 +151,11 @@ TEST_F(Appearance, TwoLoadsInOrderThenTypedText) {
     EXPECT_TRUE(dialogs.texts("confirm").empty());
 
     // Typed text goes too; "Save --->" offers the last name again.
-    QTextCursor c(form->levels()->shit->document());
+    QTextCursor c(named<QTextEdit>(form->levels(), "shit")->document());
     c.movePosition(QTextCursor::End);
     c.insertText(QStringLiteral("\nmy note {1} \\ caf\u00e9 \u20ac \u0141\u00f3d\u017a"));
     dialogs.fileNames.push_back(name);
-    form->levels()->Button19->click();
+    named<QPushButton>(form->levels(), "Button19")->click();
     EXPECT_EQ(dialogs.lastSaveOffered, name);
     expected.push_back(U"my note {1} \\ caf\u00e9 \u20ac \u0141\u00f3d\u017a");
     expect_document(name, expected);
@@ -257,9 +257,9 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     // The list boxes; a drop-down list's own list is not one of them.
     const auto lists = form->findChildren<QListView*>(QRegularExpression(QStringLiteral("^ListBox\\d+$")));
     ASSERT_EQ(lists.size(), 11);
-    QSlider* bar = form->levels()->TrackBar1;
+    QSlider* bar = named<QSlider>(form->levels(), "TrackBar1");
     EXPECT_EQ(bar->value(), 7);
-    QListView* first = form->levels()->ListBox1;
+    QListView* first = named<ListBox>(form->levels(), "ListBox1");
     vellumark::Ttombpcdat record;
     record.level_names.strings = {"Great Wall", "X"};  // the widest entry is not the last
     doc().load(record);
@@ -278,7 +278,7 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     EXPECT_EQ(first->textElideMode(), Qt::ElideNone);
     EXPECT_GT(first->horizontalScrollBar()->maximum(), 0);
     // Nothing else changes size.
-    for (QWidget* x : std::initializer_list<QWidget*>{form->levels()->Edit1, form->levels()->shit, form->keys()->memo(1)})
+    for (QWidget* x : std::initializer_list<QWidget*>{named<QLineEdit>(form->levels(), "Edit1"), named<QTextEdit>(form->levels(), "shit"), form->keys()->memo(1)})
         EXPECT_NE(x->font().pointSize(), 40) << x->objectName().toStdString();
     EXPECT_FALSE(form->modified());
 }

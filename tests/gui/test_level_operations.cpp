@@ -67,21 +67,21 @@ TEST_F(LevelOperationsTest, TheCommandsStandOnTheTabInItsContextMenuAndInTheLeve
     const QStringList names{"Insert level before", "Move level up", "Move level down", "Move level to...",
                             "Delete this level"};
     EXPECT_EQ(menu, names);
-    EXPECT_EQ(l()->ListBox1->actions(), form->Level1->actions());
-    EXPECT_FALSE(l()->DeleteLevel1->isEnabled());  // nothing selected
-    click_row(l()->ListBox1, 0);
-    EXPECT_TRUE(l()->DeleteLevel1->isEnabled());
-    EXPECT_FALSE(l()->MoveLevelUp1->isEnabled());
+    EXPECT_EQ(named<ListBox>(l(), "ListBox1")->actions(), form->Level1->actions());
+    EXPECT_FALSE(named<QAction>(l(), "DeleteLevel1")->isEnabled());  // nothing selected
+    click_row(named<ListBox>(l(), "ListBox1"), 0);
+    EXPECT_TRUE(named<QAction>(l(), "DeleteLevel1")->isEnabled());
+    EXPECT_FALSE(named<QAction>(l(), "MoveLevelUp1")->isEnabled());
 }
 
 TEST_F(LevelOperationsTest, InsertLevelBefore) {
-    click_row(l()->ListBox1, 2);
-    l()->InsertLevel1->trigger();
-    EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "", "C", "D", "E"}));
-    EXPECT_EQ(current_row(l()->ListBox1), 2);
+    click_row(named<ListBox>(l(), "ListBox1"), 2);
+    named<QAction>(l(), "InsertLevel1")->trigger();
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), (QStringList{"A", "B", "", "C", "D", "E"}));
+    EXPECT_EQ(current_row(named<ListBox>(l(), "ListBox1")), 2);
     EXPECT_EQ(played(), (QStringList{"A", "B", "-", "C", "D", "E"}));
     EXPECT_EQ(memo1(), (QStringList{"ka", "kb", "", "kc", "kd", "ke"}));
-    EXPECT_EQ(rows(form->script()->ListBox9).size(), 7);
+    EXPECT_EQ(rows(named<ListBox>(form->script(), "ListBox9")).size(), 7);
     EXPECT_EQ(record().demo_levels, (std::vector<std::uint16_t>{4, 1}));
     EXPECT_EQ(form->Undo1->text(), "Undo Insert level 2");
     form->Undo1->trigger();
@@ -90,29 +90,29 @@ TEST_F(LevelOperationsTest, InsertLevelBefore) {
 }
 
 TEST_F(LevelOperationsTest, MoveLevelUpAndDown) {
-    click_row(l()->ListBox1, 3);
-    l()->MoveLevelUp1->trigger();
-    EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "D", "C", "E"}));
+    click_row(named<ListBox>(l(), "ListBox1"), 3);
+    named<QAction>(l(), "MoveLevelUp1")->trigger();
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), (QStringList{"A", "B", "D", "C", "E"}));
     EXPECT_EQ(played(), (QStringList{"A", "B", "D", "C", "E"}));
     EXPECT_EQ(memo1(), (QStringList{"ka", "kb", "kd", "kc", "ke"}));
     EXPECT_EQ(record().demo_levels, (std::vector<std::uint16_t>{2, 1}));
     EXPECT_EQ(record().scripts[0].commands[0].operand, 2);
     EXPECT_EQ(form->Undo1->text(), "Undo Move level 3 to 2");
-    l()->MoveLevelDown1->trigger();  // the moved level is still selected
+    named<QAction>(l(), "MoveLevelDown1")->trigger();  // the moved level is still selected
     EXPECT_EQ(form->Undo1->text(), "Undo Move level 2 to 3");
     EXPECT_EQ(image(), bytes);
 }
 
 TEST_F(LevelOperationsTest, MoveLevelTo) {
-    click_row(l()->ListBox1, 4);
-    l()->MoveLevelTo1->trigger();  // cancelled
+    click_row(named<ListBox>(l(), "ListBox1"), 4);
+    named<QAction>(l(), "MoveLevelTo1")->trigger();  // cancelled
     EXPECT_EQ(dialogs.texts("number"), std::vector<QString>{"Move level 4 to the place of level:"});
     EXPECT_FALSE(form->modified());
     dialogs.numbers.push_back(0);
-    l()->MoveLevelTo1->trigger();
-    EXPECT_EQ(rows(l()->ListBox1), (QStringList{"E", "A", "B", "C", "D"}));
+    named<QAction>(l(), "MoveLevelTo1")->trigger();
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), (QStringList{"E", "A", "B", "C", "D"}));
     EXPECT_EQ(played(), (QStringList{"E", "A", "B", "C", "D"}));
-    EXPECT_EQ(current_row(l()->ListBox1), 0);
+    EXPECT_EQ(current_row(named<ListBox>(l(), "ListBox1")), 0);
     EXPECT_EQ(form->Undo1->text(), "Undo Move level 4 to 0");
     form->Save1Click();
     const Ttombpcdat saved = vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
@@ -120,36 +120,36 @@ TEST_F(LevelOperationsTest, MoveLevelTo) {
 }
 
 TEST_F(LevelOperationsTest, DeleteThisLevelNamesWhereItIsNamed) {
-    click_row(l()->ListBox1, 3);
-    l()->DeleteLevel1->trigger();  // answered No
+    click_row(named<ListBox>(l(), "ListBox1"), 3);
+    named<QAction>(l(), "DeleteLevel1")->trigger();  // answered No
     EXPECT_EQ(dialogs.texts("confirm"),
               std::vector<QString>{"Are you sure you want to delete level 3 (D)?\n\nIt is named by:\nScript slot 0, "
                                    "line 1\nDemo level entry 0\n\nThe commands will name no level; the demo level "
                                    "entries will be removed."});
     EXPECT_EQ(image(), bytes);
     dialogs.confirms.push_back(true);
-    l()->DeleteLevel1->trigger();
-    EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "C", "E"}));
+    named<QAction>(l(), "DeleteLevel1")->trigger();
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), (QStringList{"A", "B", "C", "E"}));
     EXPECT_EQ(played(), (QStringList{"A", "B", "C", "E"}));
-    EXPECT_EQ(rows(form->script()->ListBox11).size(), 1);
-    set_current_row(form->script()->ListBox9, 0);
-    EXPECT_EQ(rows(form->script()->ListBox10).value(0), "Play level (?)");
+    EXPECT_EQ(rows(named<ListBox>(form->script(), "ListBox11")).size(), 1);
+    set_current_row(named<ListBox>(form->script(), "ListBox9"), 0);
+    EXPECT_EQ(rows(named<ListBox>(form->script(), "ListBox10")).value(0), "Play level (?)");
     EXPECT_EQ(form->Undo1->text(), "Undo Delete level 3");
     form->Undo1->trigger();
     EXPECT_EQ(image(), bytes);
-    EXPECT_EQ(rows(form->script()->ListBox11).size(), 2);
+    EXPECT_EQ(rows(named<ListBox>(form->script(), "ListBox11")).size(), 2);
 }
 
 TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
     ScriptTab* t = form->script();
-    set_current_row(t->ListBox9, 4);  // the slot of level 3, D
+    set_current_row(named<ListBox>(t, "ListBox9"), 4);  // the slot of level 3, D
     form->Copyscriptslot1->trigger();
-    click_row(l()->ListBox1, 3);
+    click_row(named<ListBox>(l(), "ListBox1"), 3);
     dialogs.numbers.push_back(0);
-    l()->MoveLevelTo1->trigger();
+    named<QAction>(l(), "MoveLevelTo1")->trigger();
     EXPECT_EQ(t->copied_slot(), 1);
     ASSERT_EQ(played().value(0), "D");
-    set_current_row(t->ListBox9, 5);
+    set_current_row(named<ListBox>(t, "ListBox9"), 5);
     form->Pastescriptslot1->trigger();
     EXPECT_EQ(record().scripts[5], record().scripts[1]);  // the moved slot's commands, pasted
     EXPECT_EQ(played().value(4), "D");
@@ -160,11 +160,11 @@ TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
     EXPECT_EQ(t->copied_slot(), 1);
 
     // Deleted with its level: nothing to paste; undo brings it back.
-    click_row(l()->ListBox1, 0);
+    click_row(named<ListBox>(l(), "ListBox1"), 0);
     dialogs.confirms.push_back(true);
-    l()->DeleteLevel1->trigger();
+    named<QAction>(l(), "DeleteLevel1")->trigger();
     EXPECT_EQ(t->copied_slot(), -1);
-    set_current_row(t->ListBox9, 2);
+    set_current_row(named<ListBox>(t, "ListBox9"), 2);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
     form->Undo1->trigger();
     EXPECT_EQ(t->copied_slot(), 1);

@@ -58,7 +58,7 @@ protected:
     // Runs "Add New" with one action on the dialog.
     void add_new(const std::function<void(TForm3*)>& action) {
         dialogs.modal.push_back([action](QDialog* d) { action(static_cast<TForm3*>(d)); });
-        QTest::mouseClick(l()->Button4, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(l(), "Button4"), Qt::LeftButton);
     }
 
     static void add_level(TForm3* f, const QString& desc, const QString& file_name, const QString& pic) {
@@ -68,10 +68,10 @@ protected:
         QTest::mouseClick(f->BitBtn2, Qt::LeftButton);
     }
 
-    QStringList slot_labels() const { return {l()->Label4->text(), l()->Label5->text(), l()->Label6->text()}; }
+    QStringList slot_labels() const { return {named<QLabel>(l(), "Label4")->text(), named<QLabel>(l(), "Label5")->text(), named<QLabel>(l(), "Label6")->text()}; }
     // script_count, the slots held and the lines of the slot list.
     Counts slot_counts() {
-        return {record().script_count, static_cast<int>(record().scripts.size()), row_count(script()->ListBox9)};
+        return {record().script_count, static_cast<int>(record().scripts.size()), row_count(named<ListBox>(script(), "ListBox9"))};
     }
     LevelsTab* l() const { return form->levels(); }
     ScriptTab* script() const { return form->script(); }
@@ -81,28 +81,28 @@ protected:
 
 TEST_F(LevelsTabTest, SelectingALevelSelectsItsPartnerAndOnlyListBox1SetsTheOperand) {
     open_document(make_document(3, 6));
-    SpinEdit* operand = script()->SpinEdit10;
+    SpinEdit* operand = named<SpinEdit>(script(), "SpinEdit10");
     operand->setValue(99);
 
-    click_row(l()->ListBox2, 3);  // neither ListBox2 nor the partner's own handling sets the operand
-    EXPECT_EQ(current_row(l()->ListBox1), 3);
-    EXPECT_TRUE(is_row_selected(l()->ListBox1, 3));
-    EXPECT_EQ(l()->Edit1->text(), row_text(l()->ListBox1, 3));
-    EXPECT_EQ(l()->Edit2->text(), row_text(l()->ListBox2, 3));
+    click_row(named<ListBox>(l(), "ListBox2"), 3);  // neither ListBox2 nor the partner's own handling sets the operand
+    EXPECT_EQ(current_row(named<ListBox>(l(), "ListBox1")), 3);
+    EXPECT_TRUE(is_row_selected(named<ListBox>(l(), "ListBox1"), 3));
+    EXPECT_EQ(named<QLineEdit>(l(), "Edit1")->text(), row_text(named<ListBox>(l(), "ListBox1"), 3));
+    EXPECT_EQ(named<QLineEdit>(l(), "Edit2")->text(), row_text(named<ListBox>(l(), "ListBox2"), 3));
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#3", "Slot#3", "Slot#"}));
     EXPECT_EQ(operand->value(), 99);
 
-    click_row(l()->ListBox1, 3);  // already selected by the partner: nothing changes
+    click_row(named<ListBox>(l(), "ListBox1"), 3);  // already selected by the partner: nothing changes
     EXPECT_EQ(operand->value(), 99);
-    click_row(l()->ListBox1, 4);
-    EXPECT_EQ(std::make_pair(operand->value(), current_row(l()->ListBox2)), std::make_pair(4, 4));
-    EXPECT_EQ(l()->Label5->text(), "Slot#4");
-    l()->ListBox1->setFocus();
-    QTest::keyClick(l()->ListBox1, Qt::Key_Up);  // the keyboard selects as well
-    EXPECT_EQ(std::make_pair(operand->value(), current_row(l()->ListBox2)), std::make_pair(3, 3));
+    click_row(named<ListBox>(l(), "ListBox1"), 4);
+    EXPECT_EQ(std::make_pair(operand->value(), current_row(named<ListBox>(l(), "ListBox2"))), std::make_pair(4, 4));
+    EXPECT_EQ(named<QLabel>(l(), "Label5")->text(), "Slot#4");
+    named<ListBox>(l(), "ListBox1")->setFocus();
+    QTest::keyClick(named<ListBox>(l(), "ListBox1"), Qt::Key_Up);  // the keyboard selects as well
+    EXPECT_EQ(std::make_pair(operand->value(), current_row(named<ListBox>(l(), "ListBox2"))), std::make_pair(3, 3));
 
-    click_row(l()->ListBox3, 0);  // the pictures stand alone
-    EXPECT_EQ(l()->Edit3->text(), row_text(l()->ListBox3, 0));
+    click_row(named<ListBox>(l(), "ListBox3"), 0);  // the pictures stand alone
+    EXPECT_EQ(named<QLineEdit>(l(), "Edit3")->text(), row_text(named<ListBox>(l(), "ListBox3"), 0));
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#3", "Slot#3", "Slot#0"}));
     EXPECT_EQ(operand->value(), 3);
     EXPECT_FALSE(form->modified());  // selecting only copies
@@ -111,14 +111,14 @@ TEST_F(LevelsTabTest, SelectingALevelSelectsItsPartnerAndOnlyListBox1SetsTheOper
 TEST_F(LevelsTabTest, ReplaceChangesEachListAtItsOwnSelection) {
     const Ttombpcdat doc = make_document(4, 4);
     open_document(doc);
-    click_row(l()->ListBox1, 1);
-    l()->Edit1->setText("New description");
-    l()->Edit2->setText("NEW.TR2");
-    l()->Edit3->setText("unused");  // ListBox3 has no selection: unchanged
-    QTest::mouseClick(l()->Button1, Qt::LeftButton);
-    EXPECT_EQ(rows(l()->ListBox1).value(1), "New description");
-    EXPECT_EQ(current_row(l()->ListBox1), 1);
-    EXPECT_EQ(rows(l()->ListBox2).value(1), "NEW.TR2");
+    click_row(named<ListBox>(l(), "ListBox1"), 1);
+    named<QLineEdit>(l(), "Edit1")->setText("New description");
+    named<QLineEdit>(l(), "Edit2")->setText("NEW.TR2");
+    named<QLineEdit>(l(), "Edit3")->setText("unused");  // ListBox3 has no selection: unchanged
+    QTest::mouseClick(named<QPushButton>(l(), "Button1"), Qt::LeftButton);
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")).value(1), "New description");
+    EXPECT_EQ(current_row(named<ListBox>(l(), "ListBox1")), 1);
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox2")).value(1), "NEW.TR2");
     EXPECT_TRUE(form->modified());
 
     const Ttombpcdat saved = save_and_read();
@@ -139,13 +139,13 @@ TEST_F(LevelsTabTest, AddNewAddsALevelAndAnEmptySlotButNoBlankPicture) {
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "exec");
     EXPECT_EQ(dialogs.shown[0].caption, "Add Level\\file\\Pic's name description ...");
-    EXPECT_EQ(rows(l()->ListBox1), texts(doc.level_names.strings) + QStringList{"Blank picture"});
-    EXPECT_EQ(rows(l()->ListBox2), texts(doc.level_files.strings) + QStringList{"BLANK.TR2"});
-    EXPECT_EQ(rows(l()->ListBox3), texts(doc.pic_files.strings));
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), texts(doc.level_names.strings) + QStringList{"Blank picture"});
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox2")), texts(doc.level_files.strings) + QStringList{"BLANK.TR2"});
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox3")), texts(doc.pic_files.strings));
     EXPECT_EQ(slot_counts(), (Counts{21, 21, 21}));
-    EXPECT_EQ(row_text(script()->ListBox9, 20), "Script #20");
-    EXPECT_EQ(current_row(script()->ListBox9), 20);
-    EXPECT_EQ(row_count(script()->ListBox10) + record().scripts.back().command_count, 0);
+    EXPECT_EQ(row_text(named<ListBox>(script(), "ListBox9"), 20), "Script #20");
+    EXPECT_EQ(current_row(named<ListBox>(script(), "ListBox9")), 20);
+    EXPECT_EQ(row_count(named<ListBox>(script(), "ListBox10")) + record().scripts.back().command_count, 0);
     EXPECT_TRUE(form->modified());
 
     // The dialog keeps its text; a picture with blanks around it goes in as typed.
@@ -155,9 +155,9 @@ TEST_F(LevelsTabTest, AddNewAddsALevelAndAnEmptySlotButNoBlankPicture) {
         add_level(f, "", "", " pic ");
         add_level(f, "Third", "THIRD.TR2", "\t\n");
     });
-    EXPECT_EQ(rows(l()->ListBox1).mid(19), (QStringList{"Blank picture", "", "Third"}));
-    EXPECT_EQ(row_count(l()->ListBox2), 22);
-    EXPECT_EQ(rows(script()->ListBox9).mid(21), (QStringList{"Script #21", "Script #22"}));
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")).mid(19), (QStringList{"Blank picture", "", "Third"}));
+    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox2")), 22);
+    EXPECT_EQ(rows(named<ListBox>(script(), "ListBox9")).mid(21), (QStringList{"Script #21", "Script #22"}));
 
     const Ttombpcdat saved = save_and_read();
     EXPECT_EQ(saved.level_count, 22);
@@ -172,23 +172,23 @@ TEST_F(LevelsTabTest, DeleteLastDropsTheLastLevelPictureAndSlot) {
     doc.pic_files.strings = {"p0", "p1", "p2"};
     open_document(doc);
     ASSERT_EQ(slot_counts(), (Counts{6, 6, 6}));
-    click_row(l()->ListBox1, 4);  // the last level is selected
-    click_row(script()->ListBox9, 5);
-    const QString edit1 = l()->Edit1->text();
+    click_row(named<ListBox>(l(), "ListBox1"), 4);  // the last level is selected
+    click_row(named<ListBox>(script(), "ListBox9"), 5);
+    const QString edit1 = named<QLineEdit>(l(), "Edit1")->text();
 
     dialogs.confirms.push_back(true);
-    QTest::mouseClick(l()->Button5, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(l(), "Button5"), Qt::LeftButton);
     EXPECT_EQ(dialogs.texts("confirm"), std::vector<QString>{kDeleteLast});
     EXPECT_EQ(dialogs.shown[0].caption, "Confirm");
-    EXPECT_EQ(rows(l()->ListBox1), texts(doc.level_names.strings, 4));
-    EXPECT_EQ(rows(l()->ListBox2), texts(doc.level_files.strings, 4));
-    EXPECT_EQ(rows(l()->ListBox3), (QStringList{"p0", "p1"}));
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), texts(doc.level_names.strings, 4));
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox2")), texts(doc.level_files.strings, 4));
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox3")), (QStringList{"p0", "p1"}));
     EXPECT_EQ(slot_counts(), (Counts{5, 5, 5}));
-    EXPECT_EQ(current_row(script()->ListBox9), 0);
-    EXPECT_EQ(row_count(script()->ListBox10), doc.scripts[0].command_count);
-    EXPECT_EQ(l()->Edit1->text(), edit1);  // the edit boxes and labels keep their text
-    EXPECT_EQ(l()->Label4->text(), "Slot#4");
-    EXPECT_EQ(selected_row(l()->ListBox1), -1);
+    EXPECT_EQ(current_row(named<ListBox>(script(), "ListBox9")), 0);
+    EXPECT_EQ(row_count(named<ListBox>(script(), "ListBox10")), doc.scripts[0].command_count);
+    EXPECT_EQ(named<QLineEdit>(l(), "Edit1")->text(), edit1);  // the edit boxes and labels keep their text
+    EXPECT_EQ(named<QLabel>(l(), "Label4")->text(), "Slot#4");
+    EXPECT_EQ(selected_row(named<ListBox>(l(), "ListBox1")), -1);
     EXPECT_TRUE(form->modified());
 
     dialogs.confirms.push_back(true);  // the fifth level's key strings are not saved
@@ -202,21 +202,21 @@ TEST_F(LevelsTabTest, DeleteLastDropsTheLastLevelPictureAndSlot) {
         dialogs.confirms.push_back(true);
         l()->Button5Click();
     }
-    EXPECT_EQ(row_count(l()->ListBox1) + row_count(l()->ListBox3) + row_count(script()->ListBox10), 0);
+    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox1")) + row_count(named<ListBox>(l(), "ListBox3")) + row_count(named<ListBox>(script(), "ListBox10")), 0);
     EXPECT_EQ(slot_counts(), (Counts{0, 0, 0}));
 }
 
 TEST_F(LevelsTabTest, AnsweringNoChangesNothing) {
     const Ttombpcdat doc = make_document(8, 5);
     open_document(doc);
-    const QStringList before1 = rows(l()->ListBox1), before3 = rows(l()->ListBox3), before9 = rows(script()->ListBox9);
+    const QStringList before1 = rows(named<ListBox>(l(), "ListBox1")), before3 = rows(named<ListBox>(l(), "ListBox3")), before9 = rows(named<ListBox>(script(), "ListBox9"));
     dialogs.confirms = {false, false};
     l()->Button5Click();
     l()->Button6Click();
     EXPECT_EQ(dialogs.texts("confirm"), (std::vector<QString>{kDeleteLast, kDeleteAll}));
-    EXPECT_EQ(rows(l()->ListBox1), before1);
-    EXPECT_EQ(rows(l()->ListBox3), before3);
-    EXPECT_EQ(rows(script()->ListBox9), before9);
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox1")), before1);
+    EXPECT_EQ(rows(named<ListBox>(l(), "ListBox3")), before3);
+    EXPECT_EQ(rows(named<ListBox>(script(), "ListBox9")), before9);
     EXPECT_EQ(record().scripts, doc.scripts);
     EXPECT_EQ(slot_counts(), (Counts{6, 6, 6}));
     EXPECT_FALSE(form->modified());
@@ -228,8 +228,8 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
     open_document(doc);
     auto others = [&] {
         std::vector<QString> out;
-        for (QListView* list : {form->media()->ListBox4, form->media()->ListBox5, form->media()->ListBox6,
-                                  form->options()->ListBox7, form->options()->ListBox8, script()->ListBox11})
+        for (QListView* list : {named<ListBox>(form->media(), "ListBox4"), named<ListBox>(form->media(), "ListBox5"), named<ListBox>(form->media(), "ListBox6"),
+                                  named<ListBox>(form->options(), "ListBox7"), named<ListBox>(form->options(), "ListBox8"), named<ListBox>(script(), "ListBox11")})
             out.push_back(rows(list).join('|'));
         for (int m = 1; m <= 10; ++m) out.push_back(form->keys()->memo(m)->toPlainText());
         return out;
@@ -237,9 +237,9 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
     const std::vector<QString> before = others();
 
     dialogs.confirms.push_back(true);
-    QTest::mouseClick(l()->Button6, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(l(), "Button6"), Qt::LeftButton);
     EXPECT_EQ(dialogs.texts("confirm"), std::vector<QString>{kDeleteAll});
-    EXPECT_EQ(row_count(l()->ListBox1) + row_count(l()->ListBox2) + row_count(l()->ListBox3) + row_count(script()->ListBox10), 0);
+    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox1")) + row_count(named<ListBox>(l(), "ListBox2")) + row_count(named<ListBox>(l(), "ListBox3")) + row_count(named<ListBox>(script(), "ListBox10")), 0);
     EXPECT_EQ(slot_counts(), (Counts{0, 0, 0}));
     EXPECT_EQ(others(), before);
     EXPECT_TRUE(form->modified());
@@ -249,7 +249,7 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
         add_level(f, "One", "ONE.TR2", "one.pcx");
         add_level(f, "Two", "TWO.TR2", "");
     });
-    EXPECT_EQ(rows(script()->ListBox9), (QStringList{"Script #0", "Script #1"}));
+    EXPECT_EQ(rows(named<ListBox>(script(), "ListBox9")), (QStringList{"Script #0", "Script #1"}));
     dialogs.confirms.push_back(true);  // the key strings of levels 3 to 5 are not saved
     const Ttombpcdat saved = save_and_read();
     EXPECT_EQ(saved.level_names.strings, (Strings{"One", "Two"}));
@@ -263,8 +263,8 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
 }
 
 TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
-    QLineEdit* edits[] = {l()->Edit1, l()->Edit2, l()->Edit3, l()->Form3()->Edit1, l()->Form3()->Edit3,
-                          form->media()->Edit4, form->media()->Edit11, form->options()->Edit7, form->options()->Edit8};
+    QLineEdit* edits[] = {named<QLineEdit>(l(), "Edit1"), named<QLineEdit>(l(), "Edit2"), named<QLineEdit>(l(), "Edit3"), l()->Form3()->Edit1, l()->Form3()->Edit3,
+                          named<QLineEdit>(form->media(), "Edit4"), named<QLineEdit>(form->media(), "Edit11"), named<QLineEdit>(form->options(), "Edit7"), named<QLineEdit>(form->options(), "Edit8")};
     for (QLineEdit* e : edits) {
         SCOPED_TRACE(e->objectName().toStdString());
         e->setText(QString::fromUtf8("caf\u00e9 \u20ac"));  // é and € are in the code page
@@ -276,12 +276,12 @@ TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
     EXPECT_EQ(dialogs.texts("message")[0], unstorableTextMessage(doc().codePageTable()));
 
     dialogs.clear();
-    l()->Edit1->clear();
-    l()->Edit1->setFocus();
-    QTest::keyClicks(l()->Edit1, "ab");
-    QTest::sendKeyEvent(QTest::Click, l()->Edit1, Qt::Key_unknown, QString::fromUtf8("\u0394"), {});
-    QTest::keyClicks(l()->Edit1, "c");  // Δ is refused as typed
-    EXPECT_EQ(l()->Edit1->text(), "abc");
+    named<QLineEdit>(l(), "Edit1")->clear();
+    named<QLineEdit>(l(), "Edit1")->setFocus();
+    QTest::keyClicks(named<QLineEdit>(l(), "Edit1"), "ab");
+    QTest::sendKeyEvent(QTest::Click, named<QLineEdit>(l(), "Edit1"), Qt::Key_unknown, QString::fromUtf8("\u0394"), {});
+    QTest::keyClicks(named<QLineEdit>(l(), "Edit1"), "c");  // Δ is refused as typed
+    EXPECT_EQ(named<QLineEdit>(l(), "Edit1")->text(), "abc");
     QApplication::processEvents();
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{unstorableTextMessage(doc().codePageTable())});
 }

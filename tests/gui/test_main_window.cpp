@@ -138,14 +138,14 @@ TEST_F(WindowTest, EveryViewHoldsWhatTheFileHolds) {
     EXPECT_EQ(form->options()->check(1)->isChecked(), doc.single_level != -1);
 
     // Memo12 and the transcript keep the first file's lines ahead of the second's.
-    EXPECT_EQ(lines_of(form->levels()->Memo12),
+    EXPECT_EQ(lines_of(named<QPlainTextEdit>(form->levels(), "Memo12")),
               texts(vellumark::memo12_lines(first)) + texts(vellumark::memo12_lines(doc)));
     EXPECT_EQ(transcript(),
               texts(vellumark::transcript_lines(first)) + texts(vellumark::transcript_lines(doc)));
     EXPECT_EQ(transcript().value(0), "Translated by Vellumark");
 
-    EXPECT_EQ(current_row(form->script()->ListBox9), 0);
-    EXPECT_GT(row_count(form->script()->ListBox10), 0);
+    EXPECT_EQ(current_row(named<ListBox>(form->script(), "ListBox9")), 0);
+    EXPECT_GT(row_count(named<ListBox>(form->script(), "ListBox10")), 0);
     EXPECT_FALSE(form->modified());
 }
 
@@ -155,7 +155,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     const QStringList levels = rows(*form, 1);
     const QStringList shown = transcript();
     form->options()->spin(3)->setValue(-17);
-    set_current_row(form->script()->ListBox9, 2);
+    set_current_row(named<ListBox>(form->script(), "ListBox9"), 2);
     form->Copyscriptslot1->trigger();
     dialogs.clear();
 
@@ -253,7 +253,7 @@ TEST_F(WindowTest, SaveRefillsTheSlotsAndStillSavesWhenEveryLevelIsGone) {
 TEST_F(WindowTest, ClosePromptPaths) {
     const auto bytes = small_script(9, 3);
     using Answer = std::function<void(TForm8*)>;
-    const Answer yes = [](TForm8* d) { QTest::mouseClick(d->Button1, Qt::LeftButton); };
+    const Answer yes = [](TForm8* d) { QTest::mouseClick(named<QPushButton>(d, "Button1"), Qt::LeftButton); };
     const Answer no = [](TForm8* d) { QTest::mouseClick(d->Button2, Qt::LeftButton); };
     const Answer escape = [](TForm8* d) { QTest::keyClick(d, Qt::Key_Escape); };
     const Answer title_bar = [](TForm8* d) {
@@ -340,12 +340,12 @@ TEST_F(WindowTest, MenuShortcutsWinInsideTextFields) {
     form->show();
     QApplication::setActiveWindow(form.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QLineEdit* edit = form->levels()->Edit1;
+    QLineEdit* edit = named<QLineEdit>(form->levels(), "Edit1");
     edit->setText("hello");
     edit->setFocus();
     edit->selectAll();
 
-    set_current_row(form->script()->ListBox9, 2);
+    set_current_row(named<ListBox>(form->script(), "ListBox9"), 2);
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(form->script()->copied_slot(), 2);
 
@@ -383,10 +383,10 @@ TEST_F(WindowTest, DroppingAFileOpensIt) {
 
     // Dropped on a text field, the file opens rather than becoming text.
     const QString q = write_sample("onfield.dat", small_script(13, 2));
-    form->levels()->Edit1->clear();
-    EXPECT_TRUE(drop(form->levels()->Edit1, q));
+    named<QLineEdit>(form->levels(), "Edit1")->clear();
+    EXPECT_TRUE(drop(named<QLineEdit>(form->levels(), "Edit1"), q));
     EXPECT_EQ(form->current_file_name(), q);
-    EXPECT_TRUE(form->levels()->Edit1->text().isEmpty());
+    EXPECT_TRUE(named<QLineEdit>(form->levels(), "Edit1")->text().isEmpty());
 }
 
 // Paths are bytes: a script named with a Latin-1 "\xE9", which is not UTF-8,
@@ -488,7 +488,7 @@ TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
     for (const std::string& s : opened.level_names.strings)
         shown.append(QString::fromStdString(cp1250.bytes_to_utf8(s)));
     EXPECT_EQ(rows(*form, 1), shown);
-    EXPECT_EQ(form->levels()->Edit1->text(), shown[0]);
+    EXPECT_EQ(named<QLineEdit>(form->levels(), "Edit1")->text(), shown[0]);
     EXPECT_EQ(record().level_names, opened.level_names);
     EXPECT_EQ(doc().undoStack()->count(), steps);
     EXPECT_TRUE(form->modified());

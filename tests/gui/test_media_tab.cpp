@@ -43,35 +43,35 @@ protected:
     }
 
     // The "Slot#" labels of the three columns.
-    QStringList slot_labels() const { return {m->Label7->text(), m->Label8->text(), m->Label9->text()}; }
+    QStringList slot_labels() const { return {named<QLabel>(m, "Label7")->text(), named<QLabel>(m, "Label8")->text(), named<QLabel>(m, "Label9")->text()}; }
 
     QString file;
     MediaTab* m = nullptr;
 };
 
 TEST_F(MediaTabTest, SelectingCopiesIntoItsOwnColumnOnly) {
-    click_row(m->ListBox5, 0);
-    EXPECT_EQ(m->Edit5->text(), "cut1.tr2");
+    click_row(named<ListBox>(m, "ListBox5"), 0);
+    EXPECT_EQ(named<QLineEdit>(m, "Edit5")->text(), "cut1.tr2");
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#", "Slot#0", "Slot#"}));
-    EXPECT_TRUE(m->Edit4->text().isEmpty());
-    EXPECT_EQ(selected_row(m->ListBox4), -1);
-    EXPECT_EQ(selected_row(m->ListBox6), -1);
-    click_row(m->ListBox6, 3);
+    EXPECT_TRUE(named<QLineEdit>(m, "Edit4")->text().isEmpty());
+    EXPECT_EQ(selected_row(named<ListBox>(m, "ListBox4")), -1);
+    EXPECT_EQ(selected_row(named<ListBox>(m, "ListBox6")), -1);
+    click_row(named<ListBox>(m, "ListBox6"), 3);
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#", "Slot#0", "Slot#3"}));
     EXPECT_FALSE(form->modified());
 }
 
 TEST_F(MediaTabTest, DeleteLastRemovesTheSelectedEntry) {
-    click_row(m->ListBox4, 1);
-    QTest::mouseClick(m->Button7, Qt::LeftButton);
-    EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
+    click_row(named<ListBox>(m, "ListBox4"), 1);
+    QTest::mouseClick(named<QPushButton>(m, "Button7"), Qt::LeftButton);
+    EXPECT_EQ(rows(named<ListBox>(m, "ListBox4")), (QStringList{"a.rpl", "c.rpl"}));
     EXPECT_TRUE(form->modified());
     EXPECT_TRUE(dialogs.shown.empty());  // no confirmation here
 
     // Nothing is selected now: a second press removes nothing, yet counts as a change.
     mark_saved();
-    QTest::mouseClick(m->Button7, Qt::LeftButton);
-    EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "c.rpl"}));
+    QTest::mouseClick(named<QPushButton>(m, "Button7"), Qt::LeftButton);
+    EXPECT_EQ(rows(named<ListBox>(m, "ListBox4")), (QStringList{"a.rpl", "c.rpl"}));
     EXPECT_TRUE(form->modified());
 
     const Ttombpcdat saved = save_and_read();
@@ -80,25 +80,25 @@ TEST_F(MediaTabTest, DeleteLastRemovesTheSelectedEntry) {
 }
 
 TEST_F(MediaTabTest, ReplaceAndAddNew) {
-    click_row(m->ListBox6, 2);
-    m->Edit6->setText("new.pcx");
-    QTest::mouseClick(m->Button24, Qt::LeftButton);
-    EXPECT_EQ(row_text(m->ListBox6, 2), "new.pcx");
-    EXPECT_EQ(selected_row(m->ListBox6), 2);
+    click_row(named<ListBox>(m, "ListBox6"), 2);
+    named<QLineEdit>(m, "Edit6")->setText("new.pcx");
+    QTest::mouseClick(named<QPushButton>(m, "Button24"), Qt::LeftButton);
+    EXPECT_EQ(row_text(named<ListBox>(m, "ListBox6"), 2), "new.pcx");
+    EXPECT_EQ(selected_row(named<ListBox>(m, "ListBox6")), 2);
 
-    m->Edit5->setText("unused");  // Replace without a selection changes no entry
-    QTest::mouseClick(m->Button22, Qt::LeftButton);
-    EXPECT_EQ(rows(m->ListBox5), (QStringList{"cut1.tr2", "cut2.tr2"}));
+    named<QLineEdit>(m, "Edit5")->setText("unused");  // Replace without a selection changes no entry
+    QTest::mouseClick(named<QPushButton>(m, "Button22"), Qt::LeftButton);
+    EXPECT_EQ(rows(named<ListBox>(m, "ListBox5")), (QStringList{"cut1.tr2", "cut2.tr2"}));
 
     // An empty box adds an empty entry; the box keeps its text and nothing new is selected.
-    QTest::mouseClick(m->Button21, Qt::LeftButton);
-    m->Edit9->setText("d.rpl");
-    QTest::mouseClick(m->Button3, Qt::LeftButton);
-    QTest::mouseClick(m->Button3, Qt::LeftButton);
-    EXPECT_EQ(rows(m->ListBox5), (QStringList{"cut1.tr2", "cut2.tr2", ""}));
-    EXPECT_EQ(rows(m->ListBox4), (QStringList{"a.rpl", "b.rpl", "c.rpl", "d.rpl", "d.rpl"}));
-    EXPECT_EQ(m->Edit9->text(), "d.rpl");
-    EXPECT_EQ(selected_row(m->ListBox4), -1);
+    QTest::mouseClick(named<QPushButton>(m, "Button21"), Qt::LeftButton);
+    named<QLineEdit>(m, "Edit9")->setText("d.rpl");
+    QTest::mouseClick(named<QPushButton>(m, "Button3"), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(m, "Button3"), Qt::LeftButton);
+    EXPECT_EQ(rows(named<ListBox>(m, "ListBox5")), (QStringList{"cut1.tr2", "cut2.tr2", ""}));
+    EXPECT_EQ(rows(named<ListBox>(m, "ListBox4")), (QStringList{"a.rpl", "b.rpl", "c.rpl", "d.rpl", "d.rpl"}));
+    EXPECT_EQ(named<QLineEdit>(m, "Edit9")->text(), "d.rpl");
+    EXPECT_EQ(selected_row(named<ListBox>(m, "ListBox4")), -1);
     EXPECT_TRUE(form->modified());
 
     const Ttombpcdat saved = save_and_read();
@@ -119,22 +119,22 @@ TEST_F(WindowTest, PlayStationScriptsKeepTheirLayoutAndMovieRecords) {
     const QString p = open_sample("console.dat", bytes);
     ASSERT_TRUE(dialogs.shown.size() == 1 && dialogs.texts("error").empty());  // the open dialog only
     EXPECT_EQ(form->windowTitle(), p + " [PlayStation]");
-    EXPECT_EQ(row_count(form->options()->ListBox8), 80);
+    EXPECT_EQ(row_count(named<ListBox>(form->options(), "ListBox8")), 80);
     MediaTab* m = form->media();
-    ASSERT_FALSE(m->MovieRecord1->isHidden());
-    click_row(m->ListBox4, 1);
-    EXPECT_EQ(m->MovieRecord2->text(), QString::number(console.movie_records[1].second));
+    ASSERT_FALSE(named<QLineEdit>(m, "MovieRecord1")->isHidden());
+    click_row(named<ListBox>(m, "ListBox4"), 1);
+    EXPECT_EQ(named<QLineEdit>(m, "MovieRecord2")->text(), QString::number(console.movie_records[1].second));
 
-    m->MovieRecord2->setFocus();
-    m->MovieRecord2->selectAll();
-    QTest::keyClicks(m->MovieRecord2, "4321");  // one step
+    named<QLineEdit>(m, "MovieRecord2")->setFocus();
+    named<QLineEdit>(m, "MovieRecord2")->selectAll();
+    QTest::keyClicks(named<QLineEdit>(m, "MovieRecord2"), "4321");  // one step
     EXPECT_EQ(record().movie_records[1].second, 4321u);
     EXPECT_EQ(form->Undo1->text(), "Undo Change the record of movie 1");
-    m->Edit9->setText("new.rpl");
-    QTest::mouseClick(m->Button3, Qt::LeftButton);  // the new movie comes with a record
+    named<QLineEdit>(m, "Edit9")->setText("new.rpl");
+    QTest::mouseClick(named<QPushButton>(m, "Button3"), Qt::LeftButton);  // the new movie comes with a record
     EXPECT_EQ(record().movie_records.size(), console.fmv_files.strings.size() + 1);
-    click_row(m->ListBox4, 0);
-    QTest::mouseClick(m->Button7, Qt::LeftButton);  // and goes with its own
+    click_row(named<ListBox>(m, "ListBox4"), 0);
+    QTest::mouseClick(named<QPushButton>(m, "Button7"), Qt::LeftButton);  // and goes with its own
     EXPECT_EQ(record().movie_records.front().second, 4321u);
     for (int i = 0; i < 3; ++i) form->Undo1->trigger();
     EXPECT_FALSE(form->modified());
@@ -149,5 +149,5 @@ TEST_F(WindowTest, PlayStationScriptsKeepTheirLayoutAndMovieRecords) {
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{"2 bytes after the last key-string table are not part of "
                                                              "the script; a save will not keep them."});
     EXPECT_EQ(form->windowTitle(), path("stray.dat"));
-    EXPECT_TRUE(m->MovieRecord1->isHidden());
+    EXPECT_TRUE(named<QLineEdit>(m, "MovieRecord1")->isHidden());
 }

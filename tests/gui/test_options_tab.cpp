@@ -123,25 +123,25 @@ TEST_F(OptionsTabTest, EveryEditCountsAsAChangeAndSelectingDoesNot) {
     for (int i = 1; i <= 9; ++i) EXPECT_TRUE(changes([&] { o->spin(i)->stepBy(1); })) << i;
     for (int i = 1; i <= 10; ++i) EXPECT_TRUE(changes([&] { QTest::mouseClick(o->check(i), Qt::LeftButton); })) << i;
     for (int i = 1; i <= 10; ++i) EXPECT_TRUE(changes([&] { form->keys()->memo(i)->appendPlainText("x"); })) << i;
-    EXPECT_FALSE(changes([&] { click_row(o->ListBox7, 0); }));
-    EXPECT_FALSE(changes([&] { click_row(o->ListBox8, 3); }));
-    EXPECT_TRUE(changes([&] { QTest::mouseClick(o->Button9, Qt::LeftButton); }));
+    EXPECT_FALSE(changes([&] { click_row(named<ListBox>(o, "ListBox7"), 0); }));
+    EXPECT_FALSE(changes([&] { click_row(named<ListBox>(o, "ListBox8"), 3); }));
+    EXPECT_TRUE(changes([&] { QTest::mouseClick(named<QPushButton>(o, "Button9"), Qt::LeftButton); }));
 }
 
 TEST_F(OptionsTabTest, GameStringReplace) {
     const Ttombpcdat doc = make_document(25, 4);
     open_document(file_bytes(doc));
-    ASSERT_EQ(row_count(o->ListBox8), 41);
-    click_row(o->ListBox8, 40);
-    EXPECT_EQ(o->Edit8->text().toStdString(), doc.game_strings2.strings[40]);
-    o->Edit8->setText("Last string");
-    QTest::mouseClick(o->Button10, Qt::LeftButton);
-    EXPECT_EQ(current_row(o->ListBox8), 40);
+    ASSERT_EQ(row_count(named<ListBox>(o, "ListBox8")), 41);
+    click_row(named<ListBox>(o, "ListBox8"), 40);
+    EXPECT_EQ(named<QLineEdit>(o, "Edit8")->text().toStdString(), doc.game_strings2.strings[40]);
+    named<QLineEdit>(o, "Edit8")->setText("Last string");
+    QTest::mouseClick(named<QPushButton>(o, "Button10"), Qt::LeftButton);
+    EXPECT_EQ(current_row(named<ListBox>(o, "ListBox8")), 40);
 
-    click_row(o->ListBox7, 0);
-    EXPECT_EQ(o->Edit7->text().toStdString(), doc.game_strings1.strings[0]);
-    o->Edit7->setText("First");
-    QTest::mouseClick(o->Button9, Qt::LeftButton);
+    click_row(named<ListBox>(o, "ListBox7"), 0);
+    EXPECT_EQ(named<QLineEdit>(o, "Edit7")->text().toStdString(), doc.game_strings1.strings[0]);
+    named<QLineEdit>(o, "Edit7")->setText("First");
+    QTest::mouseClick(named<QPushButton>(o, "Button9"), Qt::LeftButton);
 
     const Ttombpcdat saved = save_and_read();
     ASSERT_EQ(saved.game_strings2.strings.size(), 41u);

@@ -9,6 +9,8 @@
 
 #include "codec/commands.h"
 #include "editors/keystrings_tab.h"
+#include "editors/media_tab.h"
+#include "editors/options_tab.h"
 #include "editors/problems_panel.h"
 #include "editors/script_tab.h"
 #include "support/window_fixture.h"
@@ -39,8 +41,8 @@ TEST_F(WindowTest, ProblemsAreListedLiveAndADoubleClickShowsThePlace) {
     // A double-click goes to the place: the slot and its command line ...
     emit list->itemActivated(list->topLevelItem(0), 0);
     EXPECT_EQ(form->tabs()->currentWidget(), form->script());
-    EXPECT_EQ(current_row(form->script()->ListBox9), 2);
-    EXPECT_EQ(current_row(form->script()->ListBox10), 0);
+    EXPECT_EQ(current_row(named<ListBox>(form->script(), "ListBox9")), 2);
+    EXPECT_EQ(current_row(named<ListBox>(form->script(), "ListBox10")), 0);
     // ... or the memo line.
     emit list->itemActivated(list->topLevelItem(1), 0);
     EXPECT_EQ(form->tabs()->currentWidget(), form->keys());
@@ -60,6 +62,51 @@ TEST_F(WindowTest, ProblemsAreListedLiveAndADoubleClickShowsThePlace) {
     QApplication::processEvents();
     EXPECT_FALSE(form->problems()->isVisible());
     EXPECT_EQ(form->size(), window);
+}
+
+// Each place goes to the tab that holds it, which selects its entry, slot
+// and command line, or memo line.
+TEST_F(WindowTest, GoToShowsEachPlaceOnTheTabThatHoldsIt) {
+    form->show();
+    auto d = vellumark::samples::make_document(31, 6);
+    d.demo_levels = {1, 2};
+    d.demo_level_count = 2;
+    open_sample("places.dat", vellumark::samples::file_bytes(d));
+    using vellumark::place;
+    using vellumark::table_id;
+    const auto table = [](table_id t, int index) { return place{place::area::table, t, index}; };
+    const struct {
+        place where;
+        QWidget* tab;
+        const char* list;  // the list that shows the place
+        int row;           // its selected row afterwards
+    } cases[] = {
+        {table(table_id::level_names, 1), form->levels(), "ListBox1", 1},
+        {table(table_id::level_files, 2), form->levels(), "ListBox2", 2},
+        {table(table_id::pic_files, 1), form->levels(), "ListBox3", 1},
+        {table(table_id::fmv_files, 1), form->media(), "ListBox4", 1},
+        {table(table_id::cutscene_files, 1), form->media(), "ListBox5", 1},
+        {table(table_id::title_files, 0), form->media(), "ListBox6", 0},
+        {table(table_id::game_strings1, 3), form->options(), "ListBox7", 3},
+        {table(table_id::game_strings2, 1), form->options(), "ListBox8", 1},
+        {{place::area::slot, {}, 3, 1}, form->script(), "ListBox10", 1},
+        {{place::area::demo_levels, {}, 1}, form->script(), "ListBox11", 1},
+        {table(table_id::level_names, 99), form->levels(), "ListBox1", 2},  // past the end: the level selected above stays
+    };
+    for (const auto& c : cases) {
+        form->tabs()->setCurrentWidget(form->keys());
+        form->goTo(c.where);
+        EXPECT_EQ(form->tabs()->currentWidget(), c.tab) << c.list;
+        EXPECT_EQ(current_row(named<ListBox>(c.tab, c.list)), c.row) << c.list;
+    }
+    EXPECT_EQ(current_row(named<ListBox>(form->script(), "ListBox9")), 3);
+
+    form->tabs()->setCurrentWidget(form->levels());
+    form->goTo(table(vellumark::key_table(2), 4));
+    EXPECT_EQ(form->tabs()->currentWidget(), form->keys());
+    EXPECT_EQ(form->keys()->memo(3)->textCursor().blockNumber(), 4);
+    form->goTo(place{});  // the whole document: no tab of its own
+    EXPECT_EQ(form->tabs()->currentWidget(), form->keys());
 }
 
 }  // namespace

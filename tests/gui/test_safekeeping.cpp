@@ -40,16 +40,16 @@ TEST_F(WindowTest, LineBreaksInsideStringsSurviveTheWindow) {
 
     // Every entry stays one line, its breaks shown as symbols.
     LevelsTab* l = form->levels();
-    EXPECT_EQ(rows(l->ListBox1).mid(1, 2), (QStringList{"Two\u240Alines", "A\u240DB"}));
-    EXPECT_EQ(rows(form->options()->ListBox7).value(0), "g\u240D\u240A1");
+    EXPECT_EQ(rows(named<ListBox>(l, "ListBox1")).mid(1, 2), (QStringList{"Two\u240Alines", "A\u240DB"}));
+    EXPECT_EQ(rows(named<ListBox>(form->options(), "ListBox7")).value(0), "g\u240D\u240A1");
     EXPECT_EQ(lines_of(form->keys()->memo(1)).size(), 5);
     EXPECT_EQ(lines_of(form->keys()->memo(1)).value(2), "Key\u240Awith newline");
     EXPECT_EQ(lines_of(form->keys()->memo(10)).value(4), "\u240D");
     EXPECT_TRUE(transcript().contains("\u240Alast"));
 
     // Read back through an edit box and a memo line, the bytes are the same.
-    click_row(l->ListBox1, 1);
-    l->Button1->click();
+    click_row(named<ListBox>(l, "ListBox1"), 1);
+    named<QPushButton>(l, "Button1")->click();
     QPlainTextEdit* memo = form->keys()->memo(1);
     memo->setTextCursor(QTextCursor(memo->document()->findBlockByNumber(2)));
     QTest::keyClick(memo, Qt::Key_X);
@@ -142,8 +142,8 @@ TEST_F(WindowTest, AFileRewrittenByAnotherProgramIsNotOverwrittenUnasked) {
 
 TEST_F(WindowTest, InputIsRefusedWholeWithAMessageNeverCut) {
     // An edit box refuses text that would pass 255 characters.
-    QLineEdit* edits[] = {form->levels()->Edit1, form->levels()->Form3()->Edit2, form->media()->Edit9,
-                          form->options()->Edit7};
+    QLineEdit* edits[] = {named<QLineEdit>(form->levels(), "Edit1"), form->levels()->Form3()->Edit2, named<QLineEdit>(form->media(), "Edit9"),
+                          named<QLineEdit>(form->options(), "Edit7")};
     for (QLineEdit* e : edits) {
         e->setText("abc");
         e->insert(QString(300, QLatin1Char('x')));

@@ -71,17 +71,17 @@ protected:
 
     ScriptTab* t() const { return form->script(); }
     const script_slot& slot(int s) { return record().scripts.at(static_cast<std::size_t>(s)); }
-    QStringList commands() const { return rows(t()->ListBox10); }
+    QStringList commands() const { return rows(named<ListBox>(t(), "ListBox10")); }
     Shown shown() const {
-        return {current_row(t()->ListBox10), t()->ComboBox1->currentIndex(), t()->SpinEdit10->value()};
+        return {current_row(named<ListBox>(t(), "ListBox10")), named<QComboBox>(t(), "ComboBox1")->currentIndex(), named<SpinEdit>(t(), "SpinEdit10")->value()};
     }
-    Demo demo() { return {rows(t()->ListBox11), record().demo_levels, record().demo_level_count}; }
+    Demo demo() { return {rows(named<ListBox>(t(), "ListBox11")), record().demo_levels, record().demo_level_count}; }
 
-    void select_slot(int s) { set_current_row(t()->ListBox9, s); }
-    void select_line(int k) { set_current_row(t()->ListBox10, k); }
+    void select_slot(int s) { set_current_row(named<ListBox>(t(), "ListBox9"), s); }
+    void select_line(int k) { set_current_row(named<ListBox>(t(), "ListBox10"), k); }
     void choose(int command, int operand) {
-        t()->ComboBox1->setCurrentIndex(command);
-        t()->SpinEdit10->setValue(operand);
+        named<QComboBox>(t(), "ComboBox1")->setCurrentIndex(command);
+        named<SpinEdit>(t(), "SpinEdit10")->setValue(operand);
     }
     // Presses a command button with line `line` selected and the command chosen.
     void press(QPushButton* b, int line, int command, int operand) {
@@ -91,8 +91,8 @@ protected:
     }
     // Presses a demo list button with entry `row` selected and `n` in the field.
     void demo_press(QPushButton* b, int row, int n) {
-        set_current_row(t()->ListBox11, row);
-        t()->SpinEdit11->setValue(n);
+        set_current_row(named<ListBox>(t(), "ListBox11"), row);
+        named<SpinEdit>(t(), "SpinEdit11")->setValue(n);
         b->click();
     }
     void confirmed(void (LevelsTab::*button)()) {
@@ -105,22 +105,22 @@ protected:
 
 TEST_F(WindowTest, ScriptTabWithNoSlotsDoesNothing) {
     ScriptTab* t = form->script();
-    ASSERT_EQ(t->ComboBox1->count(), vellumark::kCommandNameCount);
-    EXPECT_EQ(t->ComboBox1->itemText(9), QStringLiteral("End of set "));
+    ASSERT_EQ(named<QComboBox>(t, "ComboBox1")->count(), vellumark::kCommandNameCount);
+    EXPECT_EQ(named<QComboBox>(t, "ComboBox1")->itemText(9), QStringLiteral("End of set "));
     // The chooser is flat #9FCFFF with blue text, closed and open.
     form->tabs()->setCurrentWidget(t);
     form->show();
     QApplication::processEvents();
-    const QImage face = t->ComboBox1->grab().toImage();
+    const QImage face = named<QComboBox>(t, "ComboBox1")->grab().toImage();
     EXPECT_EQ(face.pixelColor(face.width() / 2, face.height() / 2), QColor(0x9F, 0xCF, 0xFF));
-    EXPECT_EQ(t->ComboBox1->view()->palette().color(QPalette::Base), QColor(0x9F, 0xCF, 0xFF));
-    EXPECT_EQ(t->ComboBox1->view()->palette().color(QPalette::Text), QColor(Qt::blue));
-    t->ComboBox1->setCurrentIndex(10);
-    for (QPushButton* b : {t->Button15, t->Button14, t->Button16, t->Button11, t->Button17, t->Button18}) b->click();
+    EXPECT_EQ(named<QComboBox>(t, "ComboBox1")->view()->palette().color(QPalette::Base), QColor(0x9F, 0xCF, 0xFF));
+    EXPECT_EQ(named<QComboBox>(t, "ComboBox1")->view()->palette().color(QPalette::Text), QColor(Qt::blue));
+    named<QComboBox>(t, "ComboBox1")->setCurrentIndex(10);
+    for (QPushButton* b : {named<QPushButton>(t, "Button15"), named<QPushButton>(t, "Button14"), named<QPushButton>(t, "Button16"), named<QPushButton>(t, "Button11"), named<QPushButton>(t, "Button17"), named<QPushButton>(t, "Button18")}) b->click();
     form->Copyscriptslot1->trigger();
     form->Pastescriptslot1->trigger();
     EXPECT_EQ(form->script()->copied_slot(), -1);
-    EXPECT_EQ(row_count(t->ListBox10) + row_count(t->ListBox11), 0);
+    EXPECT_EQ(row_count(named<ListBox>(t, "ListBox10")) + row_count(named<ListBox>(t, "ListBox11")), 0);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{kInvalidDemo});  // demo level 0 of no levels
     EXPECT_FALSE(form->modified());
 }
@@ -152,19 +152,19 @@ TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
 
 TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirstAndKeepsTheOperandsLow16Bits) {
     select_slot(2);
-    EXPECT_TRUE(changes([&] { press(t()->Button15, -1, 10, 33); }));  // no line selected: the first command
+    EXPECT_TRUE(changes([&] { press(named<QPushButton>(t(), "Button15"), -1, 10, 33); }));  // no line selected: the first command
     EXPECT_EQ(commands(), (QStringList{"Play soundtrack,33", "Play soundtrack,5", "Play level,1 (Venice)", "End of set "}));
     EXPECT_EQ(shown(), Shown(0, 10, 33));
-    press(t()->Button15, 3, 6, 500);  // under the last line: appended; no operand is stored as none
+    press(named<QPushButton>(t(), "Button15"), 3, 6, 500);  // under the last line: appended; no operand is stored as none
     EXPECT_EQ(shown(), Shown(4, 6, 500));
-    press(t()->Button15, 1, 4, 3);
+    press(named<QPushButton>(t(), "Button15"), 1, 4, 3);
     EXPECT_EQ(commands().at(2), QStringLiteral("Play level,3 (Opera)"));
     EXPECT_EQ(shown(), Shown(2, 4, 3));
     EXPECT_EQ(used(slot(2)), (Commands{{10, 33}, {10, 5}, {4, 3}, {4, 1}, {9, kNone}, {6, kNone}}));
-    EXPECT_FALSE(changes([&] { press(t()->Button15, 1, -1, 3); }));  // no command chosen
+    EXPECT_FALSE(changes([&] { press(named<QPushButton>(t(), "Button15"), 1, -1, 3); }));  // no command chosen
     EXPECT_EQ(slot(2).command_count, 6);
 
-    for (int operand : {-1, 65535, 65536, 0}) press(t()->Button15, -1, 10, operand);  // each goes first
+    for (int operand : {-1, 65535, 65536, 0}) press(named<QPushButton>(t(), "Button15"), -1, 10, operand);  // each goes first
     EXPECT_EQ(commands().mid(0, 4), (QStringList{"Play soundtrack,0", "Play soundtrack,0", "Play soundtrack", "Play soundtrack"}));
     EXPECT_EQ(Commands(slot(2).commands.begin(), slot(2).commands.begin() + 4),
               (Commands{{10, 0}, {10, 0}, {10, kNone}, {10, kNone}}));
@@ -172,46 +172,46 @@ TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirstAndKeepsTheOpe
 
 TEST_F(ScriptTabTest, ReplaceOverwritesTheSelectedLineAndKeepsTheCount) {
     select_slot(2);
-    EXPECT_FALSE(changes([&] { press(t()->Button14, -1, 18, 7); }));  // no line selected
+    EXPECT_FALSE(changes([&] { press(named<QPushButton>(t(), "Button14"), -1, 18, 7); }));  // no line selected
     EXPECT_EQ(used(slot(2)), (Commands{{10, 5}, {4, 1}, {9, kNone}}));
-    EXPECT_TRUE(changes([&] { press(t()->Button14, 0, 18, 7); }));
+    EXPECT_TRUE(changes([&] { press(named<QPushButton>(t(), "Button14"), 0, 18, 7); }));
     EXPECT_EQ(commands(), (QStringList{"Give item,7", "Play level,1 (Venice)", "End of set "}));
-    EXPECT_EQ(current_row(t()->ListBox10), 0);
-    press(t()->Button14, 1, 9, 0);  // the last command made "End of set ": the slot is not shortened
-    EXPECT_EQ(current_row(t()->ListBox10), 1);
-    EXPECT_FALSE(changes([&] { press(t()->Button14, 1, -1, 0); }));  // no command chosen
+    EXPECT_EQ(current_row(named<ListBox>(t(), "ListBox10")), 0);
+    press(named<QPushButton>(t(), "Button14"), 1, 9, 0);  // the last command made "End of set ": the slot is not shortened
+    EXPECT_EQ(current_row(named<ListBox>(t(), "ListBox10")), 1);
+    EXPECT_FALSE(changes([&] { press(named<QPushButton>(t(), "Button14"), 1, -1, 0); }));  // no command chosen
     EXPECT_EQ(used(slot(2)), (Commands{{18, 7}, {9, kNone}, {9, kNone}}));
 }
 
 TEST_F(ScriptTabTest, DeleteSelectsTheFollowingLine) {
     select_slot(2);
-    EXPECT_FALSE(changes([&] { t()->Button16->click(); }));  // no line selected
+    EXPECT_FALSE(changes([&] { named<QPushButton>(t(), "Button16")->click(); }));  // no line selected
     EXPECT_EQ(slot(2).command_count, 3);
     select_line(0);
-    EXPECT_TRUE(changes([&] { t()->Button16->click(); }));
+    EXPECT_TRUE(changes([&] { named<QPushButton>(t(), "Button16")->click(); }));
     EXPECT_EQ(commands(), (QStringList{"Play level,1 (Venice)", "End of set "}));
     EXPECT_EQ(shown(), Shown(0, 4, 1));
     select_line(1);  // the last line: none selected, the chooser and operand keep their values
-    t()->Button16->click();
+    named<QPushButton>(t(), "Button16")->click();
     EXPECT_EQ(commands(), QStringList{"Play level,1 (Venice)"});
     EXPECT_EQ(shown(), Shown(-1, 9, 1));
     select_line(0);  // the only command: the slot becomes empty, also when listed again
-    t()->Button16->click();
+    named<QPushButton>(t(), "Button16")->click();
     EXPECT_EQ(slot(2).command_count, 0);
     select_slot(1);
     select_slot(2);
-    EXPECT_EQ(row_count(t()->ListBox10), 0);
+    EXPECT_EQ(row_count(named<ListBox>(t(), "ListBox10")), 0);
 }
 
 TEST_F(ScriptTabTest, ASlotHoldsAtMost64Commands) {
     select_slot(3);
-    ASSERT_EQ(row_count(t()->ListBox10), 64);
+    ASSERT_EQ(row_count(named<ListBox>(t(), "ListBox10")), 64);
     const script_slot before = slot(3);
-    EXPECT_FALSE(changes([&] { press(t()->Button15, 10, 10, 2); }));
+    EXPECT_FALSE(changes([&] { press(named<QPushButton>(t(), "Button15"), 10, 10, 2); }));
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{QStringLiteral("A script slot holds at most 64 commands.")});
     EXPECT_EQ(slot(3), before);
-    EXPECT_EQ(row_count(t()->ListBox10), 64);
-    t()->Button14->click();  // Replace still works on a full slot
+    EXPECT_EQ(row_count(named<ListBox>(t(), "ListBox10")), 64);
+    named<QPushButton>(t(), "Button14")->click();  // Replace still works on a full slot
     EXPECT_EQ(slot(3).commands[10], (script_command{10, 2}));
     EXPECT_EQ(slot(3).command_count, 64);
 }
@@ -219,26 +219,26 @@ TEST_F(ScriptTabTest, ASlotHoldsAtMost64Commands) {
 TEST_F(ScriptTabTest, DemoLevelList) {
     ScriptTab* d = t();
     ASSERT_EQ(demo(), Demo({"Venice", "Opera"}, {1, 3}, 2));
-    demo_press(d->Button11, -1, 4);  // numbers from the level count up, and below 0, are refused
-    demo_press(d->Button11, -1, -1);
-    demo_press(d->Button17, 0, 4);
+    demo_press(named<QPushButton>(d, "Button11"), -1, 4);  // numbers from the level count up, and below 0, are refused
+    demo_press(named<QPushButton>(d, "Button11"), -1, -1);
+    demo_press(named<QPushButton>(d, "Button17"), 0, 4);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(3, kInvalidDemo));
     EXPECT_EQ(demo(), Demo({"Venice", "Opera"}, {1, 3}, 2));
     EXPECT_FALSE(form->modified());
 
-    set_current_row(d->ListBox11, 1);
-    EXPECT_EQ(d->SpinEdit11->value(), 3);  // the selected entry's number
-    EXPECT_TRUE(changes([&] { demo_press(d->Button11, 1, 0); }));  // appended whatever is selected
+    set_current_row(named<ListBox>(d, "ListBox11"), 1);
+    EXPECT_EQ(named<SpinEdit>(d, "SpinEdit11")->value(), 3);  // the selected entry's number
+    EXPECT_TRUE(changes([&] { demo_press(named<QPushButton>(d, "Button11"), 1, 0); }));  // appended whatever is selected
     EXPECT_EQ(demo(), Demo({"Venice", "Opera", "Great Wall"}, {1, 3, 0}, 3));
-    demo_press(d->Button17, 0, 2);
+    demo_press(named<QPushButton>(d, "Button17"), 0, 2);
     EXPECT_EQ(demo(), Demo({"Bartoli", "Opera", "Great Wall"}, {2, 3, 0}, 3));
-    EXPECT_FALSE(changes([&] { demo_press(d->Button17, -1, 1); }));  // Replace with no entry selected
-    EXPECT_TRUE(changes([&] { demo_press(d->Button18, 0, 0); }));  // Delete takes the last entry
+    EXPECT_FALSE(changes([&] { demo_press(named<QPushButton>(d, "Button17"), -1, 1); }));  // Replace with no entry selected
+    EXPECT_TRUE(changes([&] { demo_press(named<QPushButton>(d, "Button18"), 0, 0); }));  // Delete takes the last entry
     EXPECT_EQ(demo(), Demo({"Bartoli", "Opera"}, {2, 3}, 2));
-    d->Button18->click();
-    d->Button18->click();
+    named<QPushButton>(d, "Button18")->click();
+    named<QPushButton>(d, "Button18")->click();
     EXPECT_EQ(demo(), Demo({}, {}, 0));
-    EXPECT_FALSE(changes([&] { d->Button18->click(); }));  // on an empty list
+    EXPECT_FALSE(changes([&] { named<QPushButton>(d, "Button18")->click(); }));  // on an empty list
 }
 
 TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
@@ -246,7 +246,7 @@ TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));  // nothing copied since the load
     EXPECT_FALSE(changes([&] { form->Copyscriptslot1->trigger(); }));
     EXPECT_EQ(t()->copied_slot(), 2);
-    press(t()->Button15, -1, 14, 0);  // the source changes after Copy
+    press(named<QPushButton>(t(), "Button15"), -1, 14, 0);  // the source changes after Copy
     const script_slot source = slot(2);
 
     select_slot(4);
@@ -262,7 +262,7 @@ TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
     form->Copyscriptslot1->trigger();
     confirmed(&LevelsTab::Button5Click);
     confirmed(&LevelsTab::Button5Click);
-    ASSERT_EQ(row_count(t()->ListBox9), 3);
+    ASSERT_EQ(row_count(named<ListBox>(t(), "ListBox9")), 3);
     select_slot(1);
     const script_slot target = slot(1);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
@@ -276,15 +276,15 @@ TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
 
 TEST_F(ScriptTabTest, SavedEditsReadBackAsTheSameSlots) {
     select_slot(1);  // slot 1 keeps one "End of set", last
-    press(t()->Button14, 7, 20, 3);
+    press(named<QPushButton>(t(), "Button14"), 7, 20, 3);
     select_line(9);
-    t()->Button16->click();
-    press(t()->Button15, 0, 12, 0);
+    named<QPushButton>(t(), "Button16")->click();
+    press(named<QPushButton>(t(), "Button15"), 0, 12, 0);
     select_slot(2);
     form->Copyscriptslot1->trigger();
     select_slot(4);
     form->Pastescriptslot1->trigger();
-    demo_press(t()->Button11, -1, 2);
+    demo_press(named<QPushButton>(t(), "Button11"), -1, 2);
     ASSERT_TRUE(form->modified());
 
     form->Save1Click();

@@ -61,36 +61,36 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
     } steps[] = {
         {"Undo Replace level 3",
          [&] {
-             click_row(l->ListBox1, 3);
-             l->Edit1->setText("Renamed");
-             l->Button1->click();
+             click_row(named<ListBox>(l, "ListBox1"), 3);
+             named<QLineEdit>(l, "Edit1")->setText("Renamed");
+             named<QPushButton>(l, "Button1")->click();
          },
-         [&] { return rows(l->ListBox1); }},
+         [&] { return rows(named<ListBox>(l, "ListBox1")); }},
         {"Undo Add level",
          [&] { l->AddLevel("New", "NEW.TR2", "new.pcx"); },
-         [&] { return rows(l->ListBox1) + rows(l->ListBox3) + rows(s->ListBox9); }},
+         [&] { return rows(named<ListBox>(l, "ListBox1")) + rows(named<ListBox>(l, "ListBox3")) + rows(named<ListBox>(s, "ListBox9")); }},
         {"Undo Change Demo Time", [&] { form->options()->spin(5)->setValue(4321); },
          [&] { return QStringList{form->options()->spin(5)->text()}; }},
         {"Undo Change Select Any Level", [&] { form->options()->check(10)->click(); },
          [&] { return QStringList{QString::number(form->options()->check(10)->isChecked())}; }},
         {"Undo Add command to slot 2",
          [&] {
-             set_current_row(s->ListBox9, 2);
-             set_current_row(s->ListBox10, 0);
-             s->ComboBox1->setCurrentIndex(10);
-             s->SpinEdit10->setValue(7);
-             s->Button15->click();
+             set_current_row(named<ListBox>(s, "ListBox9"), 2);
+             set_current_row(named<ListBox>(s, "ListBox10"), 0);
+             named<QComboBox>(s, "ComboBox1")->setCurrentIndex(10);
+             named<SpinEdit>(s, "SpinEdit10")->setValue(7);
+             named<QPushButton>(s, "Button15")->click();
          },
          [&] {
-             set_current_row(s->ListBox9, 2);
-             return rows(s->ListBox10);
+             set_current_row(named<ListBox>(s, "ListBox9"), 2);
+             return rows(named<ListBox>(s, "ListBox10"));
          }},
         {"Undo Add demo level",
          [&] {
-             s->SpinEdit11->setValue(1);
-             s->Button11->click();
+             named<SpinEdit>(s, "SpinEdit11")->setValue(1);
+             named<QPushButton>(s, "Button11")->click();
          },
-         [&] { return rows(s->ListBox11); }},
+         [&] { return rows(named<ListBox>(s, "ListBox11")); }},
         {"Undo Edit Key Strings #2, line 1",
          [&] {
              QPlainTextEdit* memo = form->keys()->memo(2);
@@ -138,13 +138,13 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
     form->show();
     QApplication::setActiveWindow(form.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    l->Edit2->setFocus();
+    named<QLineEdit>(l, "Edit2")->setFocus();
     const int steps_made = stack()->index();
-    QTest::keyClick(l->Edit2, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(named<QLineEdit>(l, "Edit2"), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(stack()->index(), steps_made - 1);
-    QTest::keyClick(l->Edit2, Qt::Key_Y, Qt::ControlModifier);
-    QTest::keyClick(l->Edit2, Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(l->Edit2, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(named<QLineEdit>(l, "Edit2"), Qt::Key_Y, Qt::ControlModifier);
+    QTest::keyClick(named<QLineEdit>(l, "Edit2"), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(named<QLineEdit>(l, "Edit2"), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(stack()->index(), steps_made);
 }
 
@@ -183,15 +183,15 @@ TEST_F(UndoTest, AnEditTypedAndTakenBackLeavesNoStep) {
          }},
         {"a movie record",
          [&] {
-             click_row(m->ListBox4, 1);
-             record_was = m->MovieRecord2->text();
-             m->MovieRecord2->setFocus();
-             m->MovieRecord2->selectAll();
-             QTest::keyClicks(m->MovieRecord2, "7");
+             click_row(named<ListBox>(m, "ListBox4"), 1);
+             record_was = named<QLineEdit>(m, "MovieRecord2")->text();
+             named<QLineEdit>(m, "MovieRecord2")->setFocus();
+             named<QLineEdit>(m, "MovieRecord2")->selectAll();
+             QTest::keyClicks(named<QLineEdit>(m, "MovieRecord2"), "7");
          },
          [&] {
-             m->MovieRecord2->selectAll();
-             QTest::keyClicks(m->MovieRecord2, record_was);
+             named<QLineEdit>(m, "MovieRecord2")->selectAll();
+             QTest::keyClicks(named<QLineEdit>(m, "MovieRecord2"), record_was);
          }},
     };
     for (const auto& c : cases) {
@@ -226,10 +226,10 @@ public:
         switch (pick(12)) {
         case 0:
             if (levels == 0) break;
-            set_current_row(l->ListBox1, pick(levels));
-            l->Edit1->setText(word());
-            l->Edit2->setText(word());
-            l->Button1->click();
+            set_current_row(named<ListBox>(l, "ListBox1"), pick(levels));
+            named<QLineEdit>(l, "Edit1")->setText(word());
+            named<QLineEdit>(l, "Edit2")->setText(word());
+            named<QPushButton>(l, "Button1")->click();
             break;
         case 1: l->AddLevel(word(), word(), pick(2) ? word() : QString()); break;
         case 2: {
@@ -237,15 +237,18 @@ public:
             const auto& demo = doc.demo_levels;
             if (levels == 0 || std::count(demo.begin(), demo.end(), levels - 1) > 0) break;
             dialogs_.confirms.push_back(true);
-            l->Button5->click();
+            named<QPushButton>(l, "Button5")->click();
             break;
         }
         case 3: {
             const int column = pick(3);
-            const MediaTab::Column c = m->column(column);
-            if (row_count(c.list) > 0) set_current_row(c.list, pick(row_count(c.list)));
-            c.edit->setText(word());
-            c.add_edit->setText(word());
+            const char* const lists[] = {"ListBox4", "ListBox5", "ListBox6"};
+            const char* const edits[] = {"Edit4", "Edit5", "Edit6"};
+            const char* const add_edits[] = {"Edit9", "Edit10", "Edit11"};
+            ListBox* list = named<ListBox>(m, lists[column]);
+            if (row_count(list) > 0) set_current_row(list, pick(row_count(list)));
+            named<QLineEdit>(m, edits[column])->setText(word());
+            named<QLineEdit>(m, add_edits[column])->setText(word());
             switch (pick(3)) {
             case 0: m->replaceEntry(column); break;
             case 1: m->deleteEntry(column); break;
@@ -256,26 +259,26 @@ public:
         case 4: o->spin(1 + pick(9))->setValue(int(rng_()) % 100000); break;
         case 5: o->check(1 + pick(10))->click(); break;
         case 6: {
-            QListView* list = pick(2) ? o->ListBox7 : o->ListBox8;
+            QListView* list = pick(2) ? named<ListBox>(o, "ListBox7") : named<ListBox>(o, "ListBox8");
             if (row_count(list) == 0) break;
             set_current_row(list, pick(row_count(list)));
-            (list == o->ListBox7 ? o->Edit7 : o->Edit8)->setText(word());
-            (list == o->ListBox7 ? o->Button9 : o->Button10)->click();
+            (list == named<ListBox>(o, "ListBox7") ? named<QLineEdit>(o, "Edit7") : named<QLineEdit>(o, "Edit8"))->setText(word());
+            (list == named<ListBox>(o, "ListBox7") ? named<QPushButton>(o, "Button9") : named<QPushButton>(o, "Button10"))->click();
             break;
         }
         case 7: command(s); break;
         case 8: {
-            s->SpinEdit11->setValue(levels > 0 ? pick(levels) : 0);
-            if (row_count(s->ListBox11) > 0) set_current_row(s->ListBox11, pick(row_count(s->ListBox11)));
-            QPushButton* buttons[] = {s->Button11, s->Button17, s->Button18};
+            named<SpinEdit>(s, "SpinEdit11")->setValue(levels > 0 ? pick(levels) : 0);
+            if (row_count(named<ListBox>(s, "ListBox11")) > 0) set_current_row(named<ListBox>(s, "ListBox11"), pick(row_count(named<ListBox>(s, "ListBox11"))));
+            QPushButton* buttons[] = {named<QPushButton>(s, "Button11"), named<QPushButton>(s, "Button17"), named<QPushButton>(s, "Button18")};
             if (levels > 0) buttons[pick(3)]->click();
             break;
         }
         case 9:
-            if (row_count(s->ListBox9) == 0) break;
-            set_current_row(s->ListBox9, pick(row_count(s->ListBox9)));
+            if (row_count(named<ListBox>(s, "ListBox9")) == 0) break;
+            set_current_row(named<ListBox>(s, "ListBox9"), pick(row_count(named<ListBox>(s, "ListBox9"))));
             form_.Copyscriptslot1->trigger();
-            set_current_row(s->ListBox9, pick(row_count(s->ListBox9)));
+            set_current_row(named<ListBox>(s, "ListBox9"), pick(row_count(named<ListBox>(s, "ListBox9"))));
             form_.Pastescriptslot1->trigger();
             break;
         default: type(form_.keys()->memo(1 + pick(10))); break;
@@ -292,23 +295,23 @@ private:
 
     // Add, Replace or Delete a command, never leaving one after "End of set".
     void command(ScriptTab* s) {
-        if (row_count(s->ListBox9) == 0) return;
-        set_current_row(s->ListBox9, pick(row_count(s->ListBox9)));
-        const int lines = row_count(s->ListBox10);
+        if (row_count(named<ListBox>(s, "ListBox9")) == 0) return;
+        set_current_row(named<ListBox>(s, "ListBox9"), pick(row_count(named<ListBox>(s, "ListBox9"))));
+        const int lines = row_count(named<ListBox>(s, "ListBox10"));
         if (lines == 0) return;
         const int line = pick(lines);
-        set_current_row(s->ListBox10, line);
+        set_current_row(named<ListBox>(s, "ListBox10"), line);
         int code = pick(23);
         if (code == vellumark::cmd::kEndOfSet) code = vellumark::cmd::kPlaySoundtrack;
-        s->ComboBox1->setCurrentIndex(code);
-        s->SpinEdit10->setValue(pick(60));
+        named<QComboBox>(s, "ComboBox1")->setCurrentIndex(code);
+        named<SpinEdit>(s, "SpinEdit10")->setValue(pick(60));
         const bool last = line == lines - 1;
         if (!last && lines < 63)
-            s->Button15->click();
+            named<QPushButton>(s, "Button15")->click();
         else if (!last)
-            s->Button14->click();
+            named<QPushButton>(s, "Button14")->click();
         else
-            s->Button16->click();
+            named<QPushButton>(s, "Button16")->click();
     }
 
     // Types, breaks or joins a line of a memo.

@@ -26,6 +26,7 @@
 #include "editors/list_box.h"
 #include "editors/text.h"
 #include "shell/main_window.h"
+#include "support/named.h"
 #include "support/scripted_dialogs.h"
 #include "tests/samples/sample_scripts.h"
 
@@ -147,7 +148,7 @@ protected:
     // its listing (a long one goes in over several passes of the event loop).
     QStringList transcript() const {
         form->levels()->finishTranscript();
-        return lines_of(form->levels()->shit);
+        return lines_of(form->levels()->transcript());
     }
     const vellumark::Ttombpcdat& record() const { return form->document()->record(); }
     // Marks the document saved, so that the next edit shows in modified().
