@@ -389,9 +389,9 @@ int run_edits(int argc, char** argv) {
     // Level operations keep every table in step: moving the first level to
     // the end renumbers every slot.
     const int last = int(form.document()->record().level_names.strings.size()) - 1;
-    QAction* insert_level = insert_level;
-    QAction* move_up = move_up;
-    QAction* delete_level = delete_level;
+    QAction* insert_level = named<QAction>(l, "InsertLevel1");
+    QAction* move_up = named<QAction>(l, "MoveLevelUp1");
+    QAction* delete_level = named<QAction>(l, "DeleteLevel1");
     const std::vector<std::pair<const char*, std::function<void()>>> level_ops = {
         {"insert a level", [&] {
              list1->setCurrentRow(middle);
