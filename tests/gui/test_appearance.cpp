@@ -278,7 +278,8 @@ TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
     EXPECT_EQ(first->textElideMode(), Qt::ElideNone);
     EXPECT_GT(first->horizontalScrollBar()->maximum(), 0);
     // Nothing else changes size.
-    for (QWidget* x : std::initializer_list<QWidget*>{named<QLineEdit>(form->levels(), "Edit1"), named<QTextEdit>(form->levels(), "shit"), form->keys()->memo(1)})
+    for (QWidget* x : std::initializer_list<QWidget*>{named<QLineEdit>(form->levels(), "Edit1"),
+                                                      named<QTextEdit>(form->levels(), "shit"), form->keys()->memo(1)})
         EXPECT_NE(x->font().pointSize(), 40) << x->objectName().toStdString();
     EXPECT_FALSE(form->modified());
 }

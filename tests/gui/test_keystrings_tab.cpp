@@ -45,7 +45,8 @@ TEST_F(KeyStringsTabTest, TenCaptionedMemosInAHorizontallyScrollingBox) {
     form->show();
     QApplication::processEvents();
     QStringList captions;
-    for (QLabel* label : named<QScrollArea>(k(), "ScrollBox1")->widget()->findChildren<QLabel*>()) captions.append(label->text());
+    for (QLabel* label : named<QScrollArea>(k(), "ScrollBox1")->widget()->findChildren<QLabel*>())
+        captions.append(label->text());
     for (int i = 1; i <= 10; ++i) EXPECT_TRUE(captions.contains(QStringLiteral("Key Strings #%1").arg(i))) << i;
     for (int i = 2; i <= 10; ++i) EXPECT_GT(k()->memo(i)->x(), k()->memo(i - 1)->x()) << i;  // side by side
     EXPECT_GT(named<QScrollArea>(k(), "ScrollBox1")->horizontalScrollBar()->maximum(), 0);

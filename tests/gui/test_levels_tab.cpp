@@ -68,10 +68,14 @@ protected:
         QTest::mouseClick(f->BitBtn2, Qt::LeftButton);
     }
 
-    QStringList slot_labels() const { return {named<QLabel>(l(), "Label4")->text(), named<QLabel>(l(), "Label5")->text(), named<QLabel>(l(), "Label6")->text()}; }
+    QStringList slot_labels() const {
+        return {named<QLabel>(l(), "Label4")->text(), named<QLabel>(l(), "Label5")->text(),
+                named<QLabel>(l(), "Label6")->text()};
+    }
     // script_count, the slots held and the lines of the slot list.
     Counts slot_counts() {
-        return {record().script_count, static_cast<int>(record().scripts.size()), row_count(named<ListBox>(script(), "ListBox9"))};
+        return {record().script_count, static_cast<int>(record().scripts.size()),
+                row_count(named<ListBox>(script(), "ListBox9"))};
     }
     LevelsTab* l() const { return form->levels(); }
     ScriptTab* script() const { return form->script(); }
@@ -202,14 +206,17 @@ TEST_F(LevelsTabTest, DeleteLastDropsTheLastLevelPictureAndSlot) {
         dialogs.confirms.push_back(true);
         l()->Button5Click();
     }
-    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox1")) + row_count(named<ListBox>(l(), "ListBox3")) + row_count(named<ListBox>(script(), "ListBox10")), 0);
+    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox1")) + row_count(named<ListBox>(l(), "ListBox3")) +
+                  row_count(named<ListBox>(script(), "ListBox10")),
+              0);
     EXPECT_EQ(slot_counts(), (Counts{0, 0, 0}));
 }
 
 TEST_F(LevelsTabTest, AnsweringNoChangesNothing) {
     const Ttombpcdat doc = make_document(8, 5);
     open_document(doc);
-    const QStringList before1 = rows(named<ListBox>(l(), "ListBox1")), before3 = rows(named<ListBox>(l(), "ListBox3")), before9 = rows(named<ListBox>(script(), "ListBox9"));
+    const QStringList before1 = rows(named<ListBox>(l(), "ListBox1")), before3 = rows(named<ListBox>(l(), "ListBox3")),
+                      before9 = rows(named<ListBox>(script(), "ListBox9"));
     dialogs.confirms = {false, false};
     l()->Button5Click();
     l()->Button6Click();
@@ -228,8 +235,9 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
     open_document(doc);
     auto others = [&] {
         std::vector<QString> out;
-        for (QListView* list : {named<ListBox>(form->media(), "ListBox4"), named<ListBox>(form->media(), "ListBox5"), named<ListBox>(form->media(), "ListBox6"),
-                                  named<ListBox>(form->options(), "ListBox7"), named<ListBox>(form->options(), "ListBox8"), named<ListBox>(script(), "ListBox11")})
+        for (QListView* list : {named<ListBox>(form->media(), "ListBox4"), named<ListBox>(form->media(), "ListBox5"),
+                                named<ListBox>(form->media(), "ListBox6"), named<ListBox>(form->options(), "ListBox7"),
+                                named<ListBox>(form->options(), "ListBox8"), named<ListBox>(script(), "ListBox11")})
             out.push_back(rows(list).join('|'));
         for (int m = 1; m <= 10; ++m) out.push_back(form->keys()->memo(m)->toPlainText());
         return out;
@@ -239,7 +247,9 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
     dialogs.confirms.push_back(true);
     QTest::mouseClick(named<QPushButton>(l(), "Button6"), Qt::LeftButton);
     EXPECT_EQ(dialogs.texts("confirm"), std::vector<QString>{kDeleteAll});
-    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox1")) + row_count(named<ListBox>(l(), "ListBox2")) + row_count(named<ListBox>(l(), "ListBox3")) + row_count(named<ListBox>(script(), "ListBox10")), 0);
+    EXPECT_EQ(row_count(named<ListBox>(l(), "ListBox1")) + row_count(named<ListBox>(l(), "ListBox2")) +
+                  row_count(named<ListBox>(l(), "ListBox3")) + row_count(named<ListBox>(script(), "ListBox10")),
+              0);
     EXPECT_EQ(slot_counts(), (Counts{0, 0, 0}));
     EXPECT_EQ(others(), before);
     EXPECT_TRUE(form->modified());
@@ -263,8 +273,15 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
 }
 
 TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
-    QLineEdit* edits[] = {named<QLineEdit>(l(), "Edit1"), named<QLineEdit>(l(), "Edit2"), named<QLineEdit>(l(), "Edit3"), l()->Form3()->Edit1, l()->Form3()->Edit3,
-                          named<QLineEdit>(form->media(), "Edit4"), named<QLineEdit>(form->media(), "Edit11"), named<QLineEdit>(form->options(), "Edit7"), named<QLineEdit>(form->options(), "Edit8")};
+    QLineEdit* edits[] = {named<QLineEdit>(l(), "Edit1"),
+                          named<QLineEdit>(l(), "Edit2"),
+                          named<QLineEdit>(l(), "Edit3"),
+                          l()->Form3()->Edit1,
+                          l()->Form3()->Edit3,
+                          named<QLineEdit>(form->media(), "Edit4"),
+                          named<QLineEdit>(form->media(), "Edit11"),
+                          named<QLineEdit>(form->options(), "Edit7"),
+                          named<QLineEdit>(form->options(), "Edit8")};
     for (QLineEdit* e : edits) {
         SCOPED_TRACE(e->objectName().toStdString());
         e->setText(QString::fromUtf8("caf\u00e9 \u20ac"));  // é and € are in the code page

@@ -43,7 +43,10 @@ protected:
     }
 
     // The "Slot#" labels of the three columns.
-    QStringList slot_labels() const { return {named<QLabel>(m, "Label7")->text(), named<QLabel>(m, "Label8")->text(), named<QLabel>(m, "Label9")->text()}; }
+    QStringList slot_labels() const {
+        return {named<QLabel>(m, "Label7")->text(), named<QLabel>(m, "Label8")->text(),
+                named<QLabel>(m, "Label9")->text()};
+    }
 
     QString file;
     MediaTab* m = nullptr;

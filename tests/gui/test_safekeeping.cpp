@@ -142,8 +142,8 @@ TEST_F(WindowTest, AFileRewrittenByAnotherProgramIsNotOverwrittenUnasked) {
 
 TEST_F(WindowTest, InputIsRefusedWholeWithAMessageNeverCut) {
     // An edit box refuses text that would pass 255 characters.
-    QLineEdit* edits[] = {named<QLineEdit>(form->levels(), "Edit1"), form->levels()->Form3()->Edit2, named<QLineEdit>(form->media(), "Edit9"),
-                          named<QLineEdit>(form->options(), "Edit7")};
+    QLineEdit* edits[] = {named<QLineEdit>(form->levels(), "Edit1"), form->levels()->Form3()->Edit2,
+                          named<QLineEdit>(form->media(), "Edit9"), named<QLineEdit>(form->options(), "Edit7")};
     for (QLineEdit* e : edits) {
         e->setText("abc");
         e->insert(QString(300, QLatin1Char('x')));

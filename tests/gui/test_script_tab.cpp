@@ -73,7 +73,8 @@ protected:
     const script_slot& slot(int s) { return record().scripts.at(static_cast<std::size_t>(s)); }
     QStringList commands() const { return rows(named<ListBox>(t(), "ListBox10")); }
     Shown shown() const {
-        return {current_row(named<ListBox>(t(), "ListBox10")), named<QComboBox>(t(), "ComboBox1")->currentIndex(), named<SpinEdit>(t(), "SpinEdit10")->value()};
+        return {current_row(named<ListBox>(t(), "ListBox10")), named<QComboBox>(t(), "ComboBox1")->currentIndex(),
+                named<SpinEdit>(t(), "SpinEdit10")->value()};
     }
     Demo demo() { return {rows(named<ListBox>(t(), "ListBox11")), record().demo_levels, record().demo_level_count}; }
 
@@ -116,7 +117,10 @@ TEST_F(WindowTest, ScriptTabWithNoSlotsDoesNothing) {
     EXPECT_EQ(named<QComboBox>(t, "ComboBox1")->view()->palette().color(QPalette::Base), QColor(0x9F, 0xCF, 0xFF));
     EXPECT_EQ(named<QComboBox>(t, "ComboBox1")->view()->palette().color(QPalette::Text), QColor(Qt::blue));
     named<QComboBox>(t, "ComboBox1")->setCurrentIndex(10);
-    for (QPushButton* b : {named<QPushButton>(t, "Button15"), named<QPushButton>(t, "Button14"), named<QPushButton>(t, "Button16"), named<QPushButton>(t, "Button11"), named<QPushButton>(t, "Button17"), named<QPushButton>(t, "Button18")}) b->click();
+    for (QPushButton* b :
+         {named<QPushButton>(t, "Button15"), named<QPushButton>(t, "Button14"), named<QPushButton>(t, "Button16"),
+          named<QPushButton>(t, "Button11"), named<QPushButton>(t, "Button17"), named<QPushButton>(t, "Button18")})
+        b->click();
     form->Copyscriptslot1->trigger();
     form->Pastescriptslot1->trigger();
     EXPECT_EQ(form->script()->copied_slot(), -1);
@@ -152,10 +156,12 @@ TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
 
 TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirstAndKeepsTheOperandsLow16Bits) {
     select_slot(2);
-    EXPECT_TRUE(changes([&] { press(named<QPushButton>(t(), "Button15"), -1, 10, 33); }));  // no line selected: the first command
+    // no line selected: the first command
+    EXPECT_TRUE(changes([&] { press(named<QPushButton>(t(), "Button15"), -1, 10, 33); }));
     EXPECT_EQ(commands(), (QStringList{"Play soundtrack,33", "Play soundtrack,5", "Play level,1 (Venice)", "End of set "}));
     EXPECT_EQ(shown(), Shown(0, 10, 33));
-    press(named<QPushButton>(t(), "Button15"), 3, 6, 500);  // under the last line: appended; no operand is stored as none
+    // under the last line: appended; no operand is stored as none
+    press(named<QPushButton>(t(), "Button15"), 3, 6, 500);
     EXPECT_EQ(shown(), Shown(4, 6, 500));
     press(named<QPushButton>(t(), "Button15"), 1, 4, 3);
     EXPECT_EQ(commands().at(2), QStringLiteral("Play level,3 (Opera)"));
@@ -164,7 +170,8 @@ TEST_F(ScriptTabTest, AddPutsTheCommandUnderTheSelectedLineOrFirstAndKeepsTheOpe
     EXPECT_FALSE(changes([&] { press(named<QPushButton>(t(), "Button15"), 1, -1, 3); }));  // no command chosen
     EXPECT_EQ(slot(2).command_count, 6);
 
-    for (int operand : {-1, 65535, 65536, 0}) press(named<QPushButton>(t(), "Button15"), -1, 10, operand);  // each goes first
+    // each goes first
+    for (int operand : {-1, 65535, 65536, 0}) press(named<QPushButton>(t(), "Button15"), -1, 10, operand);
     EXPECT_EQ(commands().mid(0, 4), (QStringList{"Play soundtrack,0", "Play soundtrack,0", "Play soundtrack", "Play soundtrack"}));
     EXPECT_EQ(Commands(slot(2).commands.begin(), slot(2).commands.begin() + 4),
               (Commands{{10, 0}, {10, 0}, {10, kNone}, {10, kNone}}));
@@ -177,7 +184,8 @@ TEST_F(ScriptTabTest, ReplaceOverwritesTheSelectedLineAndKeepsTheCount) {
     EXPECT_TRUE(changes([&] { press(named<QPushButton>(t(), "Button14"), 0, 18, 7); }));
     EXPECT_EQ(commands(), (QStringList{"Give item,7", "Play level,1 (Venice)", "End of set "}));
     EXPECT_EQ(current_row(named<ListBox>(t(), "ListBox10")), 0);
-    press(named<QPushButton>(t(), "Button14"), 1, 9, 0);  // the last command made "End of set ": the slot is not shortened
+    // The last command made "End of set ": the slot is not shortened.
+    press(named<QPushButton>(t(), "Button14"), 1, 9, 0);
     EXPECT_EQ(current_row(named<ListBox>(t(), "ListBox10")), 1);
     EXPECT_FALSE(changes([&] { press(named<QPushButton>(t(), "Button14"), 1, -1, 0); }));  // no command chosen
     EXPECT_EQ(used(slot(2)), (Commands{{18, 7}, {9, kNone}, {9, kNone}}));
@@ -228,11 +236,13 @@ TEST_F(ScriptTabTest, DemoLevelList) {
 
     set_current_row(named<ListBox>(d, "ListBox11"), 1);
     EXPECT_EQ(named<SpinEdit>(d, "SpinEdit11")->value(), 3);  // the selected entry's number
-    EXPECT_TRUE(changes([&] { demo_press(named<QPushButton>(d, "Button11"), 1, 0); }));  // appended whatever is selected
+    // appended whatever is selected
+    EXPECT_TRUE(changes([&] { demo_press(named<QPushButton>(d, "Button11"), 1, 0); }));
     EXPECT_EQ(demo(), Demo({"Venice", "Opera", "Great Wall"}, {1, 3, 0}, 3));
     demo_press(named<QPushButton>(d, "Button17"), 0, 2);
     EXPECT_EQ(demo(), Demo({"Bartoli", "Opera", "Great Wall"}, {2, 3, 0}, 3));
-    EXPECT_FALSE(changes([&] { demo_press(named<QPushButton>(d, "Button17"), -1, 1); }));  // Replace with no entry selected
+    // Replace with no entry selected
+    EXPECT_FALSE(changes([&] { demo_press(named<QPushButton>(d, "Button17"), -1, 1); }));
     EXPECT_TRUE(changes([&] { demo_press(named<QPushButton>(d, "Button18"), 0, 0); }));  // Delete takes the last entry
     EXPECT_EQ(demo(), Demo({"Bartoli", "Opera"}, {2, 3}, 2));
     named<QPushButton>(d, "Button18")->click();

@@ -66,9 +66,11 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
              named<QPushButton>(l, "Button1")->click();
          },
          [&] { return rows(named<ListBox>(l, "ListBox1")); }},
-        {"Undo Add level",
-         [&] { l->AddLevel("New", "NEW.TR2", "new.pcx"); },
-         [&] { return rows(named<ListBox>(l, "ListBox1")) + rows(named<ListBox>(l, "ListBox3")) + rows(named<ListBox>(s, "ListBox9")); }},
+        {"Undo Add level", [&] { l->AddLevel("New", "NEW.TR2", "new.pcx"); },
+         [&] {
+             return rows(named<ListBox>(l, "ListBox1")) + rows(named<ListBox>(l, "ListBox3")) +
+                    rows(named<ListBox>(s, "ListBox9"));
+         }},
         {"Undo Change Demo Time", [&] { form->options()->spin(5)->setValue(4321); },
          [&] { return QStringList{form->options()->spin(5)->text()}; }},
         {"Undo Change Select Any Level", [&] { form->options()->check(10)->click(); },
@@ -262,15 +264,20 @@ public:
             QListView* list = pick(2) ? named<ListBox>(o, "ListBox7") : named<ListBox>(o, "ListBox8");
             if (row_count(list) == 0) break;
             set_current_row(list, pick(row_count(list)));
-            (list == named<ListBox>(o, "ListBox7") ? named<QLineEdit>(o, "Edit7") : named<QLineEdit>(o, "Edit8"))->setText(word());
-            (list == named<ListBox>(o, "ListBox7") ? named<QPushButton>(o, "Button9") : named<QPushButton>(o, "Button10"))->click();
+            (list == named<ListBox>(o, "ListBox7") ? named<QLineEdit>(o, "Edit7") : named<QLineEdit>(o, "Edit8"))
+                ->setText(word());
+            (list == named<ListBox>(o, "ListBox7") ? named<QPushButton>(o, "Button9")
+                                                   : named<QPushButton>(o, "Button10"))
+                ->click();
             break;
         }
         case 7: command(s); break;
         case 8: {
             named<SpinEdit>(s, "SpinEdit11")->setValue(levels > 0 ? pick(levels) : 0);
-            if (row_count(named<ListBox>(s, "ListBox11")) > 0) set_current_row(named<ListBox>(s, "ListBox11"), pick(row_count(named<ListBox>(s, "ListBox11"))));
-            QPushButton* buttons[] = {named<QPushButton>(s, "Button11"), named<QPushButton>(s, "Button17"), named<QPushButton>(s, "Button18")};
+            if (row_count(named<ListBox>(s, "ListBox11")) > 0)
+                set_current_row(named<ListBox>(s, "ListBox11"), pick(row_count(named<ListBox>(s, "ListBox11"))));
+            QPushButton* buttons[] = {named<QPushButton>(s, "Button11"), named<QPushButton>(s, "Button17"),
+                                      named<QPushButton>(s, "Button18")};
             if (levels > 0) buttons[pick(3)]->click();
             break;
         }
