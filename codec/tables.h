@@ -32,6 +32,8 @@ enum class table_id : std::uint8_t {
 inline constexpr std::size_t kTableCount = 18;
 inline constexpr int kKeyStringTables = 10;
 inline constexpr int kBetaKeyStringTables = 6;
+// Every table_id, the beta's six included.
+inline constexpr std::size_t kTableIds = kTableCount + kBetaKeyStringTables;
 
 struct table_info {
     table_id id;
