@@ -55,14 +55,16 @@ std::span<const table_info> tables_of(script_layout layout) {
     return beta;
 }
 
-std::string json_path(table_id id) {
-    const table_info& t = info(id);
-    std::string path(t.json);
-    if (!is_key_table(id)) return path;
-    // The place among the tables of the same member.
+int member_index(table_id id) {
     int index = 0;
-    while (index < key_index(id) && info(key_table(key_index(id) - index - 1)).json == t.json) ++index;
-    return path.append("[").append(std::to_string(index)).append("]");
+    while (index < key_index(id) && info(key_table(key_index(id) - index - 1)).json == info(id).json) ++index;
+    return index;
+}
+
+std::string json_path(table_id id) {
+    std::string path(info(id).json);
+    if (!is_key_table(id)) return path;
+    return path.append("[").append(std::to_string(member_index(id))).append("]");
 }
 
 const list_strings& table(const Ttombpcdat& doc, table_id id) {

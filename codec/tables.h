@@ -71,6 +71,11 @@ inline constexpr int key_index(table_id id) {
     return static_cast<int>(id) - static_cast<int>(table_id::key_strings1);
 }
 
+// The place of a key-string table among the tables of its JSON member: 0 to
+// 9 under "key_strings", 0 to 3 under "secret_strings", 0 or 1 under
+// "special_strings".
+int member_index(table_id id);
+
 // The JSON path of a table: "level_names", ..., "key_strings[2]",
 // "secret_strings[0]", "special_strings[1]".
 std::string json_path(table_id id);
