@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "bench_table.h"
-#include "catalogue/catalogue.h"
+#include "formats/catalogue.h"
 #include "translated_catalogue.h"
 #include "editors/document.h"
 #include "editors/keystrings_tab.h"
