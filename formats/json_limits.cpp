@@ -64,8 +64,13 @@ const array_limit kSlotsLimit{std::numeric_limits<std::uint16_t>::max(), "slots"
                               "at most " + std::to_string(std::numeric_limits<std::uint16_t>::max()) + " fit"};
 const array_limit kSlotLimit{kSlotCapacity, "commands", "a slot holds at most " + std::to_string(kSlotCapacity)};
 const array_limit kDemoLimit{kEntries, "entries", kAtMostEntries};
-const array_limit kKeyTablesLimit{kKeyStringTables, "tables",
-                                  "there are always " + std::to_string(kKeyStringTables)};
+// The tables of each group: kTableGroups[g].tables.
+const std::vector<array_limit> kGroupLimits = [] {
+    std::vector<array_limit> out;
+    for (const table_group& g : kTableGroups)
+        out.push_back({g.tables, "tables", "there are always " + std::to_string(g.tables)});
+    return out;
+}();
 const array_limit kRecordsLimit{kEntries, "records", kAtMostEntries};
 // A movie record is two numbers; a few more are kept so that the reader
 // refuses the record in its own words.
@@ -141,14 +146,16 @@ private:
             const std::string& key = parent->keys.back();
             if (key == "slots") return &kSlotsLimit;
             if (key == "demo_levels") return &kDemoLimit;
-            if (key == "key_strings") return &kKeyTablesLimit;
+            for (std::size_t g = 0; g < kGroupLimits.size(); ++g)
+                if (key == kTableGroups[g].member) return &kGroupLimits[g];
             if (key == "fmv_records") return &kRecordsLimit;
             const bool table = std::any_of(kTables.begin(), kTables.end(),
                                            [&key](const table_info& t) { return own_member(t.id) && t.json == key; });
             return table ? &kTableLimit : nullptr;
         }
         if (parent->limit == &kSlotsLimit) return &kSlotLimit;
-        if (parent->limit == &kKeyTablesLimit) return &kTableLimit;
+        for (const array_limit& group : kGroupLimits)
+            if (parent->limit == &group) return &kTableLimit;
         if (parent->limit == &kRecordsLimit) return &kRecordLimit;
         return nullptr;
     }
@@ -204,7 +211,7 @@ bool is_identifier(std::string_view key) {
 
 }  // namespace
 
-const std::size_t kMostJsonBytes = kTableCount * kTableBytes + kSlotBytes + kCommandBytes + kDemoBytes +
+const std::size_t kMostJsonBytes = kTableIds * kTableBytes + kSlotBytes + kCommandBytes + kDemoBytes +
                                    kRecordBytes + kFixedRoom;
 
 json_error::json_error(std::string path, const std::string& reason)
