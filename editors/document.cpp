@@ -79,7 +79,8 @@ void ScriptDocument::adoptSaved(vellumark::Ttombpcdat saved) {
         const std::vector<char> flags(more.size(), 0);
         new ReplaceSlots(*this, int(common), {}, {std::move(more), flags}, {}, step);
     }
-    for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
+    // Every key-string table, the beta's six included (empty in the other layouts).
+    for (int n = 0; n < vellumark::kKeyStringTables + vellumark::kBetaKeyStringTables; ++n) {
         const table_id id = vellumark::key_table(n);
         const Lines& now = vellumark::table(record_, id).strings;
         const Lines& written = vellumark::table(saved, id).strings;
@@ -98,8 +99,8 @@ void ScriptDocument::adoptSaved(vellumark::Ttombpcdat saved) {
     // shows them; "Save Text" reports this level count.
     for (std::size_t k = 0; k < record_.scripts.size() && k < saved.scripts.size(); ++k)
         record_.scripts[k].operand_count = saved.scripts[k].operand_count;
-    for (const vellumark::table_info& t : vellumark::kTables)
-        vellumark::table(saved, t.id).strings = std::move(vellumark::table(record_, t.id).strings);
+    for (std::size_t t = 0; t < vellumark::kTableIds; ++t)
+        vellumark::table(saved, table_id(t)).strings = std::move(vellumark::table(record_, table_id(t)).strings);
     saved.scripts = std::move(record_.scripts);
     saved.demo_levels = std::move(record_.demo_levels);
     record_ = std::move(saved);
@@ -158,7 +159,7 @@ void ScriptDocument::setDemoLevels(std::vector<std::uint16_t> levels, Lines text
 
 void ScriptDocument::replaceTables(const vellumark::Ttombpcdat& texts, const QString& text) {
     auto* step = new QUndoCommand(text);
-    for (const vellumark::table_info& t : vellumark::kTables) {
+    for (const vellumark::table_info& t : vellumark::tables_of(record_.layout)) {
         const Lines& now = vellumark::table(record_, t.id).strings;
         const Lines& then = vellumark::table(texts, t.id).strings;
         if (now == then) continue;
@@ -198,7 +199,7 @@ void ScriptDocument::replaceMovies(int first, int count, Lines names, std::vecto
     new ReplaceEntries(*this, table_id::fmv_files, first, Lines(now.begin() + first, now.begin() + first + count),
                        std::move(names), {}, false, step);
     const auto& all = record_.movie_records;
-    if (record_.layout == vellumark::script_layout::playstation && std::size_t(first + count) <= all.size())
+    if (vellumark::has_movie_records(record_.layout) && std::size_t(first + count) <= all.size())
         new ReplaceMovieRecords(*this, first, {all.begin() + first, all.begin() + first + count}, std::move(records),
                                 {}, false, step);
     undo_.push(step);

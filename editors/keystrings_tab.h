@@ -1,6 +1,7 @@
-// The "Key strings" tab: ten memos, one key string per line and level. Each
-// memo shows one key-string table of the document; an edit of a line is an
-// edit of that entry.
+// The "Key strings" tab: ten memos, one key string per line and level, and
+// for a script of the PlayStation beta six more after them ("Secret 1" to
+// "Special 2"), hidden in the other layouts. Each memo shows one key-string
+// table of the document; an edit of a line is an edit of that entry.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -8,6 +9,7 @@
 
 class Dialogs;
 class ScriptDocument;
+class QLabel;
 class QScrollArea;
 
 // A key-string memo: refuses, as it is typed, pasted or dropped, text that a
@@ -34,8 +36,9 @@ class KeyStringsTab : public QWidget {
 public:
     KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Memo1..Memo10 at index 1..10 (index 0 unused).
+    // Memo1..Memo16 at index 1..16 (index 0 unused): key_table(n - 1).
     KeyStringMemo* memo(int n) const { return memos_[n]; }
+    static constexpr int kMemos = 16;
 
     QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
 
@@ -47,7 +50,11 @@ private:
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;
-    KeyStringMemo* memos_[11] = {};
+    // Shows the beta's six memos for a script of that layout only.
+    void showLayout();
+
+    KeyStringMemo* memos_[kMemos + 1] = {};
+    QLabel* headings_[kMemos + 1] = {};
     bool showing_ = false;  // the memo is being set from the document
     bool editing_ = false;  // the document is being set from the memo
 };
