@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codec/sections.h"
 #include "codec/tables.h"
@@ -20,18 +21,21 @@ namespace vellumark::json_form {
 // "secret_strings" and "special_strings").
 inline bool own_member(table_id id) { return !is_key_table(id); }
 
-// The members that per-level tables stand together under, in the order they
-// are written, and the number of tables each holds; the last two only in the
-// PlayStation beta.
+// The members that the key-string tables stand together under, in the order
+// they are written ("key_strings", and in the PlayStation beta
+// "secret_strings" and "special_strings"), made from the tables' own JSON
+// names: each with the number of its tables and the first of them.
 struct table_group {
     std::string_view member;
     std::size_t tables;
+    table_id first;
 };
-inline constexpr table_group kTableGroups[] = {
-    {"key_strings", kKeyStringTables}, {"secret_strings", 4}, {"special_strings", 2}};
+const std::vector<table_group>& table_groups();
+// The index in table_groups() of the group a key-string table stands in.
+std::size_t group_of(table_id id);
 // Whether a layout has the tables of a group.
 inline bool has_group(script_layout layout, const table_group& g) {
-    return g.member == kTableGroups[0].member || layout == script_layout::playstation_beta;
+    return key_index(g.first) < key_table_count(layout);
 }
 
 // The values of the "layout" member.

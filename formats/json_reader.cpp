@@ -352,7 +352,7 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
                                              "flags", "slots", "demo_levels", "fmv_records"};
     for (const table_info& t : kTables)
         if (own_member(t.id)) members.push_back(t.json);
-    for (const table_group& g : kTableGroups) members.push_back(g.member);
+    for (const table_group& g : table_groups()) members.push_back(g.member);
     object_reader top(root, "", members);
     const json& format = top.need("format");
     if (!format.is_string() || format.get<std::string>() != kFormatName)
@@ -377,7 +377,7 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
         else if (*layout != kLayoutPc)
             fail(top.path("layout"), "must be \"pc\", \"playstation\" or \"playstation-beta\"");
     }
-    for (const table_group& g : kTableGroups)
+    for (const table_group& g : table_groups())
         if (!has_group(doc.layout, g) && top.maybe(g.member))
             fail(top.path(g.member), "only a \"playstation-beta\" script has these tables");
 
@@ -387,23 +387,22 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
                                 "demo_level_count", "single_level", "reserved_c", "reserved_d",
                                 "cipher_byte", "reserved_f", "reserved_e"});
     // The per-level tables that stand together, by the index of their group.
-    std::vector<const json*> groups(std::size(kTableGroups), nullptr);
+    std::vector<const json*> groups(table_groups().size(), nullptr);
     const auto grouped = [&groups](table_id t) -> const json& {
-        std::size_t g = 0;
-        while (kTableGroups[g].member != info(t).json) ++g;
-        return (*groups[g])[std::size_t(member_index(t))];
+        return (*groups[group_of(t)])[std::size_t(member_index(t))];
     };
     for (const section& s : every_section(doc.layout)) {
         switch (s.kind) {
         case section_kind::header:
             read_header(top, header, doc);
-            for (std::size_t g = 0; g < std::size(kTableGroups); ++g) {
-                if (!has_group(doc.layout, kTableGroups[g])) continue;
-                const std::string path = top.path(kTableGroups[g].member);
-                groups[g] = &array_of(top.need(kTableGroups[g].member), path);
-                if (groups[g]->size() != kTableGroups[g].tables)
+            for (std::size_t g = 0; g < groups.size(); ++g) {
+                const table_group& group = table_groups()[g];
+                if (!has_group(doc.layout, group)) continue;
+                const std::string path = top.path(group.member);
+                groups[g] = &array_of(top.need(group.member), path);
+                if (groups[g]->size() != group.tables)
                     fail(path, "has " + std::to_string(groups[g]->size()) + " tables; there are always " +
-                                   std::to_string(kTableGroups[g].tables));
+                                   std::to_string(group.tables));
             }
             break;
         case section_kind::table: {

@@ -145,12 +145,7 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
     out["codepage"] = cp.name();
 
     // The per-level tables by the member they stand under.
-    std::vector<json> groups(std::size(kTableGroups), json::array());
-    const auto group_of = [](table_id id) {
-        std::size_t g = 0;
-        while (kTableGroups[g].member != info(id).json) ++g;
-        return g;
-    };
+    std::vector<json> groups(table_groups().size(), json::array());
     for (const section& s : file_sections(doc.layout)) {
         switch (s.kind) {
         case section_kind::header:
@@ -184,8 +179,8 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
         }
         }
     }
-    for (std::size_t g = 0; g < std::size(kTableGroups); ++g)
-        if (has_group(doc.layout, kTableGroups[g])) out[std::string(kTableGroups[g].member)] = std::move(groups[g]);
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        if (has_group(doc.layout, table_groups()[g])) out[std::string(table_groups()[g].member)] = std::move(groups[g]);
     return out;
 }
 
