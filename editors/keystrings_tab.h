@@ -1,7 +1,9 @@
 // The "Key strings" tab: ten memos, one key string per line and level, and
 // for a script of the PlayStation beta six more after them ("Secret 1" to
 // "Special 2"), hidden in the other layouts. Each memo shows one key-string
-// table of the document; an edit of a line is an edit of that entry.
+// table of the document; an edit of a line is an edit of that entry. A memo
+// is filled from the record when it is first shown or asked for (memo()),
+// not while the tab is hidden: a near-limit script has 29,000 lines.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -17,7 +19,7 @@ class QScrollArea;
 class KeyStringMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
-    KeyStringMemo(Dialogs& dialogs, QWidget* parent = nullptr);
+    KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidget* parent = nullptr);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -29,6 +31,7 @@ private:
     bool accepts(const QString& text);
 
     Dialogs& dialogs_;
+    const ScriptDocument& doc_;
 };
 
 class KeyStringsTab : public QWidget {
@@ -36,14 +39,20 @@ class KeyStringsTab : public QWidget {
 public:
     KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Memo1..Memo16 at index 1..16 (index 0 unused): key_table(n - 1).
-    KeyStringMemo* memo(int n) const { return memos_[n]; }
+    // Memo1..Memo16 at index 1..16 (index 0 unused): key_table(n - 1),
+    // showing the record.
+    KeyStringMemo* memo(int n);
     static constexpr int kMemos = 16;
 
     QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // Shows the whole table: now when the tab is shown, else when it is.
     void showAll(int memo);
+    void fill(int memo);
     void showReplaced(int memo, int first, int removed, int inserted);
     void showMoved(int memo, int from, int to);
     void memoChanged(int memo, int position, int removed_chars, int added_chars);
@@ -55,6 +64,7 @@ private:
 
     KeyStringMemo* memos_[kMemos + 1] = {};
     QLabel* headings_[kMemos + 1] = {};
+    bool stale_[kMemos + 1] = {};  // the memo does not show its table yet
     bool showing_ = false;  // the memo is being set from the document
     bool editing_ = false;  // the document is being set from the memo
 };
