@@ -9,6 +9,7 @@
 #include "codec/check.h"
 #include "codec/fileio.h"
 #include "codec/script_file.h"
+#include "codec/tables.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
 #include "shell/error_handler.h"
@@ -33,13 +34,12 @@ QStringList dropped_key_lines(const std::vector<vellumark::problem>& problems) {
     QStringList out;
     for (const vellumark::problem& p : problems) {
         if (p.kind != vellumark::problem_kind::key_lines_dropped) continue;
-        const int memo = vellumark::key_index(p.where.table) + 1;
+        // "Key Strings #1" to "#10", the beta's "Secret 1" to "Special 2".
+        const std::string_view name = vellumark::info(p.where.table).heading;
+        const QString heading = QString::fromLatin1(name.data(), qsizetype(name.size()));
         const std::int64_t first = p.where.index + 1;
-        out.append(p.value == first ? QStringLiteral("Key Strings #%1, line %2").arg(memo).arg(first)
-                                    : QStringLiteral("Key Strings #%1, lines %2 to %3")
-                                          .arg(memo)
-                                          .arg(first)
-                                          .arg(p.value));
+        out.append(p.value == first ? QStringLiteral("%1, line %2").arg(heading).arg(first)
+                                    : QStringLiteral("%1, lines %2 to %3").arg(heading).arg(first).arg(p.value));
     }
     return out;
 }

@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 
 #include "formats/catalogue.h"
+#include "codec/tombpcdat.h"
 #include "codec/transcript.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
@@ -277,8 +278,12 @@ void TForm1::showLoading(const vellumark::Ttombpcdat& record, const vellumark::c
 void TForm1::showOpened() {
     recent_->add(file_->fileName());
     // The caption names the layout of a console script after its path.
-    const bool console = file_->layout() == vellumark::script_layout::playstation;
-    setWindowTitle(console ? file_->shownName() + QStringLiteral(" [PlayStation]") : file_->shownName());
+    QString caption = file_->shownName();
+    if (file_->layout() != vellumark::script_layout::pc) {
+        const std::string_view layout = vellumark::layout_name(file_->layout());
+        caption += QStringLiteral(" [%1]").arg(QString::fromLatin1(layout.data(), qsizetype(layout.size())));
+    }
+    setWindowTitle(caption);
 }
 
 void TForm1::Exit1Click() { close(); }
