@@ -86,6 +86,21 @@ TEST_F(WindowTest, KeyStringLinesPastTheLastLevelAreNamedBeforeTheSave) {
     }
 }
 
+// The PlayStation beta's own tables are named by their headings.
+TEST_F(WindowTest, BetaKeyStringLinesPastTheLastLevelAreNamedBeforeTheSave) {
+    const QString p =
+        open_sample("beta.dat", vellumark::samples::file_bytes(vellumark::samples::make_beta_document(22, 3)));
+    const Bytes before = read(p);
+    form->keys()->memo(11)->appendPlainText("typed");  // Secret 1
+    for (int n = 0; n < 2; ++n) form->keys()->memo(16)->appendPlainText("typed");  // Special 2
+    dialogs.clear();
+    form->Save1Click();  // answered No: nothing is saved
+    EXPECT_EQ(dialogs.texts("confirm"),
+              std::vector<QString>{"The script has 3 levels, so these key strings will not be saved:\n"
+                                   "Secret 1, line 4\nSpecial 2, lines 4 to 5\n\nSave without them?"});
+    EXPECT_EQ(read(p), before);
+}
+
 TEST_F(WindowTest, OpeningOverUnsavedWorkAsksFirst) {
     const QString a = open_sample("a.dat", small_script(23, 3));
     const QString b = write_sample("b.dat", small_script(24, 3));
