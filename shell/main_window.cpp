@@ -138,7 +138,13 @@ void TForm1::set_skin_file(const QString& path) { skin_file_override() = path; }
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
     document_ = new ScriptDocument(this);
-    setWindowTitle(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    showCaption(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    // Unsaved changes show as " *" after the caption, gone again once Undo
+    // returns to the state last opened or saved.
+    connect(document_, &ScriptDocument::modifiedChanged, this, [this](bool changed) {
+        setWindowModified(changed);
+        showCaption(caption_);
+    });
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -383,6 +389,13 @@ bool TForm1::run_command(const std::function<void()>& command) {
 
 bool TForm1::modified() const { return document_->modified(); }
 
+void TForm1::showCaption(const QString& caption) {
+    caption_ = caption;
+    // Qt shows the placeholder as "*" while the window is modified; a style
+    // that marks modified windows otherwise (macOS) drops it.
+    setWindowTitle(isWindowModified() ? caption + QStringLiteral(" [*]") : caption);
+}
+
 void TForm1::load_script_file(const QString& path) {
     vellumark::Ttombpcdat record;
     {
@@ -401,7 +414,7 @@ void TForm1::load_script_file(const QString& path) {
         document_->load(std::move(record));
         recent_->add(path);
         // The caption names the layout of a console script after its path.
-        setWindowTitle(console ? path + QStringLiteral(" [PlayStation]") : path);
+        showCaption(console ? path + QStringLiteral(" [PlayStation]") : path);
         current_file_name_ = path;
         current_stamp_ = stampOf(path);
         file_opened_ = true;

@@ -150,6 +150,9 @@ private:
     void createActions();
     void FormCreate();
     void load_skin();
+    // Sets the caption; " *" follows it while the document has unsaved
+    // changes.
+    void showCaption(const QString& caption);
     // "Save" as the close prompt runs it; true unless it failed or the user
     // chose not to save.
     bool save_command();
@@ -184,6 +187,7 @@ private:
     TForm8* form8_ = nullptr;
 
     QString current_file_name_;
+    QString caption_;  // the caption without the unsaved-changes mark
     std::optional<FileStamp> current_stamp_;  // of current_file_name_ at its open or save
     bool file_opened_ = false;     // "Save" acts once a file has been opened
     QString last_save_name_;       // offered again by "Save As..."
