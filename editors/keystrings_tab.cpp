@@ -261,7 +261,8 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
     if (replaced == int(lines.size()) && std::equal(lines.begin(), lines.end(), now.begin() + first)) return;
 
     const QString text = replaced == 1 && lines.size() == 1
-                             ? QStringLiteral("Edit Key Strings #%1, line %2").arg(memo).arg(first + 1)
+                             ? QStringLiteral("Edit ") + QString::fromStdString(vellumark::key_line_text(
+                                                                 doc_.record(), memo - 1, first, doc_.codePageTable()))
                              : QStringLiteral("Edit Key Strings #%1").arg(memo);
     const bool was = std::exchange(editing_, true);
     doc_.replaceEntries(table, first, replaced, std::move(lines), text);

@@ -111,6 +111,8 @@ std::string file_name_bytes(const QString& path) { return QFile::encodeName(path
 // store: group "Form1.CodePages", an array of File and CodePage. Files read in
 // windows-1252 are not listed.
 constexpr int kRememberedCodePages = 100;
+// Whether the first save over a file keeps a backup, in the settings store.
+const QString kKeepBackupKey = QStringLiteral("Form1/KeepBackup");
 const QString kCodePagesGroup = QStringLiteral("Form1.CodePages");
 
 struct chosen_code_page {
@@ -296,6 +298,19 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    // On by default and remembered: the first save over a file after it was
+    // opened keeps its previous bytes as NAME.bak.
+    KeepBackup1 = action(OtherCommand1, "KeepBackup1", QStringLiteral("Keep a backup on first save"), nullptr);
+    KeepBackup1->setCheckable(true);
+    {
+        auto store = open_store();
+        KeepBackup1->setChecked(store->value(kKeepBackupKey, true).toBool());
+    }
+    connect(KeepBackup1, &QAction::toggled, this, [](bool on) {
+        auto store = open_store();
+        store->setValue(kKeepBackupKey, on);
+        store->sync();
+    });
     CodePage1 = OtherCommand1->addMenu(QStringLiteral("Code page"));
     CodePage1->setObjectName(QStringLiteral("CodePage1"));
     CodePages = new QActionGroup(this);
@@ -418,6 +433,7 @@ void TForm1::load_script_file(const QString& path) {
         current_file_name_ = path;
         current_stamp_ = stampOf(path);
         file_opened_ = true;
+        saved_over_.clear();
     }
     // The bytes after the script's last table open, but a save drops them.
     if (stray) dialogs_.message(this, QString::fromStdString(*stray));
@@ -483,11 +499,12 @@ bool TForm1::save_to(const QString& path) {
     for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
         const std::size_t last = vellumark::dropped_text_end(record.key_strings[std::size_t(n)].strings, levels);
         if (last <= levels) continue;  // empty lines lose nothing
-        dropped.append(last == levels + 1 ? QStringLiteral("Key Strings #%1, line %2").arg(n + 1).arg(levels + 1)
-                                          : QStringLiteral("Key Strings #%1, lines %2 to %3")
+        // Named by the levels they would belong to, counted from 0.
+        dropped.append(last == levels + 1 ? QStringLiteral("Key Strings #%1, level %2").arg(n + 1).arg(levels)
+                                          : QStringLiteral("Key Strings #%1, levels %2 to %3")
                                                 .arg(n + 1)
-                                                .arg(levels + 1)
-                                                .arg(last));
+                                                .arg(levels)
+                                                .arg(last - 1));
     }
     if (!dropped.isEmpty() &&
         !dialogs_.confirm(this, QStringLiteral("The script has %1 levels, so these key strings will not be saved:\n%2"
@@ -511,8 +528,13 @@ bool TForm1::save_to(const QString& path) {
         // What save_script_file does, without checking the record again.
         vellumark::Ttombpcdat work = record;
         vellumark::normalise_script(work);
-        vellumark::atomic_write_file(file_name_bytes(path), vellumark::serialise_script(work));
+        // The first save over a file since the open keeps what it held.
+        const bool first = !saved_over_.contains(path);
+        vellumark::atomic_write_file(file_name_bytes(path), vellumark::serialise_script(work),
+                                     first && KeepBackup1->isChecked() ? vellumark::backup_rule::keep
+                                                                       : vellumark::backup_rule::none);
         document_->adoptSaved(std::move(work));
+        saved_over_.insert(path);
     }
     current_file_name_ = path;
     current_stamp_ = stampOf(path);
@@ -654,9 +676,14 @@ void TForm1::rememberCodePage(const QString& path, vellumark::codepage::page pag
 
 void TForm1::ExportTexts1Click() {
     if (!file_opened_) return;
-    const QString path =
-        dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), last_catalogue_name_);
+    // First offered: the script's name with ".pot", beside the script.
+    const QFileInfo script(current_file_name_);
+    const QString offered = !last_catalogue_name_.isEmpty()
+                                ? last_catalogue_name_
+                                : script.absoluteDir().filePath(script.completeBaseName() + QStringLiteral(".pot"));
+    QString path = dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), offered);
     if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".pot"), Qt::CaseInsensitive)) path += QStringLiteral(".pot");
     last_catalogue_name_ = path;
     run_command([&] {
         vellumark::catalogue::write_template(file_name_bytes(path), document_->record(),
@@ -668,7 +695,8 @@ void TForm1::ExportTexts1Click() {
 
 void TForm1::ImportTranslation1Click() {
     if (!file_opened_) return;
-    const QString path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po)"));
+    const QString path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po *.pot)"),
+                                               QFileInfo(current_file_name_).absolutePath());
     if (path.isEmpty()) return;
     run_command([&] {
         // The whole catalogue is read and checked before the document changes.

@@ -110,7 +110,7 @@ TEST_F(KeyStringsTabTest, SaveRefusesALineItCannotStoreByNameAndKeepsTheFile) {
     const std::vector<std::uint8_t> before = vellumark::samples::read_file(file.toStdString());
     const std::pair<QString, QString> cases[] = {
         {QString("a\n") + QString(255, QLatin1Char('y')) + "\n" + QString(256, QLatin1Char('x')),
-         "Key Strings #6, line 3 is longer than 255 characters and cannot be saved."},
+         "Key Strings #6, level 2 is longer than 255 characters and cannot be saved."},
     };
     for (const auto& [text, error] : cases) {
         SCOPED_TRACE(error.toStdString());
