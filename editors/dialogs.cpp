@@ -91,6 +91,9 @@ QColor QtDialogs::color(QWidget* parent, const QColor& initial, const std::funct
     QColorDialog dialog(initial, parent);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     add_help_button(dialog, help);
+    // Modal to the main window only: the help window its Help button opens
+    // (a window of its own) takes input while the dialog is open.
+    dialog.setWindowModality(Qt::WindowModal);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedColor() : QColor();
 }
 

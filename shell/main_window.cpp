@@ -222,8 +222,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     }
     FormCreate();
 
-    form5_ = new TForm5(this);
-    form5_->setWindowFlag(Qt::Window);
+    // A window of its own, not the main window's child: a dialog modal to
+    // the main window (the colour dialog) leaves it readable and scrollable.
+    // Deleted with the main window.
+    form5_ = new TForm5();
+    form5_->setFont(font());
     form5_->hide();
     form6_ = new TForm6(dialogs_, this);
     form6_->hide();
@@ -234,6 +237,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+    delete form5_;
     auto store = open_store();
     recent_->write(*store);
 }

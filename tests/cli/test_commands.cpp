@@ -356,7 +356,7 @@ TEST(Commands, CheckListsTheProblemsAsCompilersDo) {
     EXPECT_EQ(r.code, 0);
     const json j = json::parse(r.out);
     EXPECT_EQ(j["warnings"], 2);
-    EXPECT_EQ(j["problems"][0]["place"], "slot 0, line 1");  // in file order
+    EXPECT_EQ(j["problems"][0]["place"], "slot 0, command 1");  // in file order
     EXPECT_EQ(j["problems"][0]["where"], json::parse(R"({"area": "slots", "slot": 0, "line": 0})"));
     EXPECT_EQ(j["problems"][1]["where"]["table"], "game_strings1");
 }
