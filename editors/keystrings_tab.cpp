@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "codec/check.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"

@@ -226,7 +226,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     // the main window (the colour dialog) leaves it readable and scrollable.
     // Deleted with the main window.
     form5_ = new TForm5();
-    form5_->setFont(font());
+    form5_->setFont(font);
     form5_->hide();
     form6_ = new TForm6(dialogs_, this);
     form6_->hide();
@@ -237,6 +237,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+    // The document goes with the window's children, after this object's own
+    // members: what it announces then must not reach them.
+    disconnect(document_, nullptr, this, nullptr);
     delete form5_;
     auto store = open_store();
     recent_->write(*store);

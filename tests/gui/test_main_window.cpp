@@ -164,7 +164,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     EXPECT_EQ(dialogs.texts("error"),
               (std::vector<QString>{"Read beyond end of file.", "File not found.", "Invalid filename."}));
     EXPECT_EQ(dialogs.shown.back().caption, application_title());
-    EXPECT_EQ(form->windowTitle(), good);
+    EXPECT_EQ(shown_caption(), good + " *");  // the unsaved edits stay
     EXPECT_EQ(form->recent_files(), QStringList{good});
     EXPECT_EQ(rows(*form, 1), levels);
     EXPECT_EQ(transcript(), shown);
