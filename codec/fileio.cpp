@@ -233,7 +233,11 @@ std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t m
 
 void set_write_hook(write_hook h) { hook() = std::move(h); }
 
-std::string backup_name(const std::string& path) { return path + ".bak"; }
+std::string backup_name(const std::string& path) {
+    std::string name = path;
+    name += ".bak";
+    return name;
+}
 
 namespace {
 
