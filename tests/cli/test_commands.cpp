@@ -1,9 +1,7 @@
-// check, resave, transcript and diff; failure messages and exit codes; the
-// backups of --backup.
+// check, resave, transcript and diff; failure messages and exit codes.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -463,77 +461,4 @@ TEST(Commands, DashReadsStandardInput) {
     EXPECT_TRUE(r.err.starts_with("vellumark-cli: standard input can be read only once; give \"-\" for one input at "
                                   "most\n"))
         << r.err;
-}
-
-namespace {
-
-constexpr uid_t kNobody = 65534;
-
-// In a child that became uid and gid 65534: "resave --backup" onto a file it
-// may write in a folder it may not, so the backup cannot be written. Exits 0
-// when the save was refused with the message and the target kept its bytes.
-[[noreturn]] void resave_as_nobody(const std::string& in, const std::string& target) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) std::_Exit(2);
-    const std::vector<std::uint8_t> before = samples::read_file(target);
-    const result r = run_cli({"resave", in, target, "--backup"});
-    const std::string want = "\"" + target + "\" was not saved: its backup \"" + target +
-                             ".bak\" could not be written: File access denied.\n";
-    const bool as_expected = r.code == 1 && r.err == want && samples::read_file(target) == before &&
-                             !std::filesystem::exists(target + ".bak");
-    if (!as_expected) std::fputs(r.err.c_str(), stderr);
-    // Without the backup the same save goes through, in place.
-    std::_Exit(as_expected && run_cli({"resave", in, target}).code == 0 ? 0 : 1);
-}
-
-}  // namespace
-
-// Every command that writes a file keeps an existing output's bytes as
-// NAME.bak with --backup; without it nothing is kept; a backup that cannot be
-// written stops the command before the output changes.
-TEST(Commands, BackupKeepsTheOutputsPreviousBytes) {
-    sample_file f;
-    const std::string json_in = f.dir / "in.json", po = f.dir / "in.po";
-    ASSERT_EQ(run_cli({"dump", f.path, "-o", json_in}).code, 0);
-    ASSERT_EQ(run_cli({"strings", "export", f.path, "-o", po}).code, 0);
-    const std::string out = f.dir / "OUT";
-    const std::vector<std::uint8_t> previous{'o', 'l', 'd'};
-    const args_t writers[] = {
-        {"resave", f.path, out, "--backup"},
-        {"build", json_in, "--backup", "-o", out},
-        {"dump", f.path, "-o", out, "--backup"},
-        {"level", "move", f.path, "0", "2", "-o", out, "--backup"},
-        {"level", "insert", f.path, "1", "--backup", "-o", out},
-        {"level", "delete", f.path, "1", "-o", out, "--backup"},
-        {"strings", "export", f.path, "-o", out, "--backup"},
-        {"strings", "import", f.path, po, "-o", out, "--backup"},
-    };
-    for (const args_t& args : writers) {
-        SCOPED_TRACE(args[0] + " " + args[1]);
-        std::filesystem::remove(out + ".bak");
-        samples::write_file(out, previous);
-        result r = run_cli(args);
-        ASSERT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(samples::read_file(out + ".bak"), previous);
-        EXPECT_NE(samples::read_file(out), previous);
-        // Without --backup nothing is kept; an older backup stays as it was.
-        args_t plain = args;
-        plain.erase(std::find(plain.begin(), plain.end(), "--backup"));
-        samples::write_file(out, {'n', 'e', 'w'});
-        ASSERT_EQ(run_cli(plain).code, 0);
-        EXPECT_EQ(samples::read_file(out + ".bak"), previous);
-    }
-    EXPECT_EQ(run_cli({"check", f.path, "--backup"}).code, 2);  // check writes nothing
-    EXPECT_NE(run_cli({"resave", "--help"}).out.find("--backup"), std::string::npos);
-
-    if (::geteuid() != 0) {
-        std::printf("[ skipped  ] a backup the user may not write: running as uid %d\n", int(::geteuid()));
-        return;
-    }
-    // The folder is root's; the target may be written by anyone.
-    std::filesystem::permissions(f.dir.path(), std::filesystem::perms(0755));
-    samples::write_file(out, previous);
-    std::filesystem::permissions(out, std::filesystem::perms(0666));
-    std::filesystem::remove(out + ".bak");
-    EXPECT_EXIT(resave_as_nobody(f.path, out), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(samples::read_file(out).size(), f.bytes.size());  // the save without a backup
 }
