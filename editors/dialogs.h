@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -36,14 +37,15 @@ public:
     virtual SaveChoice askToSave(QWidget* parent, const QString& text) = 0;
 
     // File dialogs: the chosen file's name as bytes (file_name.h); empty
-    // when the user cancels.
-    virtual FileName openFileName(QWidget* parent, const QString& filter) = 0;
+    // when the user cancels. dir: the folder the open dialog starts in, the
+    // working folder when empty.
+    virtual FileName openFileName(QWidget* parent, const QString& filter, const FileName& dir = FileName()) = 0;
     // lastName: the name last chosen in this dialog, offered again.
     virtual FileName saveFileName(QWidget* parent, const QString& filter, const FileName& lastName) = 0;
-    // Asks for a whole number from min to max, starting at value; nothing
-    // when the user cancels.
-    virtual std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value,
-                                      int min, int max) = 0;
+    // Offers items in a drop-down list with items[current] chosen; the index
+    // of the item chosen, or nothing when the user cancels.
+    virtual std::optional<int> choice(QWidget* parent, const QString& title, const QString& label,
+                                      const QStringList& items, int current) = 0;
     // Colour dialog; an invalid colour when the user cancels. Its Help button
     // runs help.
     virtual QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) = 0;
@@ -62,10 +64,10 @@ public:
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveChoice askToSave(QWidget* parent, const QString& text) override;
-    FileName openFileName(QWidget* parent, const QString& filter) override;
+    FileName openFileName(QWidget* parent, const QString& filter, const FileName& dir = FileName()) override;
     FileName saveFileName(QWidget* parent, const QString& filter, const FileName& lastName) override;
-    std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value, int min,
-                              int max) override;
+    std::optional<int> choice(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+                              int current) override;
     QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) override;
     int exec(QDialog* dialog) override;
 };

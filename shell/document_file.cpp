@@ -29,17 +29,18 @@ public:
 std::string bytes_of(const FileName& name) { return name.toStdString(); }
 
 // The key-string lines a save drops, as check_script finds them:
-// "Key Strings #3, lines 4 to 5".
+// "Key Strings #3, levels 3 to 4".
 QStringList dropped_key_lines(const std::vector<vellumark::problem>& problems) {
     QStringList out;
     for (const vellumark::problem& p : problems) {
         if (p.kind != vellumark::problem_kind::key_lines_dropped) continue;
         // "Key Strings #1" to "#10", the beta's "Secret 1" to "Special 2".
+        // Named by the levels they would belong to, counted from 0.
         const std::string_view name = vellumark::info(p.where.table).heading;
         const QString heading = QString::fromLatin1(name.data(), qsizetype(name.size()));
-        const std::int64_t first = p.where.index + 1;
-        out.append(p.value == first ? QStringLiteral("%1, line %2").arg(heading).arg(first)
-                                    : QStringLiteral("%1, lines %2 to %3").arg(heading).arg(first).arg(p.value));
+        const std::int64_t first = p.where.index, last = p.value - 1;
+        out.append(last == first ? QStringLiteral("%1, level %2").arg(heading).arg(first)
+                                 : QStringLiteral("%1, levels %2 to %3").arg(heading).arg(first).arg(last));
     }
     return out;
 }
@@ -85,6 +86,7 @@ void DocumentFile::load(const FileName& name) {
         name_ = name;
         stamp_ = stampOf(name);
         open_ = true;
+        saved_over_.clear();
         emit opened();
     }
     // The bytes after the script's last table open, but a save drops them.
@@ -159,8 +161,13 @@ bool DocumentFile::saveTo(const FileName& name) {
         // What save_script_file does, without checking the record again.
         vellumark::Ttombpcdat work = record;
         vellumark::normalise_script(work);
-        vellumark::atomic_write_file(bytes_of(name), vellumark::serialise_script(work));
+        // The first save over a file since the open keeps what it held.
+        const bool first = !saved_over_.contains(name);
+        vellumark::atomic_write_file(bytes_of(name), vellumark::serialise_script(work),
+                                     first && keep_backup_ ? vellumark::backup_rule::keep
+                                                           : vellumark::backup_rule::none);
         document_.adoptSaved(std::move(work));
+        saved_over_.insert(name);
     }
     name_ = name;
     stamp_ = stampOf(name);

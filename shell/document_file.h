@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -56,6 +57,9 @@ public:
     // Before an open replaces unsaved changes: save, discard or cancel.
     // True when the open may go on.
     bool mayReplaceDocument();
+    // Whether the first save over a file after the open keeps its previous
+    // bytes as NAME.bak ("Keep a backup on first save").
+    void setKeepBackup(bool on) { keep_backup_ = on; }
 
 signals:
     // A file was read whole and is about to replace the document; its texts
@@ -87,4 +91,6 @@ private:
     FileName name_;
     std::optional<Stamp> stamp_;  // of name_ at its open or save here
     FileName last_save_as_;       // offered again by "Save As..."
+    bool keep_backup_ = true;
+    QSet<FileName> saved_over_;   // the files saved since the open, which keep no further backup
 };

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -44,6 +46,33 @@
 #include "shell/remembered_code_pages.h"
 #include "shell/settings_store.h"
 
+namespace {
+
+// Whether the first save over a file keeps a backup, in the settings store.
+const QString kKeepBackupKey = QStringLiteral("Form1/KeepBackup");
+
+// A name as an absolute one: a relative name is taken in the working folder.
+FileName absoluteName(const FileName& name) {
+    if (name.startsWith('/')) return name;
+    return QFile::encodeName(QDir::currentPath()) + '/' + name;
+}
+
+// The folder a file is in.
+FileName folderOf(const FileName& name) {
+    const FileName absolute = absoluteName(name);
+    return absolute.left(std::max<qsizetype>(absolute.lastIndexOf('/'), 1));
+}
+
+// The file's name with ".pot" for its last extension, in its folder.
+FileName templateNameBeside(const FileName& name) {
+    FileName base = absoluteName(name);
+    const qsizetype dot = base.lastIndexOf('.');
+    if (dot > base.lastIndexOf('/') + 1) base.truncate(dot);
+    return base + ".pot";
+}
+
+}  // namespace
+
 void TForm1::set_settings_file(const QString& path) { setSettingsStoreFile(path); }
 void TForm1::set_skin_file(const QString& path) { setSkinFile(path); }
 
@@ -57,7 +86,13 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     file_ = new DocumentFile(*document_, dialogs_, *errors_, *code_pages_, this);
     connect(file_, &DocumentFile::aboutToLoad, this, &TForm1::showLoading);
     connect(file_, &DocumentFile::opened, this, &TForm1::showOpened);
-    setWindowTitle(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    showCaption(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    // Unsaved changes show as " *" after the caption, gone again once Undo
+    // returns to the state last opened or saved.
+    connect(document_, &ScriptDocument::modifiedChanged, this, [this](bool changed) {
+        setWindowModified(changed);
+        showCaption(caption_);
+    });
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -121,8 +156,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     recent_->read(*openSettingsStore());
     FormCreate();
 
-    form5_ = new TForm5(this);
-    form5_->setWindowFlag(Qt::Window);
+    // A window of its own, not the main window's child: a dialog modal to
+    // the main window (the colour dialog) leaves it readable and scrollable.
+    // Deleted with the main window.
+    form5_ = new TForm5();
+    form5_->setFont(font);
     form5_->hide();
     form6_ = new TForm6(dialogs_, this);
     form6_->hide();
@@ -133,6 +171,10 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+    // The document goes with the window's children, after this object's own
+    // members: what it announces then must not reach them.
+    disconnect(document_, nullptr, this, nullptr);
+    delete form5_;
     recent_->write(*openSettingsStore());
 }
 
@@ -196,6 +238,18 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    // On by default and remembered: the first save over a file after it was
+    // opened keeps its previous bytes as NAME.bak.
+    KeepBackup1 = action(OtherCommand1, "KeepBackup1", QStringLiteral("Keep a backup on first save"), nullptr);
+    KeepBackup1->setCheckable(true);
+    KeepBackup1->setChecked(openSettingsStore()->value(kKeepBackupKey, true).toBool());
+    file_->setKeepBackup(KeepBackup1->isChecked());
+    connect(KeepBackup1, &QAction::toggled, this, [this](bool on) {
+        file_->setKeepBackup(on);
+        auto store = openSettingsStore();
+        store->setValue(kKeepBackupKey, on);
+        store->sync();
+    });
     CodePage1 = OtherCommand1->addMenu(QStringLiteral("Code page"));
     CodePage1->setObjectName(QStringLiteral("CodePage1"));
     CodePages = new QActionGroup(this);
@@ -283,7 +337,14 @@ void TForm1::showOpened() {
         const std::string_view layout = vellumark::layout_name(file_->layout());
         caption += QStringLiteral(" [%1]").arg(QString::fromLatin1(layout.data(), qsizetype(layout.size())));
     }
-    setWindowTitle(caption);
+    showCaption(caption);
+}
+
+void TForm1::showCaption(const QString& caption) {
+    caption_ = caption;
+    // Qt shows the placeholder as "*" while the window is modified; a style
+    // that marks modified windows otherwise (macOS) drops it.
+    setWindowTitle(isWindowModified() ? caption + QStringLiteral(" [*]") : caption);
 }
 
 void TForm1::Exit1Click() { close(); }
@@ -364,9 +425,11 @@ void TForm1::setCodePage(vellumark::codepage::page page) {
 
 void TForm1::ExportTexts1Click() {
     if (!file_->isOpen()) return;
-    const FileName path =
-        dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), last_catalogue_name_);
+    // First offered: the script's name with ".pot", beside the script.
+    const FileName offered = !last_catalogue_name_.isEmpty() ? last_catalogue_name_ : templateNameBeside(file_->fileName());
+    FileName path = dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), offered);
     if (path.isEmpty()) return;
+    if (!path.toLower().endsWith(".pot")) path += ".pot";
     last_catalogue_name_ = path;
     run_command([&] {
         vellumark::catalogue::write_template(path.toStdString(), document_->record(),
@@ -378,7 +441,8 @@ void TForm1::ExportTexts1Click() {
 
 void TForm1::ImportTranslation1Click() {
     if (!file_->isOpen()) return;
-    const FileName path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po)"));
+    const FileName path =
+        dialogs_.openFileName(this, QStringLiteral("Translations (*.po *.pot)"), folderOf(file_->fileName()));
     if (path.isEmpty()) return;
     run_command([&] {
         // The whole catalogue is read and checked before the document changes.

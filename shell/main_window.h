@@ -141,6 +141,7 @@ public:
     QAction* Redo1 = nullptr;
     QAction* SaveText1 = nullptr;
     QAction* ChangeColor1 = nullptr;
+    QAction* KeepBackup1 = nullptr;      // "Keep a backup on first save", checked
     QMenu* CodePage1 = nullptr;          // one checkable entry per code page
     QActionGroup* CodePages = nullptr;
     QAction* HelpmePlease1 = nullptr;
@@ -166,6 +167,9 @@ private:
     // The one place that decides about closing: with unsaved changes the
     // close prompt asks; true when the window may close.
     bool mayClose();
+    // Sets the caption; " *" follows it while the document has unsaved
+    // changes.
+    void showCaption(const QString& caption);
     // Shows the document in a code page: the views and the script-text
     // edit boxes show the same bytes anew, the menu checks its entry.
     void showCodePage(const vellumark::codepage::table& table);
@@ -191,6 +195,7 @@ private:
     TForm6* form6_ = nullptr;
     TForm8* form8_ = nullptr;
 
+    QString caption_;  // the caption without the unsaved-changes mark
     FileName last_transcript_name_;  // offered again by "Save Text"
     FileName last_catalogue_name_;   // offered again by "Export texts for translation..."
     QColor last_color_ = Qt::black;
