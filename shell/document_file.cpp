@@ -1,8 +1,11 @@
 #include "shell/document_file.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QWidget>
 #include <QStringList>
+#include <algorithm>
 #include <sys/stat.h>
 #include <vector>
 
@@ -60,6 +63,28 @@ std::optional<DocumentFile::Stamp> DocumentFile::stampOf(const FileName& name) {
     return Stamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
                  static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
                  static_cast<long long>(st.st_size)};
+}
+
+namespace {
+
+// A name as an absolute one: a relative name is taken in the working folder.
+FileName absoluteName(const FileName& name) {
+    if (name.startsWith('/')) return name;
+    return QFile::encodeName(QDir::currentPath()) + '/' + name;
+}
+
+}  // namespace
+
+FileName DocumentFile::folder() const {
+    const FileName absolute = absoluteName(name_);
+    return absolute.left(std::max<qsizetype>(absolute.lastIndexOf('/'), 1));
+}
+
+FileName DocumentFile::beside(const char* extension) const {
+    FileName base = absoluteName(name_);
+    const qsizetype dot = base.lastIndexOf('.');
+    if (dot > base.lastIndexOf('/') + 1) base.truncate(dot);
+    return base + extension;
 }
 
 bool DocumentFile::changedOnDisk() const {

@@ -38,6 +38,10 @@ public:
     vellumark::script_layout layout() const;
     // Another program rewrote the file since it was opened or saved here.
     bool changedOnDisk() const;
+    // The folder the file is in, by its absolute name.
+    FileName folder() const;
+    // The file's name with `extension` (".pot") for its last one, beside it.
+    FileName beside(const char* extension) const;
 
     // ---- file commands ------------------------------------------------------
     // Reads the file whole and throws vellumark::script_error when it cannot;

@@ -5,9 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
-#include <QDir>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -50,26 +48,6 @@ namespace {
 
 // Whether the first save over a file keeps a backup, in the settings store.
 const QString kKeepBackupKey = QStringLiteral("Form1/KeepBackup");
-
-// A name as an absolute one: a relative name is taken in the working folder.
-FileName absoluteName(const FileName& name) {
-    if (name.startsWith('/')) return name;
-    return QFile::encodeName(QDir::currentPath()) + '/' + name;
-}
-
-// The folder a file is in.
-FileName folderOf(const FileName& name) {
-    const FileName absolute = absoluteName(name);
-    return absolute.left(std::max<qsizetype>(absolute.lastIndexOf('/'), 1));
-}
-
-// The file's name with ".pot" for its last extension, in its folder.
-FileName templateNameBeside(const FileName& name) {
-    FileName base = absoluteName(name);
-    const qsizetype dot = base.lastIndexOf('.');
-    if (dot > base.lastIndexOf('/') + 1) base.truncate(dot);
-    return base + ".pot";
-}
 
 }  // namespace
 
@@ -426,7 +404,7 @@ void TForm1::setCodePage(vellumark::codepage::page page) {
 void TForm1::ExportTexts1Click() {
     if (!file_->isOpen()) return;
     // First offered: the script's name with ".pot", beside the script.
-    const FileName offered = !last_catalogue_name_.isEmpty() ? last_catalogue_name_ : templateNameBeside(file_->fileName());
+    const FileName offered = !last_catalogue_name_.isEmpty() ? last_catalogue_name_ : file_->beside(".pot");
     FileName path = dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), offered);
     if (path.isEmpty()) return;
     if (!path.toLower().endsWith(".pot")) path += ".pot";
@@ -442,7 +420,7 @@ void TForm1::ExportTexts1Click() {
 void TForm1::ImportTranslation1Click() {
     if (!file_->isOpen()) return;
     const FileName path =
-        dialogs_.openFileName(this, QStringLiteral("Translations (*.po *.pot)"), folderOf(file_->fileName()));
+        dialogs_.openFileName(this, QStringLiteral("Translations (*.po *.pot)"), file_->folder());
     if (path.isEmpty()) return;
     run_command([&] {
         // The whole catalogue is read and checked before the document changes.
