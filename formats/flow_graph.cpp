@@ -241,6 +241,20 @@ void cell(std::string& out, const std::string& text, const std::string& warning,
 
 }  // namespace
 
+bool node::red() const {
+    return !warning.empty() || std::any_of(events.begin(), events.end(), [](const event& e) { return !e.warning.empty(); });
+}
+
+std::string node::warnings() const {
+    std::string all = warning;
+    for (const event& e : events) {
+        if (e.warning.empty()) continue;
+        if (!all.empty()) all += '\n';
+        all += e.warning;
+    }
+    return all;
+}
+
 graph build_graph(const Ttombpcdat& doc, const codepage::table& cp) { return builder(doc, cp).run(); }
 
 std::string dot_text(const graph& g) {
@@ -258,7 +272,7 @@ std::string dot_text(const graph& g) {
         out += "</B></TD></TR>";
         if (!n.file.empty()) cell(out, n.file, {}, "");
         for (const event& e : n.events) cell(out, e.text, e.warning, " ALIGN=\"LEFT\"");
-        out += "</TABLE>>, tooltip=" + quoted(n.red() ? n.warning : n.title);
+        out += "</TABLE>>, tooltip=" + quoted(n.red() ? n.warnings() : n.title);
         if (n.red()) out += ", color=red";
         out += "];\n";
     }

@@ -29,7 +29,10 @@ struct node {
     std::vector<event> events;
     std::string warning;  // the warnings about the slot itself, one per line; empty when none
 
-    bool red() const { return !warning.empty(); }
+    // Whether the node or one of its events has a warning: drawn in red.
+    bool red() const;
+    // Every warning of the node and its events, one per line.
+    std::string warnings() const;
 };
 
 struct edge {
