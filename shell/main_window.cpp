@@ -55,6 +55,7 @@
 #include "shell/about_window.h"
 #include "shell/close_prompt.h"
 #include "shell/data_files.h"
+#include "shell/flow_window.h"
 #include "shell/appearance.h"
 #include "shell/recent_files.h"
 
@@ -254,6 +255,7 @@ void TForm1::createActions() {
                           &TForm1::ExportTexts1Click);
     ImportTranslation1 =
         action(File1, "ImportTranslation1", QStringLiteral("Import translation..."), &TForm1::ImportTranslation1Click);
+    ExportFlow1 = action(File1, "ExportFlow1", QStringLiteral("Export game flow picture..."), &TForm1::ExportFlow1Click);
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = action(File1, "Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
     N3 = File1->addSeparator();
@@ -290,6 +292,7 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    GameFlow1 = action(OtherCommand1, "GameFlow1", QStringLiteral("Game flow..."), &TForm1::GameFlow1Click);
     CodePage1 = OtherCommand1->addMenu(QStringLiteral("Code page"));
     CodePage1->setObjectName(QStringLiteral("CodePage1"));
     CodePages = new QActionGroup(this);
@@ -666,6 +669,33 @@ void TForm1::ImportTranslation1Click() {
         document_->replaceTables(texts, QStringLiteral("Import translation"));
         dialogs_.information(this,
                              QStringLiteral("Translations imported from %1: %2").arg(path).arg(translations.size()));
+    });
+}
+
+void TForm1::GameFlow1Click() {
+    if (!flow_) {
+        flow_ = new GameFlowWindow(*document_, this);
+        connect(flow_, &GameFlowWindow::goTo, this, [this](const vellumark::place& where) {
+            goTo(where);
+            raise();
+            activateWindow();
+        });
+        // Beside the main window, on its right.
+        flow_->move(frameGeometry().topRight() + QPoint(1, 0));
+    }
+    flow_->show();
+    flow_->raise();
+    flow_->activateWindow();
+}
+
+void TForm1::ExportFlow1Click() {
+    const QString path = dialogs_.saveFileName(this, QStringLiteral("SVG pictures (*.svg);;PNG pictures (*.png)"),
+                                               last_flow_name_);
+    if (path.isEmpty()) return;
+    last_flow_name_ = path;
+    run_command([&] {
+        GameFlowWindow::exportPicture(document_->record(), vellumark::codepage::get(document_->codePage()), path);
+        dialogs_.information(this, path + QStringLiteral(" Saved!"));
     });
 }
 

@@ -1,0 +1,314 @@
+#include "shell/flow_window.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "codec/errors.h"
+#include "codec/fileio.h"
+#include "editors/document.h"
+#include "formats/flow_dot.h"
+
+namespace {
+
+using vellumark::flow::graph;
+using vellumark::flow::node;
+
+QString qs(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+// Where a row of the picture leads: the keys of a row item's data.
+enum row_key { kSlot = 0, kLine = 1, kLevel = 2 };
+
+const vellumark::codepage::table& texts_of(const ScriptDocument& doc) {
+    const auto* table = doc.codePageTable();
+    return table ? *table : vellumark::codepage::get(vellumark::codepage::kDefaultPage);
+}
+
+}  // namespace
+
+// ---- the view ---------------------------------------------------------------
+
+void FlowView::zoomBy(double factor) {
+    const double now = transform().m11();
+    const double wanted = std::clamp(now * factor, 0.02, 8.0);
+    scale(wanted / now, wanted / now);
+}
+
+void FlowView::fit() {
+    if (scene() && !scene()->itemsBoundingRect().isEmpty())
+        fitInView(scene()->itemsBoundingRect(), Qt::KeepAspectRatio);
+}
+
+void FlowView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QGraphicsView::wheelEvent(event);
+        return;
+    }
+    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    zoomBy(std::pow(1.15, event->angleDelta().y() / 120.0));
+    setTransformationAnchor(QGraphicsView::AnchorViewCenter);
+    event->accept();
+}
+
+void FlowView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        for (QGraphicsItem* item = itemAt(event->position().toPoint()); item; item = item->parentItem()) {
+            if (item->data(kSlot).isValid()) {
+                vellumark::place where{vellumark::place::area::slot, {}, item->data(kSlot).toInt(),
+                                       item->data(kLine).toInt()};
+                emit clicked(where);
+                event->accept();
+                return;
+            }
+            if (item->data(kLevel).isValid()) {
+                emit clicked({vellumark::place::area::table, vellumark::table_id::level_names,
+                              item->data(kLevel).toInt()});
+                event->accept();
+                return;
+            }
+        }
+    }
+    QGraphicsView::mousePressEvent(event);
+}
+
+// ---- the window ---------------------------------------------------------------
+
+GameFlowWindow::GameFlowWindow(ScriptDocument& doc, QWidget* parent) : QWidget(parent, Qt::Window), doc_(doc) {
+    setObjectName(QStringLiteral("GameFlowWindow"));
+    setWindowTitle(QStringLiteral("Game flow"));
+    FlowView1 = new FlowView(new QGraphicsScene(this), this);
+    FlowView1->setObjectName(QStringLiteral("FlowView1"));
+    FlowView1->setRenderHint(QPainter::Antialiasing);
+    FlowView1->setBackgroundBrush(Qt::white);
+    Message = new QLabel(this);
+    Message->setObjectName(QStringLiteral("Message"));
+    Message->setWordWrap(true);
+    Message->hide();
+    ZoomIn = new QPushButton(QStringLiteral("Zoom in"), this);
+    ZoomOut = new QPushButton(QStringLiteral("Zoom out"), this);
+    Fit = new QPushButton(QStringLiteral("Fit"), this);
+    ZoomIn->setObjectName(QStringLiteral("ZoomIn"));
+    ZoomOut->setObjectName(QStringLiteral("ZoomOut"));
+    Fit->setObjectName(QStringLiteral("Fit"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ZoomIn);
+    buttons->addWidget(ZoomOut);
+    buttons->addWidget(Fit);
+    buttons->addStretch();
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(buttons);
+    column->addWidget(Message);
+    column->addWidget(FlowView1, 1);
+    resize(520, 640);
+
+    connect(ZoomIn, &QPushButton::clicked, this, [this] { FlowView1->zoomBy(1.25); });
+    connect(ZoomOut, &QPushButton::clicked, this, [this] { FlowView1->zoomBy(0.8); });
+    connect(Fit, &QPushButton::clicked, FlowView1, &FlowView::fit);
+    for (const QKeySequence& key : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this] { FlowView1->zoomBy(1.25); });
+    connect(new QShortcut(QKeySequence::ZoomOut, this), &QShortcut::activated, this, [this] { FlowView1->zoomBy(0.8); });
+    connect(FlowView1, &FlowView::clicked, this, &GameFlowWindow::goTo);
+
+    // Every change of the document changes the picture; one layout follows
+    // the changes of a short while.
+    debounce_.setSingleShot(true);
+    debounce_.setInterval(30);
+    connect(&debounce_, &QTimer::timeout, this, &GameFlowWindow::startLayout);
+    for (auto signal : {&ScriptDocument::reset, &ScriptDocument::flagsChanged, &ScriptDocument::demoLevelsChanged})
+        connect(&doc_, signal, this, &GameFlowWindow::schedule);
+    connect(&doc_, &ScriptDocument::entriesReplaced, this, &GameFlowWindow::schedule);
+    connect(&doc_, &ScriptDocument::entryMoved, this, &GameFlowWindow::schedule);
+    connect(&doc_, &ScriptDocument::slotsReplaced, this, &GameFlowWindow::schedule);
+    connect(&doc_, &ScriptDocument::slotMoved, this, &GameFlowWindow::schedule);
+    connect(&doc_, &ScriptDocument::movieRecordsChanged, this, &GameFlowWindow::schedule);
+    connect(&doc_, &ScriptDocument::codePageChanged, this, &GameFlowWindow::schedule);
+}
+
+GameFlowWindow::~GameFlowWindow() {
+    if (dot_) {
+        dot_->disconnect(this);
+        dot_->kill();
+        dot_->waitForFinished(1000);
+    }
+}
+
+void GameFlowWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    schedule();
+}
+
+void GameFlowWindow::schedule() {
+    last_change_.start();
+    if (isVisible()) debounce_.start();
+}
+
+void GameFlowWindow::startLayout() {
+    if (dot_) {  // one layout at a time; the next follows this one
+        pending_ = true;
+        return;
+    }
+    pending_ = false;
+    laying_ = vellumark::flow::build_graph(doc_.record(), texts_of(doc_));
+    const std::string dot = vellumark::flow::dot_text(laying_);
+    dot_ = new QProcess(this);
+    connect(dot_, &QProcess::finished, this, &GameFlowWindow::layoutFinished);
+    connect(dot_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;  // a crash ends in finished()
+        dot_->deleteLater();
+        dot_ = nullptr;
+        showMessage(qs(std::string(vellumark::flow::kDotMissing)) + QLatin1Char('.'));
+    });
+    dot_->start(QStringLiteral("dot"), {QStringLiteral("-Tplain")});
+    dot_->write(dot.data(), qint64(dot.size()));
+    dot_->closeWriteChannel();
+}
+
+void GameFlowWindow::layoutFinished() {
+    QProcess* process = dot_;
+    dot_ = nullptr;
+    process->deleteLater();
+    const QByteArray out = process->readAllStandardOutput();
+    try {
+        if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0 || out.isEmpty())
+            throw vellumark::script_error(vellumark::flow::dot_failed_message(
+                process->readAllStandardError().toStdString(), process->exitCode()));
+        draw(vellumark::flow::parse_plain(std::string_view(out.constData(), std::size_t(out.size()))));
+    } catch (const vellumark::script_error& e) {
+        showMessage(qs(vellumark::error_box_text(e.what())));
+    }
+    if (pending_) startLayout();
+}
+
+void GameFlowWindow::showMessage(const QString& text) {
+    Message->setText(text);
+    Message->show();
+    emit laidOut();
+    if (pending_) startLayout();
+}
+
+QPointF GameFlowWindow::rowCentre(const QString& node, int row) const {
+    const auto it = rows_.find(node);
+    if (it == rows_.end() || row < 0 || row >= it->second.second) return {};
+    const QRectF box = it->second.first;
+    const double h = box.height() / it->second.second;
+    return {box.center().x(), box.top() + h * (row + 0.5)};
+}
+
+void GameFlowWindow::draw(const vellumark::flow::layout& placed) {
+    QGraphicsScene* scene = FlowView1->scene();
+    scene->clear();
+    rows_.clear();
+    Message->hide();
+    shown_ = std::move(laying_);
+    std::map<std::string, const node*> by_id;
+    for (const node& n : shown_.nodes) by_id[n.id] = &n;
+
+    QFont font = FlowView1->font();
+    font.setFamily(QStringLiteral("Helvetica"));
+    font.setPixelSize(10);  // the scene counts in points, as dot does
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetricsF plain_metrics(font), bold_metrics(bold);
+    const QPen line(Qt::black, 0.75);
+
+    for (const auto& p : placed.nodes) {
+        const auto found = by_id.find(p.id);
+        if (found == by_id.end()) continue;
+        const node& n = *found->second;
+        const QRectF box(p.x - p.width / 2, p.y - p.height / 2, p.width, p.height);
+        const int count = 1 + (n.file.empty() ? 0 : 1) + int(n.events.size());
+        rows_[qs(n.id)] = {box, count};
+        const double h = box.height() / count;
+
+        auto* group = new QGraphicsRectItem(box);
+        group->setPen(n.red() ? QPen(Qt::red, 2) : QPen(Qt::NoPen));
+        if (n.slot >= 0) {
+            group->setData(kSlot, n.slot);
+            group->setData(kLine, -1);
+        } else {
+            group->setData(kLevel, QString::fromStdString(n.id.substr(1)).toInt());
+        }
+        group->setToolTip(qs(n.red() ? n.warnings() : n.title));
+        scene->addItem(group);
+
+        int row = 0;
+        const auto add_row = [&](const std::string& text, bool title, bool left, const std::string& warning,
+                                 int command_line) {
+            const QRectF cell(box.left(), box.top() + h * row++, box.width(), h);
+            auto* r = new QGraphicsRectItem(cell, group);
+            r->setPen(line);
+            r->setBrush(title ? QColor(0xdd, 0xe6, 0xf0) : QColor(Qt::white));
+            if (command_line >= 0) {
+                r->setData(kSlot, n.slot);
+                r->setData(kLine, command_line);
+            }
+            const QFontMetricsF& metrics = title ? bold_metrics : plain_metrics;
+            const QString shown = metrics.elidedText(qs(text), Qt::ElideRight, cell.width() - 4);
+            auto* t = new QGraphicsSimpleTextItem(shown, r);
+            t->setFont(title ? bold : font);
+            if (!warning.empty() || (title && n.red())) t->setBrush(Qt::red);
+            const double x = left ? cell.left() + 3 : cell.center().x() - metrics.horizontalAdvance(shown) / 2;
+            t->setPos(x, cell.center().y() - metrics.height() / 2);
+            if (!warning.empty()) r->setToolTip(qs(warning));
+            else if (shown != qs(text)) r->setToolTip(qs(text));
+        };
+        add_row(n.title, true, false, {}, -1);
+        if (!n.file.empty()) add_row(n.file, false, false, {}, -1);
+        for (const auto& e : n.events) add_row(e.text, false, true, e.warning, e.line);
+    }
+
+    for (const auto& e : placed.edges) {
+        if (e.points.size() < 4) continue;
+        QPainterPath path(QPointF(e.points[0].first, e.points[0].second));
+        for (std::size_t i = 1; i + 2 < e.points.size(); i += 3)
+            path.cubicTo(e.points[i].first, e.points[i].second, e.points[i + 1].first, e.points[i + 1].second,
+                         e.points[i + 2].first, e.points[i + 2].second);
+        QPen pen(Qt::black, 1);
+        if (e.dashed) pen.setStyle(Qt::DashLine);
+        scene->addPath(path, pen);
+        // The arrowhead: from the spline's end on towards the node, as dot
+        // leaves room for it.
+        const QPointF end(e.points.back().first, e.points.back().second);
+        const QPointF before(e.points[e.points.size() - 2].first, e.points[e.points.size() - 2].second);
+        QPointF dir = end - before;
+        const double length = std::hypot(dir.x(), dir.y());
+        if (length <= 0) continue;
+        dir /= length;
+        const QPointF normal(-dir.y(), dir.x());
+        const QPointF tip = end + dir * 7;
+        scene->addPolygon(QPolygonF({tip, end + normal * 2.5, end - normal * 2.5}), QPen(Qt::black, 1),
+                          QBrush(Qt::black));
+    }
+    scene->setSceneRect(QRectF(0, 0, placed.width, placed.height).adjusted(-4, -4, 4, 4));
+    if (!fitted_) {
+        fitted_ = true;
+        // The first picture at its size when it fits, else fitted.
+        if (placed.width > FlowView1->viewport()->width() || placed.height > FlowView1->viewport()->height())
+            FlowView1->fit();
+    }
+    latency_ = pending_ || debounce_.isActive() ? -1 : last_change_.elapsed();
+    emit laidOut();
+}
+
+void GameFlowWindow::exportPicture(const vellumark::Ttombpcdat& doc, const vellumark::codepage::table& cp,
+                                   const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext != QLatin1String("svg") && ext != QLatin1String("png"))
+        throw vellumark::script_error("A game flow picture is written as SVG or PNG: give a name ending in .svg or .png");
+    const std::string picture =
+        vellumark::flow::run_dot(vellumark::flow::dot_text(vellumark::flow::build_graph(doc, cp)), ext.toStdString());
+    const QByteArray name = QFile::encodeName(path);
+    vellumark::atomic_write_file(std::string(name.constData(), std::size_t(name.size())),
+                                 {reinterpret_cast<const std::uint8_t*>(picture.data()), picture.size()});
+}

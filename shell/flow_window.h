@@ -1,0 +1,95 @@
+// The game flow window ("Other Command" > "Game flow..."): the picture of
+// what the game plays, laid out by Graphviz's dot run as a separate process
+// and drawn with graphics items that can be clicked. It follows the document:
+// edits in quick succession start one layout, read back without blocking.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QGraphicsView>
+#include <QPointer>
+#include <QProcess>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+
+#include "codec/check.h"
+#include "formats/flow_dot.h"
+#include "formats/flow_graph.h"
+
+class Dialogs;
+class QLabel;
+class QPushButton;
+class ScriptDocument;
+
+// The picture: Ctrl+wheel zooms, a click on a node or an event says where
+// it leads.
+class FlowView : public QGraphicsView {
+    Q_OBJECT
+public:
+    using QGraphicsView::QGraphicsView;
+    void zoomBy(double factor);
+    void fit();
+
+signals:
+    void clicked(const vellumark::place& where);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class GameFlowWindow : public QWidget {
+    Q_OBJECT
+public:
+    GameFlowWindow(ScriptDocument& doc, QWidget* parent = nullptr);
+    ~GameFlowWindow() override;
+
+    FlowView* view() const { return FlowView1; }
+    // The message shown instead of the picture ("dot" missing or failed);
+    // hidden otherwise.
+    QLabel* message() const { return Message; }
+    // The graph of the picture shown, and the milliseconds from the last
+    // change of the document to the picture.
+    const vellumark::flow::graph& shown() const { return shown_; }
+    qint64 lastLatency() const { return latency_; }
+    // The scene position of the centre of a node's row: 0 the title, then
+    // the file (when it has one) and the events. Null when not drawn.
+    QPointF rowCentre(const QString& node, int row) const;
+
+    // Writes the picture of the document as SVG or PNG by the name's
+    // extension, through dot; throws vellumark::script_error.
+    static void exportPicture(const vellumark::Ttombpcdat& doc, const vellumark::codepage::table& cp,
+                              const QString& path);
+
+signals:
+    void goTo(const vellumark::place& where);
+    // A new picture is drawn, or the message shown.
+    void laidOut();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void schedule();
+    void startLayout();
+    void layoutFinished();
+    void showMessage(const QString& text);
+    void draw(const vellumark::flow::layout& placed);
+
+    ScriptDocument& doc_;
+    FlowView* FlowView1 = nullptr;
+    QLabel* Message = nullptr;
+    QPushButton* ZoomIn = nullptr;
+    QPushButton* ZoomOut = nullptr;
+    QPushButton* Fit = nullptr;
+    QTimer debounce_;
+    QPointer<QProcess> dot_;
+    bool pending_ = false;          // the document changed while dot ran
+    bool fitted_ = false;           // the first picture is fitted to the window
+    QElapsedTimer last_change_;     // since the last change of the document
+    qint64 latency_ = -1;
+    vellumark::flow::graph laying_;  // the graph dot is laying out
+    vellumark::flow::graph shown_;
+    std::map<QString, std::pair<QRectF, int>> rows_;  // node -> its box, its rows
+};
