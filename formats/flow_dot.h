@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "formats/flow_graph.h"
+
 namespace vellumark::flow {
 
 // The message when `dot` cannot be started.
@@ -44,5 +46,22 @@ struct layout {
 // Reads dot's `-Tplain` output. Throws script_error (dot_failed_message) when
 // the text is not such output.
 layout parse_plain(std::string_view text);
+
+}  // namespace vellumark::flow
+
+namespace vellumark::flow {
+
+// dot's time grows faster than the graph: a long script is laid out in
+// parts of at most this many nodes, one below the other.
+inline constexpr std::size_t kPartNodes = 250;
+
+// The graph in parts of at most `most` nodes in their order, each with the
+// edges between its own nodes. One part when the graph is no larger.
+std::vector<graph> split_graph(const graph& whole, std::size_t most = kPartNodes);
+
+// The layouts of the parts one below the other, and the edges between parts
+// added: the next slot straight below, a demo level by a dashed curve on
+// the right.
+layout join_layouts(const graph& whole, const std::vector<graph>& parts, const std::vector<layout>& placed);
 
 }  // namespace vellumark::flow

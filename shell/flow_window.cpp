@@ -154,15 +154,22 @@ void GameFlowWindow::schedule() {
 }
 
 void GameFlowWindow::startLayout() {
-    if (dot_) {  // one layout at a time; the next follows this one
+    if (busy_) {  // one layout at a time; the next follows this one
         pending_ = true;
         return;
     }
+    busy_ = true;
     pending_ = false;
     laying_ = vellumark::flow::build_graph(doc_.record(), texts_of(doc_));
-    const std::string dot = vellumark::flow::dot_text(laying_);
+    parts_ = vellumark::flow::split_graph(laying_);
+    placed_.clear();
+    runPart();
+}
+
+void GameFlowWindow::runPart() {
+    const std::string dot = vellumark::flow::dot_text(parts_[placed_.size()]);
     dot_ = new QProcess(this);
-    connect(dot_, &QProcess::finished, this, &GameFlowWindow::layoutFinished);
+    connect(dot_, &QProcess::finished, this, &GameFlowWindow::partFinished);
     connect(dot_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;  // a crash ends in finished()
         dot_->deleteLater();
@@ -174,7 +181,7 @@ void GameFlowWindow::startLayout() {
     dot_->closeWriteChannel();
 }
 
-void GameFlowWindow::layoutFinished() {
+void GameFlowWindow::partFinished() {
     QProcess* process = dot_;
     dot_ = nullptr;
     process->deleteLater();
@@ -183,16 +190,28 @@ void GameFlowWindow::layoutFinished() {
         if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0 || out.isEmpty())
             throw vellumark::script_error(vellumark::flow::dot_failed_message(
                 process->readAllStandardError().toStdString(), process->exitCode()));
-        draw(vellumark::flow::parse_plain(std::string_view(out.constData(), std::size_t(out.size()))));
+        placed_.push_back(vellumark::flow::parse_plain(std::string_view(out.constData(), std::size_t(out.size()))));
     } catch (const vellumark::script_error& e) {
         showMessage(qs(vellumark::error_box_text(e.what())));
+        return;
     }
-    if (pending_) startLayout();
+    if (placed_.size() < parts_.size()) {
+        runPart();
+        return;
+    }
+    draw(parts_.size() == 1 ? std::move(placed_.front()) : vellumark::flow::join_layouts(laying_, parts_, placed_));
+    placed_.clear();
+    parts_.clear();
 }
 
 void GameFlowWindow::showMessage(const QString& text) {
     Message->setText(text);
     Message->show();
+    finished();
+}
+
+void GameFlowWindow::finished() {
+    busy_ = false;
     emit laidOut();
     if (pending_) startLayout();
 }
@@ -205,14 +224,33 @@ QPointF GameFlowWindow::rowCentre(const QString& node, int row) const {
     return {box.center().x(), box.top() + h * (row + 0.5)};
 }
 
-void GameFlowWindow::draw(const vellumark::flow::layout& placed) {
+void GameFlowWindow::draw(vellumark::flow::layout placed) {
     QGraphicsScene* scene = FlowView1->scene();
     scene->clear();
     rows_.clear();
     Message->hide();
     shown_ = std::move(laying_);
-    std::map<std::string, const node*> by_id;
-    for (const node& n : shown_.nodes) by_id[n.id] = &n;
+    drawing_ = std::move(placed);
+    by_id_.clear();
+    for (const node& n : shown_.nodes) by_id_[n.id] = &n;
+    drawn_nodes_ = drawn_edges_ = 0;
+    scene->setSceneRect(QRectF(0, 0, drawing_.width, drawing_.height).adjusted(-4, -4, 4, 4));
+    if (!fitted_) {
+        fitted_ = true;
+        // The first picture at its size when it fits, else fitted.
+        const QSize room = FlowView1->viewport()->size();
+        if (drawing_.width > room.width() || drawing_.height > room.height())
+            FlowView1->fitInView(scene->sceneRect(), Qt::KeepAspectRatio);
+    }
+    drawSome();
+}
+
+void GameFlowWindow::drawSome() {
+    // A pass draws this many nodes or edges, well within a frame.
+    constexpr std::size_t kNodesAtOnce = 120, kEdgesAtOnce = 600;
+    QGraphicsScene* scene = FlowView1->scene();
+    const auto& placed = drawing_;
+    const auto& by_id = by_id_;
 
     QFont font = FlowView1->font();
     font.setFamily(QStringLiteral("Helvetica"));
@@ -222,7 +260,9 @@ void GameFlowWindow::draw(const vellumark::flow::layout& placed) {
     const QFontMetricsF plain_metrics(font), bold_metrics(bold);
     const QPen line(Qt::black, 0.75);
 
-    for (const auto& p : placed.nodes) {
+    const std::size_t nodes_end = std::min(placed.nodes.size(), drawn_nodes_ + kNodesAtOnce);
+    for (; drawn_nodes_ < nodes_end; ++drawn_nodes_) {
+        const auto& p = placed.nodes[drawn_nodes_];
         const auto found = by_id.find(p.id);
         if (found == by_id.end()) continue;
         const node& n = *found->second;
@@ -268,7 +308,10 @@ void GameFlowWindow::draw(const vellumark::flow::layout& placed) {
         for (const auto& e : n.events) add_row(e.text, false, true, e.warning, e.line);
     }
 
-    for (const auto& e : placed.edges) {
+    const std::size_t edges_end =
+        drawn_nodes_ < placed.nodes.size() ? drawn_edges_ : std::min(placed.edges.size(), drawn_edges_ + kEdgesAtOnce);
+    for (; drawn_edges_ < edges_end; ++drawn_edges_) {
+        const auto& e = placed.edges[drawn_edges_];
         if (e.points.size() < 4) continue;
         QPainterPath path(QPointF(e.points[0].first, e.points[0].second));
         for (std::size_t i = 1; i + 2 < e.points.size(); i += 3)
@@ -290,15 +333,12 @@ void GameFlowWindow::draw(const vellumark::flow::layout& placed) {
         scene->addPolygon(QPolygonF({tip, end + normal * 2.5, end - normal * 2.5}), QPen(Qt::black, 1),
                           QBrush(Qt::black));
     }
-    scene->setSceneRect(QRectF(0, 0, placed.width, placed.height).adjusted(-4, -4, 4, 4));
-    if (!fitted_) {
-        fitted_ = true;
-        // The first picture at its size when it fits, else fitted.
-        if (placed.width > FlowView1->viewport()->width() || placed.height > FlowView1->viewport()->height())
-            FlowView1->fit();
+    if (drawn_nodes_ < placed.nodes.size() || drawn_edges_ < placed.edges.size()) {
+        QTimer::singleShot(0, this, &GameFlowWindow::drawSome);
+        return;
     }
     latency_ = pending_ || debounce_.isActive() ? -1 : last_change_.elapsed();
-    emit laidOut();
+    finished();
 }
 
 void GameFlowWindow::exportPicture(const vellumark::Ttombpcdat& doc, const vellumark::codepage::table& cp,

@@ -73,9 +73,13 @@ protected:
 private:
     void schedule();
     void startLayout();
-    void layoutFinished();
+    void runPart();
+    void partFinished();
     void showMessage(const QString& text);
-    void draw(const vellumark::flow::layout& placed);
+    // Draws the layout a few hundred items at a pass of the event loop.
+    void draw(vellumark::flow::layout placed);
+    void drawSome();
+    void finished();
 
     ScriptDocument& doc_;
     FlowView* FlowView1 = nullptr;
@@ -85,11 +89,17 @@ private:
     QPushButton* Fit = nullptr;
     QTimer debounce_;
     QPointer<QProcess> dot_;
-    bool pending_ = false;          // the document changed while dot ran
+    bool busy_ = false;             // dot runs, or the picture is being drawn
+    bool pending_ = false;          // the document changed meanwhile
     bool fitted_ = false;           // the first picture is fitted to the window
     QElapsedTimer last_change_;     // since the last change of the document
     qint64 latency_ = -1;
     vellumark::flow::graph laying_;  // the graph dot is laying out
+    std::vector<vellumark::flow::graph> parts_;    // ... in parts
+    std::vector<vellumark::flow::layout> placed_;  // the parts laid out so far
+    vellumark::flow::layout drawing_;              // the layout being drawn
+    std::size_t drawn_nodes_ = 0, drawn_edges_ = 0;
+    std::map<std::string, const vellumark::flow::node*> by_id_;  // the nodes of shown_
     vellumark::flow::graph shown_;
     std::map<QString, std::pair<QRectF, int>> rows_;  // node -> its box, its rows
 };
