@@ -150,11 +150,18 @@ std::vector<std::string_view> words(std::string_view line) {
     return out;
 }
 
+// What dot's answer holds that is not its plain layout.
+std::string unexpected(std::string_view what) {
+    std::string said = "unexpected layout \"";
+    said.append(what).push_back('"');
+    return dot_failed_message(said, 0);
+}
+
 double number(std::string_view w) {
     double v = 0;
     const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), v);
     if (ec != std::errc() || end != w.data() + w.size())
-        throw script_error(dot_failed_message("unexpected layout \"" + std::string(w) + "\"", 0));
+        throw script_error(unexpected(w));
     return v;
 }
 
@@ -176,7 +183,7 @@ layout parse_plain(std::string_view text) {
         const auto w = words(line);
         if (w.empty()) continue;
         const auto need = [&](std::size_t n) {
-            if (w.size() < n) throw script_error(dot_failed_message("unexpected layout \"" + std::string(line) + "\"", 0));
+            if (w.size() < n) throw script_error(unexpected(line));
         };
         if (w[0] == "graph") {
             need(4);

@@ -62,6 +62,6 @@ std::vector<graph> split_graph(const graph& whole, std::size_t most = kPartNodes
 // The layouts of the parts one below the other, and the edges between parts
 // added: the next slot straight below, a demo level by a dashed curve on
 // the right.
-layout join_layouts(const graph& whole, const std::vector<graph>& parts, const std::vector<layout>& placed);
+layout join_layouts(const graph& whole, const std::vector<layout>& placed);
 
 }  // namespace vellumark::flow

@@ -1,6 +1,7 @@
 #include "formats/flow_graph.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <set>
 
@@ -10,6 +11,15 @@
 namespace vellumark::flow {
 
 namespace {
+
+// Texts joined by appending: g++ 12 warns falsely (-Wrestrict) about the
+// same written as a concatenation.
+std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (std::string_view p : parts) s.append(p);
+    return s;
+}
+std::string num(long long n) { return std::to_string(n); }
 
 // A text of the script on one line, as UTF-8 that an XML parser takes: line
 // breaks and the other control characters as their symbols.
@@ -47,10 +57,10 @@ public:
         // Levels without a slot of their own: played by no slot.
         for (int level = std::max(slots - 1, 0); level < levels; ++level) {
             node n;
-            n.id = "l" + std::to_string(level);
+            n.id = cat({"l", num(level)});
             n.title = level_title(level);
             n.file = level_file(level);
-            n.warning = "Level " + std::to_string(level) + " has no script slot";
+            n.warning = cat({"Level ", num(level), " has no script slot"});
             g.nodes.push_back(std::move(n));
         }
 
@@ -64,7 +74,7 @@ public:
             std::set<int> seen;
             for (std::uint16_t level : doc_.demo_levels) {
                 if (level >= levels || !seen.insert(level).second) continue;
-                const std::string to = level + 1 < slots ? slot_id(level + 1) : "l" + std::to_string(level);
+                const std::string to = level + 1 < slots ? slot_id(level + 1) : cat({"l", num(level)});
                 g.edges.push_back({slot_id(0), to, true});
             }
         }
@@ -72,7 +82,7 @@ public:
     }
 
 private:
-    static std::string slot_id(int k) { return "s" + std::to_string(k); }
+    static std::string slot_id(int k) { return cat({"s", num(k)}); }
 
     static bool ends_game(const script_slot& slot) {
         const int count = std::clamp<int>(slot.command_count, 0, kSlotCapacity);
@@ -82,7 +92,7 @@ private:
 
     std::string entry(table_id id, std::uint16_t index) const {
         const auto& strings = table(doc_, id).strings;
-        return index < strings.size() ? shown(cp_, strings[index]) : "#" + std::to_string(index);
+        return index < strings.size() ? shown(cp_, strings[index]) : cat({"#", num(index)});
     }
 
     std::string level_title(int level) const {
@@ -108,7 +118,7 @@ private:
             n.title = level_title(level);
             n.file = level_file(level);
         } else {
-            n.title = "Slot " + std::to_string(k);
+            n.title = cat({"Slot ", num(k)});
         }
         if (const auto w = slot_warnings_.find(k); w != slot_warnings_.end()) n.warning = w->second;
         n.events = events(k);
@@ -132,43 +142,43 @@ private:
             case cmd::kEndOfSet: continue;
             case cmd::kPlayLevel:
                 if (warning.empty()) continue;  // the node is the level
-                text = "Play level " + operand;
-                if (c.operand < level_total(doc_)) text += " " + entry(table_id::level_names, c.operand);
+                text = cat({"Play level ", operand});
+                if (c.operand < level_total(doc_)) text.append(" ").append(entry(table_id::level_names, c.operand));
                 break;
             case cmd::kPlayDemoLevel:
                 text = "Demo level";
-                if (!warning.empty()) text += " " + operand;
+                if (!warning.empty()) text.append(" ").append(operand);
                 break;
             case cmd::kPlayFmv:
-                text = "Movie " + entry(table_id::fmv_files, c.operand);
+                text = cat({"Movie ", entry(table_id::fmv_files, c.operand)});
                 if (c.operand < doc_.movie_records.size()) {
                     const movie_record& r = doc_.movie_records[c.operand];
-                    text += " (record " + std::to_string(r.first) + ", " + std::to_string(r.second) + ")";
+                    text += cat({" (record ", num(r.first), ", ", num(r.second), ")"});
                 }
                 break;
             case cmd::kPrepareCutscenes:
-                if (angle_line >= 0) out.push_back({angle_line, "Cut angle " + std::to_string(angle), {}});
+                if (angle_line >= 0) out.push_back({angle_line, cat({"Cut angle ", num(angle)}), {}});
                 angle_line = i;
                 angle = c.operand;
                 continue;
             case cmd::kPlayCutscene:
-                text = "Cut-scene " + entry(table_id::cutscene_files, c.operand);
+                text = cat({"Cut-scene ", entry(table_id::cutscene_files, c.operand)});
                 if (angle_line >= 0) {
-                    text += ", angle " + std::to_string(angle);
+                    text += cat({", angle ", num(angle)});
                     angle_line = -1;
                 }
                 break;
-            case cmd::kShowChapterScreen: text = "Chapter screen " + entry(table_id::pic_files, c.operand); break;
-            case cmd::kPlaySoundtrack: text = "Soundtrack " + operand; break;
+            case cmd::kShowChapterScreen: text = cat({"Chapter screen ", entry(table_id::pic_files, c.operand)}); break;
+            case cmd::kPlaySoundtrack: text = cat({"Soundtrack ", operand}); break;
             case cmd::kLevelComplete: text = "Level complete"; break;
             case cmd::kLoseWeapons: text = "Lose your weapons"; break;
             case cmd::kEndOfGame: text = "End of game"; break;
-            case cmd::kNumberOfSecrets: text = "Number of secrets " + operand; break;
+            case cmd::kNumberOfSecrets: text = cat({"Number of secrets ", operand}); break;
             case cmd::kGiveItem: {
                 auto [it, fresh] = items.try_emplace(c.operand, out.size(), 0);
                 ++it->second.second;
                 if (!fresh) continue;
-                text = "Item " + operand;
+                text = cat({"Item ", operand});
                 break;
             }
             default: {
@@ -176,18 +186,18 @@ private:
                 // some names end with.
                 text = format_command({c.command, cmd::kNoOperand}, doc_);
                 while (!text.empty() && (text.back() == ' ' || text.back() == ',')) text.pop_back();
-                if (c.operand != cmd::kNoOperand) text += " " + operand;
+                if (c.operand != cmd::kNoOperand) text.append(" ").append(operand);
                 text = shown(cp_, text);
             }
             }
             out.push_back({i, std::move(text), std::move(warning)});
         }
-        if (angle_line >= 0) out.push_back({angle_line, "Cut angle " + std::to_string(angle), {}});
+        if (angle_line >= 0) out.push_back({angle_line, cat({"Cut angle ", num(angle)}), {}});
         std::stable_sort(out.begin(), out.end(), [](const event& a, const event& b) { return a.line < b.line; });
         for (const auto& [item, where] : items)
             if (where.second > 1)
                 for (event& e : out)
-                    if (e.text == "Item " + std::to_string(item)) e.text += " \xC3\x97" + std::to_string(where.second);
+                    if (e.text == cat({"Item ", num(item)})) e.text += cat({" \xC3\x97", num(where.second)});
         return out;
     }
 
@@ -231,7 +241,7 @@ std::string quoted(const std::string& s) {
 void cell(std::string& out, const std::string& text, const std::string& warning, const std::string& extra) {
     out += "<TR><TD";
     out += extra;
-    if (!warning.empty()) out += " HREF=\"#\" TOOLTIP=\"" + html(warning) + "\"";
+    if (!warning.empty()) out += cat({" HREF=\"#\" TOOLTIP=\"", html(warning), "\""});
     out += ">";
     if (!warning.empty()) out += "<FONT COLOR=\"red\">";
     out += html(text);
@@ -264,20 +274,20 @@ std::string dot_text(const graph& g) {
         "  node [shape=plaintext, fontname=\"Helvetica\", fontsize=10, margin=0];\n"
         "  edge [arrowsize=0.7];\n";
     for (const node& n : g.nodes) {
-        out += "  " + n.id + " [label=<<TABLE BORDER=\"";
+        out += cat({"  ", n.id, " [label=<<TABLE BORDER=\""});
         out += n.red() ? "2\" COLOR=\"red" : "0";
         out += "\" CELLBORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"3\">";
         out += "<TR><TD BGCOLOR=\"#dde6f0\"><B>";
-        out += n.red() ? "<FONT COLOR=\"red\">" + html(n.title) + "</FONT>" : html(n.title);
+        out += n.red() ? cat({"<FONT COLOR=\"red\">", html(n.title), "</FONT>"}) : html(n.title);
         out += "</B></TD></TR>";
         if (!n.file.empty()) cell(out, n.file, {}, "");
         for (const event& e : n.events) cell(out, e.text, e.warning, " ALIGN=\"LEFT\"");
-        out += "</TABLE>>, tooltip=" + quoted(n.red() ? n.warnings() : n.title);
+        out += cat({"</TABLE>>, tooltip=", quoted(n.red() ? n.warnings() : n.title)});
         if (n.red()) out += ", color=red";
         out += "];\n";
     }
     for (const edge& e : g.edges) {
-        out += "  " + e.from + " -> " + e.to;
+        out += cat({"  ", e.from, " -> ", e.to});
         out += e.demo ? " [style=dashed];\n" : ";\n";
     }
     out += "}\n";

@@ -25,12 +25,12 @@ std::vector<graph> split_graph(const graph& whole, std::size_t most) {
     return parts;
 }
 
-layout join_layouts(const graph& whole, const std::vector<graph>& parts, const std::vector<layout>& placed) {
+layout join_layouts(const graph& whole, const std::vector<layout>& placed) {
     constexpr double kGap = 25;    // between two parts
     constexpr double kArrow = 7;   // the arrowhead's length, as dot leaves room for it
     layout joined;
     std::map<std::string, std::size_t> part_of;
-    for (std::size_t p = 0; p < parts.size() && p < placed.size(); ++p) {
+    for (std::size_t p = 0; p < placed.size(); ++p) {
         const double top = p == 0 ? 0 : joined.height + kGap;
         for (placed_node n : placed[p].nodes) {
             n.y += top;

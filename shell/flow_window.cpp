@@ -87,7 +87,11 @@ void FlowView::mousePressEvent(QMouseEvent* event) {
 GameFlowWindow::GameFlowWindow(ScriptDocument& doc, QWidget* parent) : QWidget(parent, Qt::Window), doc_(doc) {
     setObjectName(QStringLiteral("GameFlowWindow"));
     setWindowTitle(QStringLiteral("Game flow"));
-    FlowView1 = new FlowView(new QGraphicsScene(this), this);
+    auto* scene = new QGraphicsScene(this);
+    // Thousands of items come and go with each picture; a click finds its
+    // item among them quickly enough without an index.
+    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    FlowView1 = new FlowView(scene, this);
     FlowView1->setObjectName(QStringLiteral("FlowView1"));
     FlowView1->setRenderHint(QPainter::Antialiasing);
     FlowView1->setBackgroundBrush(Qt::white);
@@ -123,7 +127,7 @@ GameFlowWindow::GameFlowWindow(ScriptDocument& doc, QWidget* parent) : QWidget(p
     // Every change of the document changes the picture; one layout follows
     // the changes of a short while.
     debounce_.setSingleShot(true);
-    debounce_.setInterval(30);
+    debounce_.setInterval(10);
     connect(&debounce_, &QTimer::timeout, this, &GameFlowWindow::startLayout);
     for (auto signal : {&ScriptDocument::reset, &ScriptDocument::flagsChanged, &ScriptDocument::demoLevelsChanged})
         connect(&doc_, signal, this, &GameFlowWindow::schedule);
@@ -136,6 +140,10 @@ GameFlowWindow::GameFlowWindow(ScriptDocument& doc, QWidget* parent) : QWidget(p
 }
 
 GameFlowWindow::~GameFlowWindow() {
+    if (worker_) {
+        worker_->disconnect(this);
+        worker_->wait();
+    }
     if (dot_) {
         dot_->disconnect(this);
         dot_->kill();
@@ -160,14 +168,35 @@ void GameFlowWindow::startLayout() {
     }
     busy_ = true;
     pending_ = false;
-    laying_ = vellumark::flow::build_graph(doc_.record(), texts_of(doc_));
-    parts_ = vellumark::flow::split_graph(laying_);
-    placed_.clear();
+    auto work = std::make_shared<job>();
+    work->record = doc_.record();
+    work->texts = &texts_of(doc_);
+    job_ = work;
+    worker_ = QThread::create([work] {
+        try {
+            work->graph = vellumark::flow::build_graph(work->record, *work->texts);
+            for (const auto& part : vellumark::flow::split_graph(work->graph))
+                work->parts.push_back(vellumark::flow::dot_text(part));
+        } catch (const std::exception& e) {
+            work->failure = e.what();
+        }
+        work->record = {};
+    });
+    connect(worker_, &QThread::finished, this, &GameFlowWindow::graphMade);
+    connect(worker_, &QThread::finished, worker_, &QObject::deleteLater);
+    worker_->start();
+}
+
+void GameFlowWindow::graphMade() {
+    if (!job_->failure.empty()) {
+        showMessage(qs(vellumark::error_box_text(job_->failure)));
+        return;
+    }
     runPart();
 }
 
 void GameFlowWindow::runPart() {
-    const std::string dot = vellumark::flow::dot_text(parts_[placed_.size()]);
+    const std::string& dot = job_->parts[job_->layouts.size()];
     dot_ = new QProcess(this);
     connect(dot_, &QProcess::finished, this, &GameFlowWindow::partFinished);
     connect(dot_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -186,22 +215,38 @@ void GameFlowWindow::partFinished() {
     dot_ = nullptr;
     process->deleteLater();
     const QByteArray out = process->readAllStandardOutput();
-    try {
-        if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0 || out.isEmpty())
-            throw vellumark::script_error(vellumark::flow::dot_failed_message(
-                process->readAllStandardError().toStdString(), process->exitCode()));
-        placed_.push_back(vellumark::flow::parse_plain(std::string_view(out.constData(), std::size_t(out.size()))));
-    } catch (const vellumark::script_error& e) {
-        showMessage(qs(vellumark::error_box_text(e.what())));
+    if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0 || out.isEmpty()) {
+        showMessage(qs(vellumark::error_box_text(vellumark::flow::dot_failed_message(
+            process->readAllStandardError().toStdString(), process->exitCode()))));
         return;
     }
-    if (placed_.size() < parts_.size()) {
+    job_->layouts.emplace_back(out.constData(), std::size_t(out.size()));
+    if (job_->layouts.size() < job_->parts.size()) {
         runPart();
         return;
     }
-    draw(parts_.size() == 1 ? std::move(placed_.front()) : vellumark::flow::join_layouts(laying_, parts_, placed_));
-    placed_.clear();
-    parts_.clear();
+    // dot's answers read and joined in a thread of their own too.
+    auto work = job_;
+    worker_ = QThread::create([work] {
+        try {
+            std::vector<vellumark::flow::layout> placed;
+            for (const std::string& text : work->layouts) placed.push_back(vellumark::flow::parse_plain(text));
+            work->joined = placed.size() == 1 ? std::move(placed.front())
+                                              : vellumark::flow::join_layouts(work->graph, placed);
+        } catch (const std::exception& e) {
+            work->failure = e.what();
+        }
+        work->layouts.clear();
+        work->parts.clear();
+    });
+    connect(worker_, &QThread::finished, this, [this] {
+        if (!job_->failure.empty())
+            showMessage(qs(vellumark::error_box_text(job_->failure)));
+        else
+            draw(std::move(job_->joined));
+    });
+    connect(worker_, &QThread::finished, worker_, &QObject::deleteLater);
+    worker_->start();
 }
 
 void GameFlowWindow::showMessage(const QString& text) {
@@ -225,16 +270,25 @@ QPointF GameFlowWindow::rowCentre(const QString& node, int row) const {
 }
 
 void GameFlowWindow::draw(vellumark::flow::layout placed) {
-    QGraphicsScene* scene = FlowView1->scene();
-    scene->clear();
+    // The picture goes to a new scene; the old one is taken down a few
+    // thousand items at a pass, as the new one is drawn.
+    QGraphicsScene* old = FlowView1->scene();
+    const QPointF centre = FlowView1->mapToScene(FlowView1->viewport()->rect().center());
+    auto* scene = new QGraphicsScene(this);
+    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    retiring_.push_back({old, std::move(top_items_)});
+    top_items_.clear();
     rows_.clear();
     Message->hide();
-    shown_ = std::move(laying_);
+    shown_ = std::move(job_->graph);
+    job_.reset();
     drawing_ = std::move(placed);
     by_id_.clear();
     for (const node& n : shown_.nodes) by_id_[n.id] = &n;
     drawn_nodes_ = drawn_edges_ = 0;
     scene->setSceneRect(QRectF(0, 0, drawing_.width, drawing_.height).adjusted(-4, -4, 4, 4));
+    FlowView1->setScene(scene);
+    FlowView1->centerOn(centre);
     if (!fitted_) {
         fitted_ = true;
         // The first picture at its size when it fits, else fitted.
@@ -247,10 +301,23 @@ void GameFlowWindow::draw(vellumark::flow::layout placed) {
 
 void GameFlowWindow::drawSome() {
     // A pass draws this many nodes or edges, well within a frame.
-    constexpr std::size_t kNodesAtOnce = 120, kEdgesAtOnce = 600;
+    constexpr std::size_t kNodesAtOnce = 400, kEdgesAtOnce = 2000;
+    constexpr qint64 kPassNs = 6'000'000;
     QGraphicsScene* scene = FlowView1->scene();
     const auto& placed = drawing_;
     const auto& by_id = by_id_;
+    QElapsedTimer pass;  // a pass ends after a few milliseconds
+    pass.start();
+    while (!retiring_.empty() && pass.nsecsElapsed() < kPassNs / 2) {
+        auto& [old, items] = retiring_.front();
+        while (!items.empty() && pass.nsecsElapsed() < kPassNs / 2) {
+            delete items.back();
+            items.pop_back();
+        }
+        if (!items.empty()) break;
+        delete old;
+        retiring_.erase(retiring_.begin());
+    }
 
     QFont font = FlowView1->font();
     font.setFamily(QStringLiteral("Helvetica"));
@@ -261,7 +328,7 @@ void GameFlowWindow::drawSome() {
     const QPen line(Qt::black, 0.75);
 
     const std::size_t nodes_end = std::min(placed.nodes.size(), drawn_nodes_ + kNodesAtOnce);
-    for (; drawn_nodes_ < nodes_end; ++drawn_nodes_) {
+    for (; drawn_nodes_ < nodes_end && pass.nsecsElapsed() < kPassNs; ++drawn_nodes_) {
         const auto& p = placed.nodes[drawn_nodes_];
         const auto found = by_id.find(p.id);
         if (found == by_id.end()) continue;
@@ -281,6 +348,7 @@ void GameFlowWindow::drawSome() {
         }
         group->setToolTip(qs(n.red() ? n.warnings() : n.title));
         scene->addItem(group);
+        top_items_.push_back(group);
 
         int row = 0;
         const auto add_row = [&](const std::string& text, bool title, bool left, const std::string& warning,
@@ -310,7 +378,7 @@ void GameFlowWindow::drawSome() {
 
     const std::size_t edges_end =
         drawn_nodes_ < placed.nodes.size() ? drawn_edges_ : std::min(placed.edges.size(), drawn_edges_ + kEdgesAtOnce);
-    for (; drawn_edges_ < edges_end; ++drawn_edges_) {
+    for (; drawn_edges_ < edges_end && pass.nsecsElapsed() < kPassNs; ++drawn_edges_) {
         const auto& e = placed.edges[drawn_edges_];
         if (e.points.size() < 4) continue;
         QPainterPath path(QPointF(e.points[0].first, e.points[0].second));
@@ -319,7 +387,7 @@ void GameFlowWindow::drawSome() {
                          e.points[i + 2].first, e.points[i + 2].second);
         QPen pen(Qt::black, 1);
         if (e.dashed) pen.setStyle(Qt::DashLine);
-        scene->addPath(path, pen);
+        top_items_.push_back(scene->addPath(path, pen));
         // The arrowhead: from the spline's end on towards the node, as dot
         // leaves room for it.
         const QPointF end(e.points.back().first, e.points.back().second);
@@ -330,10 +398,10 @@ void GameFlowWindow::drawSome() {
         dir /= length;
         const QPointF normal(-dir.y(), dir.x());
         const QPointF tip = end + dir * 7;
-        scene->addPolygon(QPolygonF({tip, end + normal * 2.5, end - normal * 2.5}), QPen(Qt::black, 1),
-                          QBrush(Qt::black));
+        top_items_.push_back(scene->addPolygon(QPolygonF({tip, end + normal * 2.5, end - normal * 2.5}),
+                                               QPen(Qt::black, 1), QBrush(Qt::black)));
     }
-    if (drawn_nodes_ < placed.nodes.size() || drawn_edges_ < placed.edges.size()) {
+    if (drawn_nodes_ < placed.nodes.size() || drawn_edges_ < placed.edges.size() || !retiring_.empty()) {
         QTimer::singleShot(0, this, &GameFlowWindow::drawSome);
         return;
     }

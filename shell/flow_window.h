@@ -12,6 +12,8 @@
 #include <QWidget>
 
 #include <map>
+#include <memory>
+#include <QThread>
 
 #include "codec/check.h"
 #include "formats/flow_dot.h"
@@ -73,6 +75,7 @@ protected:
 private:
     void schedule();
     void startLayout();
+    void graphMade();
     void runPart();
     void partFinished();
     void showMessage(const QString& text);
@@ -94,9 +97,22 @@ private:
     bool fitted_ = false;           // the first picture is fitted to the window
     QElapsedTimer last_change_;     // since the last change of the document
     qint64 latency_ = -1;
-    vellumark::flow::graph laying_;  // the graph dot is laying out
-    std::vector<vellumark::flow::graph> parts_;    // ... in parts
-    std::vector<vellumark::flow::layout> placed_;  // the parts laid out so far
+    // The graph dot lays out, and the DOT of its parts, made in a thread of
+    // their own from a copy of the record.
+    struct job {
+        vellumark::Ttombpcdat record;
+        const vellumark::codepage::table* texts = nullptr;
+        vellumark::flow::graph graph;
+        std::vector<std::string> parts;
+        std::vector<std::string> layouts;  // dot's answers, part by part
+        vellumark::flow::layout joined;
+        std::string failure;  // what went wrong, if anything did
+    };
+    std::shared_ptr<job> job_;
+    QPointer<QThread> worker_;
+    std::vector<QGraphicsItem*> top_items_;  // of the scene shown: the nodes, edges and arrowheads
+    // Scenes of earlier pictures, with the items still to delete.
+    std::vector<std::pair<QGraphicsScene*, std::vector<QGraphicsItem*>>> retiring_;
     vellumark::flow::layout drawing_;              // the layout being drawn
     std::size_t drawn_nodes_ = 0, drawn_edges_ = 0;
     std::map<std::string, const vellumark::flow::node*> by_id_;  // the nodes of shown_
