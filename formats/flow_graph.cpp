@@ -208,7 +208,22 @@ private:
 };
 
 // Text inside an HTML-like label.
-std::string html(const std::string& s) {
+// dot reads a backslash before G, N, E, H, T or L as the name of the graph,
+// node, edge, ..., even inside labels and tool tips: a zero-width space after
+// such a backslash keeps it a backslash.
+std::string keep_backslashes(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        out.push_back(s[i]);
+        if (s[i] == '\\' && i + 1 < s.size() && std::string_view("GNEHTL").find(s[i + 1]) != std::string_view::npos)
+            out += "\xE2\x80\x8B";
+    }
+    return out;
+}
+
+std::string html(const std::string& text) {
+    const std::string s = keep_backslashes(text);
     std::string out;
     out.reserve(s.size());
     for (char c : s) {
@@ -224,7 +239,8 @@ std::string html(const std::string& s) {
 }
 
 // A quoted DOT string; line breaks as "\n".
-std::string quoted(const std::string& s) {
+std::string quoted(const std::string& text) {
+    const std::string s = keep_backslashes(text);
     std::string out = "\"";
     for (char c : s) {
         if (c == '"' || c == '\\')

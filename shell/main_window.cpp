@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
@@ -680,8 +681,13 @@ void TForm1::GameFlow1Click() {
             raise();
             activateWindow();
         });
-        // Beside the main window, on its right.
-        flow_->move(frameGeometry().topRight() + QPoint(1, 0));
+        // Beside the main window, on its right, as far as the screen allows.
+        QPoint at = frameGeometry().topRight() + QPoint(1, 0);
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - flow_->frameGeometry().width())));
+        }
+        flow_->move(at);
     }
     flow_->show();
     flow_->raise();
