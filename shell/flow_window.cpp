@@ -291,10 +291,12 @@ void GameFlowWindow::draw(vellumark::flow::layout placed) {
     FlowView1->centerOn(centre);
     if (!fitted_) {
         fitted_ = true;
-        // The first picture at its size when it fits, else fitted.
-        const QSize room = FlowView1->viewport()->size();
-        if (drawing_.width > room.width() || drawing_.height > room.height())
-            FlowView1->fitInView(scene->sceneRect(), Qt::KeepAspectRatio);
+        // The first picture as wide as the window at most, from its top.
+        const double room = FlowView1->viewport()->width() - 8;
+        const double factor = std::min(1.0, room / std::max(drawing_.width, 1.0));
+        FlowView1->resetTransform();
+        FlowView1->scale(factor, factor);
+        FlowView1->centerOn(drawing_.width / 2, 0);
     }
     drawSome();
 }

@@ -686,6 +686,7 @@ void TForm1::GameFlow1Click() {
         if (const QScreen* s = screen()) {
             const QRect room = s->availableGeometry();
             at.setX(std::max(room.left(), std::min(at.x(), room.right() - flow_->frameGeometry().width())));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - flow_->frameGeometry().height())));
         }
         flow_->move(at);
     }
