@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <cmath>
+#include <tuple>
 
 #include "codec/errors.h"
 #include "codec/fileio.h"
@@ -144,11 +145,7 @@ GameFlowWindow::~GameFlowWindow() {
         worker_->disconnect(this);
         worker_->wait();
     }
-    if (dot_) {
-        dot_->disconnect(this);
-        dot_->kill();
-        dot_->waitForFinished(1000);
-    }
+    stopParts();
 }
 
 void GameFlowWindow::showEvent(QShowEvent* event) {
@@ -192,45 +189,68 @@ void GameFlowWindow::graphMade() {
         showMessage(qs(vellumark::error_box_text(job_->failure)));
         return;
     }
-    runPart();
+    // The parts two at a time: two dot processes keep two cores busy.
+    started_ = done_ = 0;
+    failed_ = false;
+    job_->layouts.assign(job_->parts.size(), {});
+    while (started_ < job_->parts.size() && dots_.size() < 2) runPart();
+}
+
+void GameFlowWindow::stopParts() {
+    for (const QPointer<QProcess>& p : dots_) {
+        if (!p) continue;
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(1000);
+        p->deleteLater();
+    }
+    dots_.clear();
+}
+
+void GameFlowWindow::partFailed(const QString& text) {
+    if (failed_) return;
+    failed_ = true;
+    stopParts();
+    showMessage(text);
 }
 
 void GameFlowWindow::runPart() {
-    const std::string& dot = job_->parts[job_->layouts.size()];
-    dot_ = new QProcess(this);
-    connect(dot_, &QProcess::finished, this, &GameFlowWindow::partFinished);
-    connect(dot_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+    const std::size_t index = started_++;
+    const std::string& dot = job_->parts[index];
+    auto* process = new QProcess(this);
+    dots_.emplace_back(process);
+    connect(process, &QProcess::finished, this, [this, process, index] { partFinished(process, index); });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;  // a crash ends in finished()
-        dot_->deleteLater();
-        dot_ = nullptr;
-        showMessage(qs(std::string(vellumark::flow::kDotMissing)) + QLatin1Char('.'));
+        std::erase(dots_, process);
+        process->deleteLater();
+        partFailed(qs(std::string(vellumark::flow::kDotMissing)) + QLatin1Char('.'));
     });
-    dot_->start(QStringLiteral("dot"), {QStringLiteral("-Tplain")});
-    dot_->write(dot.data(), qint64(dot.size()));
-    dot_->closeWriteChannel();
+    process->start(QStringLiteral("dot"), {QStringLiteral("-Tplain")});
+    process->write(dot.data(), qint64(dot.size()));
+    process->closeWriteChannel();
 }
 
-void GameFlowWindow::partFinished() {
-    QProcess* process = dot_;
-    dot_ = nullptr;
+void GameFlowWindow::partFinished(QProcess* process, std::size_t index) {
+    std::erase(dots_, process);
     process->deleteLater();
     const QByteArray out = process->readAllStandardOutput();
     if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0 || out.isEmpty()) {
-        showMessage(qs(vellumark::error_box_text(vellumark::flow::dot_failed_message(
+        partFailed(qs(vellumark::error_box_text(vellumark::flow::dot_failed_message(
             process->readAllStandardError().toStdString(), process->exitCode()))));
         return;
     }
-    job_->layouts.emplace_back(out.constData(), std::size_t(out.size()));
-    if (job_->layouts.size() < job_->parts.size()) {
-        runPart();
-        return;
-    }
+    job_->layouts[index].assign(out.constData(), std::size_t(out.size()));
+    ++done_;
+    if (started_ < job_->parts.size()) runPart();
+    if (done_ < job_->parts.size()) return;
     // dot's answers read and joined in a thread of their own too.
     auto work = job_;
     worker_ = QThread::create([work] {
         try {
             std::vector<vellumark::flow::layout> placed;
             for (const std::string& text : work->layouts) placed.push_back(vellumark::flow::parse_plain(text));
+            for (const node& n : work->graph.nodes) work->by_id[n.id] = &n;
             work->joined = placed.size() == 1 ? std::move(placed.front())
                                               : vellumark::flow::join_layouts(work->graph, placed);
         } catch (const std::exception& e) {
@@ -278,13 +298,18 @@ void GameFlowWindow::draw(vellumark::flow::layout placed) {
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     retiring_.push_back({old, std::move(top_items_)});
     top_items_.clear();
+    // What the old picture held is freed in a thread of its own.
+    auto old_data = std::make_shared<std::tuple<graph, vellumark::flow::layout, decltype(by_id_), decltype(rows_)>>(
+        std::move(shown_), std::move(drawing_), std::move(by_id_), std::move(rows_));
+    QThread* freeing = QThread::create([data = std::move(old_data)]() mutable { data.reset(); });
+    connect(freeing, &QThread::finished, freeing, &QObject::deleteLater);
+    freeing->start();
     rows_.clear();
     Message->hide();
     shown_ = std::move(job_->graph);
+    by_id_ = std::move(job_->by_id);  // its pointers lead into the nodes' vector, which moved whole
     job_.reset();
     drawing_ = std::move(placed);
-    by_id_.clear();
-    for (const node& n : shown_.nodes) by_id_[n.id] = &n;
     drawn_nodes_ = drawn_edges_ = 0;
     scene->setSceneRect(QRectF(0, 0, drawing_.width, drawing_.height).adjusted(-4, -4, 4, 4));
     FlowView1->setScene(scene);
@@ -298,7 +323,7 @@ void GameFlowWindow::draw(vellumark::flow::layout placed) {
         FlowView1->scale(factor, factor);
         FlowView1->centerOn(drawing_.width / 2, 0);
     }
-    drawSome();
+    QTimer::singleShot(0, this, &GameFlowWindow::drawSome);
 }
 
 void GameFlowWindow::drawSome() {

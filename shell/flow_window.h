@@ -77,7 +77,9 @@ private:
     void startLayout();
     void graphMade();
     void runPart();
-    void partFinished();
+    void partFinished(QProcess* process, std::size_t index);
+    void partFailed(const QString& text);
+    void stopParts();
     void showMessage(const QString& text);
     // Draws the layout a few hundred items at a pass of the event loop.
     void draw(vellumark::flow::layout placed);
@@ -91,7 +93,9 @@ private:
     QPushButton* ZoomOut = nullptr;
     QPushButton* Fit = nullptr;
     QTimer debounce_;
-    QPointer<QProcess> dot_;
+    std::vector<QPointer<QProcess>> dots_;  // the dot processes running
+    std::size_t started_ = 0, done_ = 0;    // parts given to dot, parts laid out
+    bool failed_ = false;                   // a part failed: the others are stopped
     bool busy_ = false;             // dot runs, or the picture is being drawn
     bool pending_ = false;          // the document changed meanwhile
     bool fitted_ = false;           // the first picture is fitted to the window
@@ -106,6 +110,7 @@ private:
         std::vector<std::string> parts;
         std::vector<std::string> layouts;  // dot's answers, part by part
         vellumark::flow::layout joined;
+        std::map<std::string, const vellumark::flow::node*> by_id;  // the nodes of graph
         std::string failure;  // what went wrong, if anything did
     };
     std::shared_ptr<job> job_;
