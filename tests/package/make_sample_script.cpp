@@ -1,7 +1,7 @@
 // Writes a generated script (no game file) to the file named on the command
 // line: the real-size sample of about 20 levels for checks of the installed
 // programs, or with --readable a small one with made-up readable names,
-// movies, cut-scenes and demo levels, from which the game flow picture of the
+// movies, cut-scenes, demo levels and one movie that is not there, from which the game flow picture of the
 // README and the manual is drawn.
 #include <cstdio>
 #include <cstring>
@@ -49,6 +49,7 @@ std::vector<std::uint8_t> readable_bytes() {
         }
         if (level == 4) push(s, cmd::kLoseWeapons);
         if (level == 6) push(s, cmd::kPlayFmv, 2);
+        if (level == 6) push(s, cmd::kPlayFmv, 9);  // no such movie: drawn in red
         if (level > 0) push(s, cmd::kNumberOfSecrets, 3);
         push(s, level == 7 ? cmd::kEndOfGame : cmd::kLevelComplete);
         if (level == 7) push(s, cmd::kPlayFmv, 3);
