@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGraphicsRectItem>
+#include <QGraphicsSceneHoverEvent>
+#include <QPainter>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
@@ -30,6 +32,109 @@ QString qs(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(
 
 // Where a row of the picture leads: the keys of a row item's data.
 enum row_key { kSlot = 0, kLine = 1, kLevel = 2 };
+
+// One node of the picture as one item: its rows drawn by itself, thousands
+// of nodes being too many for an item per row and text. The rows: the
+// title, the file (when there is one), the events.
+class NodeItem : public QGraphicsItem {
+public:
+    struct row {
+        QString text;     // elided to the node's width
+        QString tip;      // the warning, or the whole text when elided; may be empty
+        int line = -1;    // the command line it leads to
+        bool red = false;
+    };
+
+    NodeItem(const node& n, const QRectF& box, const QFont& font, const QFont& bold)
+        : box_(box), font_(font), bold_(bold), red_(n.red()) {
+        setAcceptHoverEvents(true);
+        if (n.slot >= 0) {
+            setData(kSlot, n.slot);
+            setData(kLine, -1);
+        } else {
+            setData(kLevel, QString::fromStdString(n.id.substr(1)).toInt());
+        }
+        row_tip_ = qs(n.red() ? n.warnings() : n.title);
+        setToolTip(row_tip_);
+        const QFontMetricsF plain(font), strong(bold);
+        const auto add = [&](const std::string& text, bool title, const std::string& warning, int line) {
+            const QString whole = qs(text);
+            const QString shown = (title ? strong : plain).elidedText(whole, Qt::ElideRight, box.width() - 5);
+            rows_.push_back({shown, !warning.empty() ? qs(warning) : shown != whole ? whole : QString(), line,
+                             !warning.empty() || (title && n.red())});
+        };
+        add(n.title, true, {}, -1);
+        if (!n.file.empty()) add(n.file, false, {}, -1);
+        for (const auto& e : n.events) add(e.text, false, e.warning, e.line);
+    }
+
+    QRectF boundingRect() const override { return box_.adjusted(-1.5, -1.5, 1.5, 1.5); }
+
+    // The row at a scene position, -1 outside.
+    int rowAt(const QPointF& at) const {
+        if (!box_.contains(at) || rows_.empty()) return -1;
+        return std::clamp(int((at.y() - box_.top()) / rowHeight()), 0, int(rows_.size()) - 1);
+    }
+    int lineOf(int row) const { return row < 0 ? -1 : rows_[std::size_t(row)].line; }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        const double h = rowHeight();
+        painter->setPen(QPen(Qt::black, 0.75));
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const QRectF cell(box_.left(), box_.top() + h * double(i), box_.width(), h);
+            painter->setBrush(i == 0 ? QColor(0xdd, 0xe6, 0xf0) : QColor(Qt::white));
+            painter->setPen(QPen(Qt::black, 0.75));
+            painter->drawRect(cell);
+            painter->setFont(i == 0 ? bold_ : font_);
+            painter->setPen(rows_[i].red ? Qt::red : Qt::black);
+            // The title and the file centred, the events from the left.
+            const bool left = rows_[i].line >= 0;
+            painter->drawText(cell.adjusted(3, 0, -2, 0), Qt::AlignVCenter | (left ? Qt::AlignLeft : Qt::AlignHCenter),
+                              rows_[i].text);
+        }
+        if (red_) {
+            painter->setBrush(Qt::NoBrush);
+            painter->setPen(QPen(Qt::red, 2));
+            painter->drawRect(box_);
+        }
+    }
+
+protected:
+    void hoverMoveEvent(QGraphicsSceneHoverEvent* event) override {
+        const int row = rowAt(event->scenePos());
+        const QString tip = row > 0 ? rows_[std::size_t(row)].tip : QString();
+        setToolTip(!tip.isEmpty() ? tip : row_tip_);
+    }
+
+private:
+    double rowHeight() const { return box_.height() / double(std::max<std::size_t>(rows_.size(), 1)); }
+
+    QRectF box_;
+    QFont font_, bold_;
+    bool red_ = false;
+    std::vector<row> rows_;
+    QString row_tip_;  // the node's own tool tip
+};
+
+// An edge: its spline and, at its end, the arrowhead.
+class EdgeItem : public QGraphicsPathItem {
+public:
+    EdgeItem(const QPainterPath& path, const QPolygonF& head, bool dashed) : QGraphicsPathItem(path), head_(head) {
+        QPen pen(Qt::black, 1);
+        if (dashed) pen.setStyle(Qt::DashLine);
+        setPen(pen);
+    }
+    QRectF boundingRect() const override { return QGraphicsPathItem::boundingRect() | head_.boundingRect().adjusted(-1, -1, 1, 1); }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override {
+        QGraphicsPathItem::paint(painter, option, widget);
+        painter->setPen(QPen(Qt::black, 1));
+        painter->setBrush(Qt::black);
+        painter->drawPolygon(head_);
+    }
+
+private:
+    QPolygonF head_;
+};
 
 const vellumark::codepage::table& texts_of(const ScriptDocument& doc) {
     const auto* table = doc.codePageTable();
@@ -66,8 +171,9 @@ void FlowView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         for (QGraphicsItem* item = itemAt(event->position().toPoint()); item; item = item->parentItem()) {
             if (item->data(kSlot).isValid()) {
-                vellumark::place where{vellumark::place::area::slot, {}, item->data(kSlot).toInt(),
-                                       item->data(kLine).toInt()};
+                const auto* n = dynamic_cast<NodeItem*>(item);
+                const int line = n ? n->lineOf(n->rowAt(mapToScene(event->position().toPoint()))) : -1;
+                vellumark::place where{vellumark::place::area::slot, {}, item->data(kSlot).toInt(), line};
                 emit clicked(where);
                 event->accept();
                 return;
@@ -351,8 +457,6 @@ void GameFlowWindow::drawSome() {
     font.setPixelSize(10);  // the scene counts in points, as dot does
     QFont bold = font;
     bold.setBold(true);
-    const QFontMetricsF plain_metrics(font), bold_metrics(bold);
-    const QPen line(Qt::black, 0.75);
 
     const std::size_t nodes_end = std::min(placed.nodes.size(), drawn_nodes_ + kNodesAtOnce);
     for (; drawn_nodes_ < nodes_end && pass.nsecsElapsed() < kPassNs; ++drawn_nodes_) {
@@ -363,44 +467,10 @@ void GameFlowWindow::drawSome() {
         const QRectF box(p.x - p.width / 2, p.y - p.height / 2, p.width, p.height);
         const int count = 1 + (n.file.empty() ? 0 : 1) + int(n.events.size());
         rows_[qs(n.id)] = {box, count};
-        const double h = box.height() / count;
 
-        auto* group = new QGraphicsRectItem(box);
-        group->setPen(n.red() ? QPen(Qt::red, 2) : QPen(Qt::NoPen));
-        if (n.slot >= 0) {
-            group->setData(kSlot, n.slot);
-            group->setData(kLine, -1);
-        } else {
-            group->setData(kLevel, QString::fromStdString(n.id.substr(1)).toInt());
-        }
-        group->setToolTip(qs(n.red() ? n.warnings() : n.title));
-        scene->addItem(group);
-        top_items_.push_back(group);
-
-        int row = 0;
-        const auto add_row = [&](const std::string& text, bool title, bool left, const std::string& warning,
-                                 int command_line) {
-            const QRectF cell(box.left(), box.top() + h * row++, box.width(), h);
-            auto* r = new QGraphicsRectItem(cell, group);
-            r->setPen(line);
-            r->setBrush(title ? QColor(0xdd, 0xe6, 0xf0) : QColor(Qt::white));
-            if (command_line >= 0) {
-                r->setData(kSlot, n.slot);
-                r->setData(kLine, command_line);
-            }
-            const QFontMetricsF& metrics = title ? bold_metrics : plain_metrics;
-            const QString shown = metrics.elidedText(qs(text), Qt::ElideRight, cell.width() - 4);
-            auto* t = new QGraphicsSimpleTextItem(shown, r);
-            t->setFont(title ? bold : font);
-            if (!warning.empty() || (title && n.red())) t->setBrush(Qt::red);
-            const double x = left ? cell.left() + 3 : cell.center().x() - metrics.horizontalAdvance(shown) / 2;
-            t->setPos(x, cell.center().y() - metrics.height() / 2);
-            if (!warning.empty()) r->setToolTip(qs(warning));
-            else if (shown != qs(text)) r->setToolTip(qs(text));
-        };
-        add_row(n.title, true, false, {}, -1);
-        if (!n.file.empty()) add_row(n.file, false, false, {}, -1);
-        for (const auto& e : n.events) add_row(e.text, false, true, e.warning, e.line);
+        auto* item = new NodeItem(n, box, font, bold);
+        scene->addItem(item);
+        top_items_.push_back(item);
     }
 
     const std::size_t edges_end =
@@ -412,21 +482,21 @@ void GameFlowWindow::drawSome() {
         for (std::size_t i = 1; i + 2 < e.points.size(); i += 3)
             path.cubicTo(e.points[i].first, e.points[i].second, e.points[i + 1].first, e.points[i + 1].second,
                          e.points[i + 2].first, e.points[i + 2].second);
-        QPen pen(Qt::black, 1);
-        if (e.dashed) pen.setStyle(Qt::DashLine);
-        top_items_.push_back(scene->addPath(path, pen));
         // The arrowhead: from the spline's end on towards the node, as dot
         // leaves room for it.
         const QPointF end(e.points.back().first, e.points.back().second);
         const QPointF before(e.points[e.points.size() - 2].first, e.points[e.points.size() - 2].second);
         QPointF dir = end - before;
         const double length = std::hypot(dir.x(), dir.y());
-        if (length <= 0) continue;
-        dir /= length;
-        const QPointF normal(-dir.y(), dir.x());
-        const QPointF tip = end + dir * 7;
-        top_items_.push_back(scene->addPolygon(QPolygonF({tip, end + normal * 2.5, end - normal * 2.5}),
-                                               QPen(Qt::black, 1), QBrush(Qt::black)));
+        QPolygonF head;
+        if (length > 0) {
+            dir /= length;
+            const QPointF normal(-dir.y(), dir.x());
+            head = QPolygonF({end + dir * 7, end + normal * 2.5, end - normal * 2.5});
+        }
+        auto* item = new EdgeItem(path, head, e.dashed);
+        scene->addItem(item);
+        top_items_.push_back(item);
     }
     if (drawn_nodes_ < placed.nodes.size() || drawn_edges_ < placed.edges.size() || !retiring_.empty()) {
         QTimer::singleShot(0, this, &GameFlowWindow::drawSome);
