@@ -1,3 +1,5 @@
+// The frame TForm1 (main_window.h). A little over 500 lines: every menu
+// handler of the frame stays here, the game flow window's two included.
 #include "shell/main_window.h"
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
 #include <QToolButton>
@@ -36,6 +39,7 @@
 #include "shell/help_window.h"
 #include "shell/about_window.h"
 #include "shell/close_prompt.h"
+#include "shell/flow_window.h"
 #include "shell/appearance.h"
 #include "shell/document_file.h"
 #include "shell/error_handler.h"
@@ -180,6 +184,7 @@ void TForm1::createActions() {
                           &TForm1::ExportTexts1Click);
     ImportTranslation1 =
         action(File1, "ImportTranslation1", QStringLiteral("Import translation..."), &TForm1::ImportTranslation1Click);
+    ExportFlow1 = action(File1, "ExportFlow1", QStringLiteral("Export game flow picture..."), &TForm1::ExportFlow1Click);
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = action(File1, "Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
     N3 = File1->addSeparator();
@@ -216,6 +221,7 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    GameFlow1 = action(OtherCommand1, "GameFlow1", QStringLiteral("Game flow..."), &TForm1::GameFlow1Click);
     // On by default and remembered: the first save over a file after it was
     // opened keeps its previous bytes as NAME.bak.
     KeepBackup1 = action(OtherCommand1, "KeepBackup1", QStringLiteral("Keep a backup on first save"), nullptr);
@@ -433,6 +439,41 @@ void TForm1::ImportTranslation1Click() {
                              QStringLiteral("Translations imported from %1: %2")
                                  .arg(shownFileName(path))
                                  .arg(translations.size()));
+    });
+}
+
+void TForm1::GameFlow1Click() {
+    if (!flow_) {
+        flow_ = new GameFlowWindow(*document_, this);
+        connect(flow_, &GameFlowWindow::goTo, this, [this](const vellumark::place& where) {
+            goTo(where);
+            raise();
+            activateWindow();
+        });
+        // Beside the main window, on its right, as far as the screen allows.
+        QPoint at = frameGeometry().topRight() + QPoint(1, 0);
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - flow_->frameGeometry().width())));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - flow_->frameGeometry().height())));
+        }
+        flow_->move(at);
+    }
+    flow_->show();
+    flow_->raise();
+    flow_->activateWindow();
+}
+
+void TForm1::ExportFlow1Click() {
+    const FileName chosen = dialogs_.saveFileName(this, QStringLiteral("SVG pictures (*.svg);;PNG pictures (*.png)"),
+                                                  last_flow_name_);
+    if (chosen.isEmpty()) return;
+    last_flow_name_ = chosen;
+    // The picture is written by its name as text.
+    const QString path = shownFileName(chosen);
+    run_command([&] {
+        GameFlowWindow::exportPicture(document_->record(), vellumark::codepage::get(document_->codePage()), path);
+        dialogs_.information(this, path + QStringLiteral(" Saved!"));
     });
 }
 
