@@ -98,19 +98,26 @@ void ListBox::fit() {
     const QSize before = model_->rowSize();
     QSize size;
     if (const int n = model_->rowCount(); n > 0) {
-        // The longest entries by characters; the widest of them by measure.
+        // The widest entry by measure. Entries are measured longest first;
+        // once no character count can reach the widest so far at the widest
+        // character, the rest are narrower. (The longest entries by count
+        // alone miss a short entry of wide letters, a 32-letter Cyrillic
+        // name among longer Latin ones.)
         std::vector<std::pair<qsizetype, int>> longest;
         longest.reserve(std::size_t(n));
         for (int i = 0; i < n; ++i) longest.emplace_back(model_->length(i), i);
-        const auto top = longest.begin() + std::min<std::ptrdiff_t>(8, n);
-        std::partial_sort(longest.begin(), top, longest.end(), std::greater<>());
+        std::sort(longest.begin(), longest.end(), std::greater<>());
         const QFontMetrics metrics(font());
+        const qsizetype widest_character =
+            std::max({metrics.maxWidth(), metrics.horizontalAdvance(QChar(0x240A)),
+                      metrics.horizontalAdvance(QChar(0x240D)), 1});
         int widest = -1, at = 0;
-        for (auto it = longest.begin(); it != top; ++it) {
-            const int w = metrics.horizontalAdvance(model_->text(it->second));
+        for (const auto& [length, row] : longest) {
+            if (length * widest_character < widest) break;
+            const int w = metrics.horizontalAdvance(model_->text(row));
             if (w > widest) {
                 widest = w;
-                at = it->second;
+                at = row;
             }
         }
         // The delegate's own measure of that row is every row's size.

@@ -326,13 +326,23 @@ void TForm1::createActions() {
     ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
     ProblemCount->setAutoRaise(true);
     ProblemCount->setToolTip(QStringLiteral("Show or hide the Problems panel"));
-    ProblemCount->setText(problems_->summary());
     menuBar()->setCornerWidget(ProblemCount);
     connect(ProblemCount, &QToolButton::clicked, Problems1, &QAction::trigger);
-    connect(problems_, &ProblemsPanel::summaryChanged, ProblemCount, &QToolButton::setText);
+    connect(problems_, &ProblemsPanel::summaryChanged, this, &TForm1::showProblemCount);
+    showProblemCount(problems_->summary());
 
     recent_ = new RecentFiles(File1, N3, this);
     recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
+}
+
+void TForm1::showProblemCount(const QString& summary) {
+    ProblemCount->setText(summary);
+    ProblemCount->setVisible(!summary.isEmpty());
+    // The menu bar places its corner widget when it is laid out, at the size
+    // the widget then asks for: laid out again, the count shows whole at its
+    // new width.
+    QResizeEvent relayout(menuBar()->size(), menuBar()->size());
+    QCoreApplication::sendEvent(menuBar(), &relayout);
 }
 
 void TForm1::FormCreate() {
@@ -399,6 +409,7 @@ void TForm1::load_script_file(const QString& path) {
         levels_->appendMemo12(vellumark::memo12_lines(record));
         levels_->appendTranscript(vellumark::transcript_lines(record));
         document_->load(std::move(record));
+        problems_->setScriptOpen();
         recent_->add(path);
         // The caption names the layout of a console script after its path.
         setWindowTitle(console ? path + QStringLiteral(" [PlayStation]") : path);

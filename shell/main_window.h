@@ -150,6 +150,9 @@ private:
     void createActions();
     void FormCreate();
     void load_skin();
+    // The count of problems at the right of the menu bar; nothing while no
+    // script is open.
+    void showProblemCount(const QString& summary);
     // "Save" as the close prompt runs it; true unless it failed or the user
     // chose not to save.
     bool save_command();
