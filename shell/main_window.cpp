@@ -50,6 +50,7 @@
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/problems_panel.h"
+#include "editors/text.h"
 #include "editors/script_tab.h"
 #include "shell/help_window.h"
 #include "shell/about_window.h"
@@ -145,7 +146,8 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
-    setFont(font);
+    // Every view shows line breaks as their symbols, in a face that has them.
+    setFont(with_symbol_fallback(font));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kCream);
     setPalette(pal);

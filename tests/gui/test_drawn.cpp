@@ -1,6 +1,7 @@
 // What the window draws, read from its pixels: long entries whole, the
 // problem count whole, the line-break symbols in a font that has them.
 #include <QApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QMenuBar>
@@ -125,6 +126,41 @@ TEST_F(WindowTest, LongEntriesAndTheProblemCountAreDrawnWhole) {
     const auto text_left = ink_columns(drawn.copy(at), 0, at.height()).first + at.x();
     EXPECT_LT(right, bar->width() - 1);
     EXPECT_NEAR(right - text_left + 1, ink_width(count, form->ProblemCount->font()), 2);
+}
+
+TEST_F(WindowTest, LineBreakSymbolsAreDrawnFromAFaceThatHasThem) {
+    auto d = vellumark::samples::make_document(6, 3);
+    d.level_names.strings[0] = "\n";
+    d.level_names.strings[1] = "\r";
+    open_sample("breaks.dat", vellumark::samples::file_bytes(d));
+    form->show();
+    QApplication::processEvents();
+    QListView* names = form->levels()->ListBox1;
+    ASSERT_EQ(row_text(names, 0), QString(QChar(0x240A)));
+    ASSERT_EQ(row_text(names, 1), QString(QChar(0x240D)));
+
+    // The list's font has both symbols, through a family of its own list
+    // that has them itself, not through whatever the system falls back to.
+    const QFont used = names->font();
+    EXPECT_TRUE(QFontMetrics(used).inFontUcs4(0x240A));
+    EXPECT_TRUE(QFontMetrics(used).inFontUcs4(0x240D));
+    bool drawn_by_a_family = false;
+    for (const QString& family : used.families().mid(1)) {
+        QFont face(family, used.pointSize());
+        const QFontMetrics metrics(face);
+        if (QFontInfo(face).family() == family && metrics.inFontUcs4(0x240A) && metrics.inFontUcs4(0x240D))
+            drawn_by_a_family = true;
+    }
+    EXPECT_TRUE(drawn_by_a_family) << used.families().join(", ").toStdString();
+
+    // Drawn, the two have ink and differ (two empty boxes would be alike).
+    const QImage list = grab(names->viewport());
+    const QImage lf = list.copy(names->visualRect(names->model()->index(0, 0)));
+    const QImage cr = list.copy(names->visualRect(names->model()->index(1, 0)));
+    ASSERT_EQ(lf.size(), cr.size());
+    EXPECT_GE(ink_columns(lf, 0, lf.height()).first, 0);
+    EXPECT_GE(ink_columns(cr, 0, cr.height()).first, 0);
+    EXPECT_NE(lf, cr);
 }
 
 }  // namespace
