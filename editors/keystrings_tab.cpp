@@ -10,7 +10,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "codec/layout.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"
@@ -53,10 +55,26 @@ KeyStringMemo::KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidge
     setUndoRedoEnabled(false);
 }
 
-bool KeyStringMemo::accepts(const QString& text) {
-    if (!unstorableCharacter(text, doc_.codePageTable())) return true;
-    reportRefusedInput(this, dialogs_, unstorableTextMessage(doc_.codePageTable()));
-    return false;
+bool KeyStringMemo::accepts(const QString& text, const QTextCursor& at) {
+    QString without_breaks = text;
+    without_breaks.remove(QLatin1Char('\n'));
+    if (unstorableCharacter(without_breaks, doc_.codePageTable())) {
+        reportRefusedInput(this, dialogs_, unstorableTextMessage(doc_.codePageTable()));
+        return false;
+    }
+    // The lines the text makes where it goes in: the start of the first line
+    // and the end of the last stay around it. Each character is one byte.
+    const QTextBlock first = document()->findBlock(at.selectionStart());
+    const QTextBlock last = document()->findBlock(at.selectionEnd());
+    const QString made = first.text().left(at.selectionStart() - first.position()) + text +
+                         last.text().mid(at.selectionEnd() - last.position());
+    qsizetype longest = 0;
+    for (const auto& line : QStringView(made).split(QLatin1Char('\n'))) longest = std::max(longest, line.size());
+    if (longest > vellumark::layout::kMaxStringLength) {
+        reportRefusedInput(this, dialogs_, kTooLongTextMessage.arg(longest));
+        return false;
+    }
+    return true;
 }
 
 void KeyStringMemo::keyPressEvent(QKeyEvent* event) {
@@ -66,12 +84,22 @@ void KeyStringMemo::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    if (!text.isEmpty() && text.at(0).isPrint() && !accepts(text)) return;
+    if (!text.isEmpty() && text.at(0).isPrint() && !accepts(text, textCursor())) return;
+    // Taking out a line end joins two lines, which may make one too long.
+    if ((event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) &&
+        !(event->modifiers() & Qt::ControlModifier)) {
+        QTextCursor joined = textCursor();
+        if (!joined.hasSelection())
+            joined.movePosition(event->key() == Qt::Key_Backspace ? QTextCursor::PreviousCharacter
+                                                                  : QTextCursor::NextCharacter,
+                                QTextCursor::KeepAnchor);
+        if (!accepts(QString(), joined)) return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 
 void KeyStringMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !accepts(event->commitString())) {
+    if (!event->commitString().isEmpty() && !accepts(event->commitString(), textCursor())) {
         QInputMethodEvent cleared;
         QPlainTextEdit::inputMethodEvent(&cleared);
         return;
@@ -85,9 +113,7 @@ void KeyStringMemo::insertFromMimeData(const QMimeData* source) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (QChar separator : {QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator), QChar(u'\r')})
         text.replace(separator, QLatin1Char('\n'));
-    QString without_breaks = text;
-    without_breaks.remove(QLatin1Char('\n'));
-    if (!accepts(without_breaks)) return;
+    if (!accepts(text, textCursor())) return;
     textCursor().insertText(text);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QWidget>
 
 class Dialogs;
@@ -13,7 +14,8 @@ class ScriptDocument;
 class QScrollArea;
 
 // A key-string memo: refuses, as it is typed, pasted or dropped, text that a
-// script cannot store, and ends a line with Shift+Enter as with Enter.
+// script cannot store (a character outside the code page, a line over 255
+// characters), and ends a line with Shift+Enter as with Enter.
 class KeyStringMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -25,8 +27,9 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    // False, after telling the user, when the text cannot be stored.
-    bool accepts(const QString& text);
+    // False, after telling the user, when the text, put in at the cursor,
+    // cannot be stored.
+    bool accepts(const QString& text, const QTextCursor& at);
 
     Dialogs& dialogs_;
     const ScriptDocument& doc_;
