@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,6 +18,7 @@
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"
+#include "editors/level_column.h"
 #include "editors/list_edit.h"
 #include "editors/text.h"
 
@@ -77,6 +80,23 @@ bool KeyStringMemo::accepts(const QString& text, const QTextCursor& at) {
     return true;
 }
 
+bool KeyStringMemo::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && line_tip) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        const QTextBlock block = cursorForPosition(at).block();
+        const QRectF line = blockBoundingGeometry(block).translated(contentOffset());
+        const QString tip = block.isValid() && line.top() <= at.y() && at.y() < line.bottom()
+                                ? line_tip(block.blockNumber())
+                                : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, viewport(), line.toRect());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
+}
+
 void KeyStringMemo::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         (event->modifiers() & Qt::ShiftModifier)) {
@@ -121,8 +141,10 @@ void KeyStringMemo::insertFromMimeData(const QMimeData* source) {
 
 KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), doc_(doc), dialogs_(dialogs) {
-    auto* outer = new QVBoxLayout(this);
+    auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
+    Levels = new LevelColumn(doc_, this);
+    outer->addWidget(Levels);
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setWidgetResizable(true);
@@ -134,16 +156,25 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     auto* row = new QHBoxLayout(inner);
     for (int i = 1; i <= 10; ++i) {
         auto* column = new QVBoxLayout;
-        column->addWidget(new QLabel(QStringLiteral("Key Strings #%1").arg(i), inner));
+        auto* caption = new QLabel(QStringLiteral("Key Strings #%1").arg(i), inner);
+        if (i == 1) caption1_ = caption;
+        column->addWidget(caption);
         KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, doc_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
+        // One line per level, beside the level column's.
+        memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        memo->line_tip = [this, i](int line) { return LevelColumn::lineTip(doc_, i, line); };
         set_background(memo, memo_color(i));
         column->addWidget(memo);
         row->addLayout(column);
         connect(memo->document(), &QTextDocument::contentsChange, this,
                 [this, i](int position, int removed, int added) { memoChanged(i, position, removed, added); });
+        connect(memo->verticalScrollBar(), &QScrollBar::valueChanged, this, &KeyStringsTab::scrollAllTo);
     }
+    connect(Levels->Levels->verticalScrollBar(), &QScrollBar::valueChanged, this, &KeyStringsTab::scrollAllTo);
+    memos_[1]->installEventFilter(this);
+    caption1_->installEventFilter(this);
     ScrollBox1->setWidget(inner);
 
     connect(&doc_, &ScriptDocument::reset, this, [this] {
@@ -164,6 +195,25 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
         const int memo = vellumark::key_index(table) + 1;
         if (!stale_[memo]) showMoved(memo, from, to);
     });
+}
+
+bool KeyStringsTab::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) alignLevels();
+    return QWidget::eventFilter(watched, event);
+}
+
+void KeyStringsTab::alignLevels() {
+    const int caption = caption1_->mapTo(this, QPoint()).y() - Levels->y();
+    const int lines = memos_[1]->mapTo(this, QPoint()).y() - Levels->y();
+    Levels->alignWith(caption, lines, memos_[1]->height());
+}
+
+void KeyStringsTab::scrollAllTo(int line) {
+    if (scrolling_) return;
+    const bool was = std::exchange(scrolling_, true);
+    for (int i = 1; i <= 10; ++i) memos_[i]->verticalScrollBar()->setValue(line);
+    Levels->Levels->verticalScrollBar()->setValue(line);
+    scrolling_ = was;
 }
 
 KeyStringMemo* KeyStringsTab::memo(int n) {

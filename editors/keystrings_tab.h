@@ -8,8 +8,11 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QWidget>
+#include <functional>
 
 class Dialogs;
+class LevelColumn;
+class QLabel;
 class ScriptDocument;
 class QScrollArea;
 
@@ -21,7 +24,11 @@ class KeyStringMemo : public QPlainTextEdit {
 public:
     KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidget* parent = nullptr);
 
+    // The tool tip of a line, by its number from 0 (empty: none).
+    std::function<QString(int line)> line_tip;
+
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -44,9 +51,11 @@ public:
     KeyStringMemo* memo(int n);
 
     QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
+    LevelColumn* Levels = nullptr;      // "N name" of each level, left of the box
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Shows the whole table: now when the tab is shown, else when it is.
@@ -55,6 +64,10 @@ private:
     void showReplaced(int memo, int first, int removed, int inserted);
     void showMoved(int memo, int from, int to);
     void memoChanged(int memo, int position, int removed_chars, int added_chars);
+    // The level column at the height of the memos' captions and lines.
+    void alignLevels();
+    // The memos and the level column show the same first line.
+    void scrollAllTo(int line);
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;
@@ -62,4 +75,6 @@ private:
     bool stale_[11] = {};  // the memo does not show its table yet
     bool showing_ = false;  // the memo is being set from the document
     bool editing_ = false;  // the document is being set from the memo
+    bool scrolling_ = false;  // the memos are being scrolled together
+    QLabel* caption1_ = nullptr;  // "Key Strings #1"
 };
