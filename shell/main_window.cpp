@@ -22,9 +22,11 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
@@ -320,6 +322,9 @@ void TForm1::createActions() {
     addDockWidget(Qt::BottomDockWidgetArea, problems_);
     problems_->hide();
     connect(problems_, &ProblemsPanel::goTo, this, &TForm1::goTo);
+    connect(problems_, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown) keepOnScreen();
+    });
     Problems1 = problems_->toggleViewAction();
     Problems1->setText(QStringLiteral("Problems"));
     Problems1->setObjectName(QStringLiteral("Problems1"));
@@ -328,6 +333,9 @@ void TForm1::createActions() {
     ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
     ProblemCount->setAutoRaise(true);
     ProblemCount->setToolTip(QStringLiteral("Show or hide the Problems panel"));
+    // Text only: empty, it is no taller than with a count, so the menu bar
+    // keeps its height while no script is open.
+    ProblemCount->setToolButtonStyle(Qt::ToolButtonTextOnly);
     menuBar()->setCornerWidget(ProblemCount);
     connect(ProblemCount, &QToolButton::clicked, Problems1, &QAction::trigger);
     connect(problems_, &ProblemsPanel::summaryChanged, this, &TForm1::showProblemCount);
@@ -337,9 +345,38 @@ void TForm1::createActions() {
     recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
 }
 
+void TForm1::centreOnScreen() {
+    const QScreen* at = screen();
+    if (!at) return;
+    // Laid out now: before, the window still has Qt's first size, 640x480.
+    layout()->activate();
+    QRect frame = frameGeometry();
+    frame.moveCenter(at->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void TForm1::keepOnScreen() {
+    const QScreen* at = screen();
+    if (!at) return;
+    const QRect room = at->availableGeometry();
+    QWidget* list = problems_->ProblemList;
+    list->setMaximumHeight(QWIDGETSIZE_MAX);
+    layout()->activate();
+    // The frame (title bar, borders) around the window, once it has one.
+    const int frame = frameGeometry().height() - height();
+    if (const int over = height() + frame - room.height(); over > 0 && problems_->isVisible() && !problems_->isFloating()) {
+        list->setMaximumHeight(std::max(list->sizeHint().height() - over, list->minimumHeight()));
+        layout()->activate();
+    }
+    QRect place = frameGeometry();
+    if (place.bottom() > room.bottom()) place.moveBottom(room.bottom());
+    if (place.top() < room.top()) place.moveTop(room.top());
+    if (place.topLeft() != frameGeometry().topLeft()) move(place.topLeft());
+}
+
 void TForm1::showProblemCount(const QString& summary) {
     ProblemCount->setText(summary);
-    ProblemCount->setVisible(!summary.isEmpty());
+    ProblemCount->setEnabled(!summary.isEmpty());
     // The menu bar places its corner widget when it is laid out, at the size
     // the widget then asks for: laid out again, the count shows whole at its
     // new width.

@@ -136,6 +136,13 @@ public:
     QToolButton* ProblemCount = nullptr;  // "0 errors, 2 warnings" in the menu bar
 
     ProblemsPanel* problems() const { return problems_; }
+    // Puts the window in the middle of its screen's free area, at the size
+    // it has once laid out (program start, before it is shown).
+    void centreOnScreen();
+    // Keeps the window within its screen's free area: with the Problems
+    // panel shown below, the panel gives up height (down to its least) and
+    // then the window moves up.
+    void keepOnScreen();
     // Shows a place of the document: its tab, its list row, memo line, or
     // slot and command line.
     void goTo(const vellumark::place& where);
