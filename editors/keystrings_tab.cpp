@@ -162,8 +162,10 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
         KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, doc_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
-        // One line per level, beside the level column's.
+        // One line per level, beside the level column's; each memo shows as
+        // many lines as the column, with or without long lines.
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         memo->line_tip = [this, i](int line) { return LevelColumn::lineTip(doc_, i, line); };
         set_background(memo, memo_color(i));
         column->addWidget(memo);

@@ -16,9 +16,11 @@ LevelColumn::LevelColumn(ScriptDocument& doc, QWidget* parent) : QWidget(parent)
     Levels->setReadOnly(true);
     Levels->setUndoRedoEnabled(false);
     Levels->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // It scrolls with the memos, not by a bar of its own.
+    // It scrolls up and down with the memos, not by a bar of its own; a long
+    // name scrolls sideways, with a bar like the memos' so that it shows as
+    // many lines as they do.
     Levels->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Levels->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Levels->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Levels->setFocusPolicy(Qt::NoFocus);
     set_background(Levels, QColor(0xE8, 0xE4, 0xD8));
     setFixedWidth(150);
