@@ -58,6 +58,7 @@ public:
             }
             repairs_of(s);
         }
+        beta_tables_elsewhere();
         if (const auto stray = trailing_bytes_message(doc_))
             warning(problem_kind::trailing_bytes, {}, std::int64_t(doc_.trailing_bytes), 0, *stray);
         return std::move(out_);
@@ -98,25 +99,42 @@ private:
                    n != static_cast<std::size_t>(game_strings2_entries(doc_.layout))) {
             const int wanted = game_strings2_entries(doc_.layout);
             std::string message = quoted(name) + " has " + std::to_string(n) + " entries; ";
-            message.append(doc_.layout == script_layout::pc ? "it always has " : "the PlayStation layout always has ")
-                .append(std::to_string(wanted));
+            if (doc_.layout == script_layout::pc)
+                message.append("it always has ");
+            else
+                message.append("the ").append(layout_name(doc_.layout)).append(" layout always has ");
+            message.append(std::to_string(wanted));
             error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), wanted, std::move(message));
         }
     }
 
-    // The PlayStation layout has one movie record per movie; the PC layout
+    // The console layouts have one movie record per movie; the PC layout
     // has nowhere to store one.
     void movie_records() {
         const std::size_t n = doc_.movie_records.size();
         const std::size_t movies = doc_.fmv_files.strings.size();
-        const bool console = doc_.layout == script_layout::playstation;
+        const bool console = has_records_;
         if (n == (console ? movies : 0)) return;
-        std::string message = console ? "The PlayStation layout needs one movie record per movie: the script has "
-                                      : "The PC layout holds no movie records, but the script has ";
+        std::string message = "The " + std::string(layout_name(doc_.layout)) + " layout ";
+        message.append(console ? "needs one movie record per movie: the script has "
+                               : "holds no movie records, but the script has ");
         if (console) message.append(std::to_string(movies)).append(movies == 1 ? " movie and " : " movies and ");
         message.append(std::to_string(n)).append(n == 1 ? " record" : " records");
         error(problem_kind::wrong_record_count, {place::area::movie_records}, std::int64_t(n),
               console ? std::int64_t(movies) : 0, std::move(message));
+    }
+
+    // The tables of the PlayStation beta alone have no place in the other
+    // layouts: a save would lose what they hold.
+    void beta_tables_elsewhere() {
+        if (doc_.layout == script_layout::playstation_beta) return;
+        for (const table_info& t : kBetaTables) {
+            const auto& lines = table(doc_, t.id).strings;
+            if (std::all_of(lines.begin(), lines.end(), [](const std::string& s) { return s.empty(); })) continue;
+            error(problem_kind::table_not_in_layout, at(t.id), std::int64_t(lines.size()), 0,
+                  "The " + std::string(layout_name(doc_.layout)) + " layout holds no " + quoted(t.heading) +
+                      " table, but the script has text in it");
+        }
     }
 
     void strings(table_id id) {
@@ -125,7 +143,7 @@ private:
         const std::string name(info(id).heading);
         // Key strings are lines of a memo; the other tables have entries.
         const auto where = [&](std::size_t i) {
-            return is_key_table(id) ? name + ", line " + std::to_string(i + 1) + " "
+            return is_key_table(id) ? name + ", level " + std::to_string(i) + " "
                                     : "Entry " + std::to_string(i) + " of " + quoted(name) + " ";
         };
         std::uint64_t block = 0;
@@ -150,8 +168,9 @@ private:
                 warning(problem_kind::key_lines_dropped, at(id, int(n)), std::int64_t(all.size()), std::int64_t(n),
                         name + " has " + counted(all.size(), "line", "lines") + " but the script has " +
                             counted(n, "level", "levels") + "; a save drops " +
-                            (last == n + 1 ? "line " + std::to_string(n + 1)
-                                           : "lines " + std::to_string(n + 1) + " to " + std::to_string(last)));
+                            (last == n + 1 ? "the line of level " + std::to_string(n)
+                                           : "the lines of levels " + std::to_string(n) + " to " +
+                                                 std::to_string(last - 1)));
         }
         if (id == table_id::game_strings1 && all.size() != 89 && all.size() != 92)
             warning(problem_kind::game_strings1_count, at(id), std::int64_t(all.size()), 89,
@@ -282,11 +301,11 @@ std::string hex4(std::uint32_t v) {
     return s;
 }
 
-// "entry 3 of Level's File Names", "line 4 of Key Strings #2".
+// "entry 3 of Level's File Names", "level 3 of Key Strings #2".
 std::string entry_of(table_id id, std::int32_t index) {
-    const bool lines = is_key_table(id);
-    return (lines ? "line " + std::to_string(index + 1) : "entry " + std::to_string(index)) + " of " +
-           std::string(info(id).heading);
+    std::string m = is_key_table(id) ? "level " : "entry ";
+    m.append(std::to_string(index)).append(" of ").append(info(id).heading);
+    return m;
 }
 
 // The offset repair: the first offset that disagrees, and how many more.
@@ -347,17 +366,35 @@ std::string place_text(const place& where) {
     switch (where.in) {
     case place::area::table:
         if (where.index < 0) return std::string(info(where.table).heading);
-        return std::string(info(where.table).heading) + (is_key_table(where.table) ? ", line " : ", entry ") +
-               std::to_string(is_key_table(where.table) ? where.index + 1 : where.index);
+        return std::string(info(where.table).heading) + (is_key_table(where.table) ? ", level " : ", entry ") +
+               std::to_string(where.index);
     case place::area::slot:
         if (where.index < 0) return "slots";
         return "slot " + std::to_string(where.index) +
-               (where.line >= 0 ? ", line " + std::to_string(where.line + 1) : std::string());
+               (where.line >= 0 ? ", command " + std::to_string(where.line + 1) : std::string());
     case place::area::demo_levels:
         return where.index < 0 ? std::string("demo level list") : "demo level entry " + std::to_string(where.index);
     default:
         return {};
     }
+}
+
+std::string key_line_text(const Ttombpcdat& doc, int key, int level, const codepage::table* cp) {
+    std::string text = place_text({place::area::table, key_table(key), level, -1});
+    const auto& names = doc.level_names.strings;
+    if (level >= 0 && std::size_t(level) < names.size()) {
+        text += " (";
+        const std::string& name = names[std::size_t(level)];
+        text += codepage::with_line_break_symbols(cp ? cp->bytes_to_utf8(name) : codepage::bytes_to_utf8(name));
+        text += ")";
+    }
+    return text;
+}
+
+std::string place_text(const place& where, const Ttombpcdat& doc, const codepage::table* cp) {
+    if (where.in == place::area::table && is_key_table(where.table) && where.index >= 0)
+        return key_line_text(doc, key_index(where.table), where.index, cp);
+    return place_text(where);
 }
 
 void refuse_errors(const std::vector<problem>& problems) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/codepage.h"
 #include "codec/tables.h"
 #include "codec/tombpcdat.h"
 
@@ -18,7 +19,7 @@ enum class problem_kind : std::uint8_t {
     // Errors: the file could not hold the document, or would read back as
     // something else. A save refuses them.
     too_many_entries,       // a table, or the demo list, over 32767 entries
-    wrong_entry_count,      // level file names not one per level; game strings 2 not 41 (80 on the PlayStation)
+    wrong_entry_count,      // level file names not one per level; game strings 2 not 41 (80, 79 on the consoles)
     string_too_long,        // over 255 bytes
     string_has_nul,         // a NUL byte would end the stored string
     table_too_large,        // a string block over 65535 bytes
@@ -27,7 +28,8 @@ enum class problem_kind : std::uint8_t {
     command_after_end,      // a command after "End of set"
     full_slot_without_end,  // 64 commands and no "End of set"
     sequences_too_large,    // the sequence block over 65535 bytes
-    wrong_record_count,     // movie records not one per movie (PlayStation), or any on the PC
+    wrong_record_count,     // movie records not one per movie (the consoles), or any on the PC
+    table_not_in_layout,    // text in a table of the PlayStation beta alone, in another layout
 
     // Warnings: the file can hold it, but the game needs something else.
     operand_names_nothing,  // a level, movie, cut-scene or picture that is not there
@@ -60,7 +62,8 @@ struct problem {
 };
 
 // Every problem of the document, in file order: the six leading tables, the
-// slots, the demo list, the movie records, the game strings, the key strings.
+// slots, the demo list, the movie records, the game strings, the key strings
+// (text in the beta's tables, in another layout, last of these).
 // The repairs of the file opened are warnings at their places (the flags'
 // first), the stray bytes after it the last warning.
 std::vector<problem> check_script(const Ttombpcdat& doc);
@@ -73,10 +76,19 @@ std::vector<problem> read_notices(const Ttombpcdat& doc);
 // strings take 309; a save writes 309".
 std::string repair_message(const Ttombpcdat& doc, const read_repair& r);
 
-// Where a problem is, in words: "slot 5, line 3", "Level's Description,
-// entry 4", "Key Strings #3, line 13", "demo level entry 2"; empty for the
-// whole document.
+// Where a problem is, in words, levels counted from 0 as "Play level,3"
+// counts them and the commands of a slot from 1: "slot 5, command 3",
+// "Level's Description, entry 4", "Key Strings #3, level 12", "demo level
+// entry 2"; empty for the whole document.
 std::string place_text(const place& where);
+// The same, a key-string line with its level's name in the code page cp
+// (UTF-8, line breaks as their symbols; windows-1252 when cp is null) when
+// the script has that level: "Key Strings #1, level 4 (Opera House)".
+std::string place_text(const place& where, const Ttombpcdat& doc, const codepage::table* cp);
+
+// A key-string line as the window names it: "Key Strings #N, level L
+// (NAME)", NAME as above; without it past the last level. key: 0..9.
+std::string key_line_text(const Ttombpcdat& doc, int key, int level, const codepage::table* cp);
 
 // Throws script_error with the message of the first error, if there is one.
 void refuse_errors(const std::vector<problem>& problems);

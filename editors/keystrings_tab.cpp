@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "codec/check.h"
 #include "codec/layout.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
@@ -29,6 +30,8 @@ QColor memo_color(int memo) {
     case 1: case 7: case 10: return QColor(0x9B, 0xDE, 0xFF);
     case 2: case 5: case 9: return QColor(0xFF, 0xFF, 0xB7);
     case 3: case 6: return QColor(0xFF, 0xAE, 0xAE);
+    case 11: case 13: case 15: return QColor(0xD4, 0xF4, 0xC4);  // the beta's six
+    case 12: case 14: case 16: return QColor(0xF2, 0xD9, 0xF7);
     default: return QColor(0xA9, 0xFC, 0xF8);  // 4 and 8
     }
 }
@@ -154,11 +157,11 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
 
     auto* inner = new QWidget;
     auto* row = new QHBoxLayout(inner);
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kMemos; ++i) {
+        // "Key Strings #1" .. "#10", "Secret 1" .. "Special 2".
+        const std::string_view heading = vellumark::info(table_of(i)).heading;
         auto* column = new QVBoxLayout;
-        auto* caption = new QLabel(QStringLiteral("Key Strings #%1").arg(i), inner);
-        if (i == 1) caption1_ = caption;
-        column->addWidget(caption);
+        column->addWidget(headings_[i] = new QLabel(QString::fromLatin1(heading.data(), qsizetype(heading.size())), inner));
         KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, doc_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
@@ -176,14 +179,16 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     }
     connect(Levels->Levels->verticalScrollBar(), &QScrollBar::valueChanged, this, &KeyStringsTab::scrollAllTo);
     memos_[1]->installEventFilter(this);
-    caption1_->installEventFilter(this);
+    headings_[1]->installEventFilter(this);
     ScrollBox1->setWidget(inner);
+    showLayout();
 
     connect(&doc_, &ScriptDocument::reset, this, [this] {
-        for (int i = 1; i <= 10; ++i) showAll(i);
+        showLayout();
+        for (int i = 1; i <= kMemos; ++i) showAll(i);
     });
     connect(&doc_, &ScriptDocument::codePageChanged, this, [this] {
-        for (int i = 1; i <= 10; ++i) showAll(i);
+        for (int i = 1; i <= kMemos; ++i) showAll(i);
     });
     connect(&doc_, &ScriptDocument::entriesReplaced, this,
             [this](vellumark::table_id table, int first, int removed, int inserted) {
@@ -205,7 +210,7 @@ bool KeyStringsTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void KeyStringsTab::alignLevels() {
-    const int caption = caption1_->mapTo(this, QPoint()).y() - Levels->y();
+    const int caption = headings_[1]->mapTo(this, QPoint()).y() - Levels->y();
     const int lines = memos_[1]->mapTo(this, QPoint()).y() - Levels->y();
     Levels->alignWith(caption, lines, memos_[1]->height());
 }
@@ -213,9 +218,17 @@ void KeyStringsTab::alignLevels() {
 void KeyStringsTab::scrollAllTo(int line) {
     if (scrolling_) return;
     const bool was = std::exchange(scrolling_, true);
-    for (int i = 1; i <= 10; ++i) memos_[i]->verticalScrollBar()->setValue(line);
+    for (int i = 1; i <= kMemos; ++i) memos_[i]->verticalScrollBar()->setValue(line);
     Levels->Levels->verticalScrollBar()->setValue(line);
     scrolling_ = was;
+}
+
+void KeyStringsTab::showLayout() {
+    const int shown = vellumark::key_table_count(doc_.record().layout);
+    for (int i = vellumark::kKeyStringTables + 1; i <= kMemos; ++i) {
+        headings_[i]->setVisible(i <= shown);
+        memos_[i]->setVisible(i <= shown);
+    }
 }
 
 KeyStringMemo* KeyStringsTab::memo(int n) {
@@ -225,7 +238,7 @@ KeyStringMemo* KeyStringsTab::memo(int n) {
 
 void KeyStringsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    for (int i = 1; i <= 10; ++i)
+    for (int i = 1; i <= kMemos; ++i)
         if (stale_[i]) fill(i);
 }
 
@@ -338,9 +351,15 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
     replaced = std::clamp(replaced, 0, entries - std::min(first, entries));
     if (replaced == int(lines.size()) && std::equal(lines.begin(), lines.end(), now.begin() + first)) return;
 
-    const QString text = replaced == 1 && lines.size() == 1
-                             ? QStringLiteral("Edit Key Strings #%1, line %2").arg(memo).arg(first + 1)
-                             : QStringLiteral("Edit Key Strings #%1").arg(memo);
+    const std::string_view heading = vellumark::info(table).heading;
+    const QString name = QString::fromLatin1(heading.data(), qsizetype(heading.size()));
+    // One line: named by its level, counted from 0, and the level's name.
+    const vellumark::place line{vellumark::place::area::table, table, first, -1};
+    const QString text =
+        replaced == 1 && lines.size() == 1
+            ? QStringLiteral("Edit ") +
+                  QString::fromStdString(vellumark::place_text(line, doc_.record(), doc_.codePageTable()))
+            : QStringLiteral("Edit %1").arg(name);
     const bool was = std::exchange(editing_, true);
     doc_.replaceEntries(table, first, replaced, std::move(lines), text);
     editing_ = was;

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
+#include "codec/check.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"
@@ -42,12 +43,7 @@ void LevelColumn::alignWith(int caption, int lines, int height) {
 }
 
 QString LevelColumn::lineTip(const ScriptDocument& doc, int memo, int line) {
-    const auto& names = doc.record().level_names.strings;
-    if (line < 0 || std::size_t(line) >= names.size()) return {};
-    return QStringLiteral("Key Strings #%1, level %2 (%3)")
-        .arg(memo)
-        .arg(line)
-        .arg(doc.toText(names[std::size_t(line)]));
+    return QString::fromStdString(vellumark::key_line_text(doc.record(), memo - 1, line, doc.codePageTable()));
 }
 
 void LevelColumn::showEvent(QShowEvent* event) {

@@ -24,8 +24,8 @@ public:
     // this widget's coordinates.
     void alignWith(int caption, int lines, int height);
 
-    // "Key Strings #1, level 4 (Opera House)": what a memo's line stands for;
-    // empty for a line past the last level.
+    // "Key Strings #1, level 4 (Opera House)": what line `line` (from 0) of
+    // memo `memo` (from 1) stands for; without a name past the last level.
     static QString lineTip(const ScriptDocument& doc, int memo, int line);
 
 protected:

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "codec/codepage.h"
+#include "codec/fileio.h"
 #include "codec/tombpcdat.h"
 
 namespace vellumark::json_form {
@@ -40,7 +41,7 @@ private:
 // without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
 std::string command_json_name(std::uint16_t code);
 
-// The value of the "layout" member: "pc" or "playstation".
+// The value of the "layout" member: "pc", "playstation" or "playstation-beta".
 std::string_view layout_json_name(script_layout layout);
 
 // The whole document as JSON, members in a fixed order (the sections in file
@@ -86,6 +87,7 @@ Ttombpcdat document_from_json(const json& j, const codepage::table* chosen = nul
 std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc);
 
 // Writes that image to path atomically; the target is untouched on failure.
-void save_document(const std::string& path, const Ttombpcdat& doc);
+// With backup_rule::keep an existing file is first kept as "NAME.bak".
+void save_document(const std::string& path, const Ttombpcdat& doc, backup_rule backup = backup_rule::none);
 
 }  // namespace vellumark::json_form

@@ -1,5 +1,6 @@
 #include "shell/appearance.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QListView>
 #include <QLineEdit>
@@ -88,12 +89,16 @@ std::vector<QWidget*> recolourable_controls(const TForm1& window) {
                             l->Edit3,     l->shit,      m->ListBox4,  m->ListBox5,  m->ListBox6,
                             o->ListBox7,  o->ListBox8,  s->ListBox9,  s->ListBox10, s->ListBox11,
                             m->Edit4,     m->Edit5,     m->Edit6,     o->Edit7,     o->Edit8};
-    for (int n = 1; n <= 10; ++n) w.push_back(window.keys()->memo(n));
+    for (int n = 1; n <= KeyStringsTab::kMemos; ++n) w.push_back(window.keys()->memo(n));
     return w;
 }
 
 void change_color(TForm1& window, QColor& last_color) {
     const QColor chosen = window.dialogs().color(&window, last_color, [&window] {
+        // Beside the open colour dialog, covering none of its buttons; the
+        // dialog blocks only the main window, so the manual can be read.
+        if (const QWidget* dialog = QApplication::activeModalWidget())
+            window.form5()->placeBeside(dialog->frameGeometry());
         window.form5()->showAndRaise();
         window.form5()->showSection(QStringLiteral("Colours"));
     });
