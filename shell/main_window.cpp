@@ -22,11 +22,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
-#include <QTreeWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolButton>
@@ -374,35 +372,6 @@ void TForm1::createActions() {
 
     recent_ = new RecentFiles(File1, N3, this);
     recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
-}
-
-void TForm1::centreOnScreen() {
-    const QScreen* at = screen();
-    if (!at) return;
-    // Laid out now: before, the window still has Qt's first size, 640x480.
-    layout()->activate();
-    QRect frame = frameGeometry();
-    frame.moveCenter(at->availableGeometry().center());
-    move(frame.topLeft());
-}
-
-void TForm1::keepOnScreen() {
-    const QScreen* at = screen();
-    if (!at) return;
-    const QRect room = at->availableGeometry();
-    QWidget* list = problems_->ProblemList;
-    list->setMaximumHeight(QWIDGETSIZE_MAX);
-    layout()->activate();
-    // The frame (title bar, borders) around the window, once it has one.
-    const int frame = frameGeometry().height() - height();
-    if (const int over = height() + frame - room.height(); over > 0 && problems_->isVisible() && !problems_->isFloating()) {
-        list->setMaximumHeight(std::max(list->sizeHint().height() - over, list->minimumHeight()));
-        layout()->activate();
-    }
-    QRect place = frameGeometry();
-    if (place.bottom() > room.bottom()) place.moveBottom(room.bottom());
-    if (place.top() < room.top()) place.moveTop(room.top());
-    if (place.topLeft() != frameGeometry().topLeft()) move(place.topLeft());
 }
 
 void TForm1::showProblemCount(const QString& summary) {
