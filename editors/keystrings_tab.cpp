@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
@@ -240,6 +241,10 @@ void KeyStringsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     for (int i = 1; i <= kMemos; ++i)
         if (stale_[i]) fill(i);
+    // Memos shown or hidden for another layout while the tab was hidden
+    // leave the row laid out for the width it had before: laid out anew, the
+    // memos stand side by side again instead of spread over that width.
+    ScrollBox1->widget()->layout()->invalidate();
 }
 
 void KeyStringsTab::showAll(int memo) {

@@ -77,14 +77,16 @@ int line_top(QPlainTextEdit* edit, QWidget* tab, int line) {
 
 TEST_F(KeyStringsTabTest, LevelColumnStandsBesideTheMemoLinesAndScrollsWithThem) {
     const Ttombpcdat doc = make_document(34, 60);
+    form->show();
     open_document(doc);
     form->tabs()->setCurrentWidget(k());
-    form->show();
     QApplication::processEvents();
     QPlainTextEdit* column = k()->Levels->Levels;
     QStringList expected;
     for (int i = 0; i < 60; ++i) expected.append(QString::number(i) + " " + texts(doc.level_names.strings)[i]);
     EXPECT_EQ(lines_of(column), expected);
+    // The memos stand side by side, not spread over the width of all sixteen.
+    EXPECT_LT(k()->memo(2)->x() - k()->memo(1)->x(), k()->memo(1)->width() + 20);
     for (const int line : {0, 7}) {
         EXPECT_EQ(line_top(column, k(), line), line_top(k()->memo(1), k(), line)) << line;
         EXPECT_EQ(line_top(column, k(), line), line_top(k()->memo(2), k(), line)) << line;
