@@ -3,8 +3,6 @@
 // script to open (the desktop's "Open with"); --help and --version answer
 // without a display.
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <iostream>
 
 #include "editors/dialogs.h"
@@ -32,11 +30,7 @@ int main(int argc, char** argv) {
     }
     QtDialogs dialogs;
     TForm1 form(dialogs);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = form.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        form.move(frame.topLeft());
-    }
+    form.centreOnScreen();
     form.show();
     // A file handed over by the desktop (the .desktop entry's %f) opens as
     // "&Open" would, by the bytes of its name.

@@ -35,6 +35,7 @@
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/problems_panel.h"
+#include "editors/text.h"
 #include "editors/script_tab.h"
 #include "shell/help_window.h"
 #include "shell/about_window.h"
@@ -81,7 +82,8 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
-    setFont(font);
+    // Every view shows line breaks as their symbols, in a face that has them.
+    setFont(with_symbol_fallback(font));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kCream);
     setPalette(pal);
@@ -262,6 +264,9 @@ void TForm1::createActions() {
     addDockWidget(Qt::BottomDockWidgetArea, problems_);
     problems_->hide();
     connect(problems_, &ProblemsPanel::goTo, this, &TForm1::goTo);
+    connect(problems_, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown) keepOnScreen();
+    });
     Problems1 = problems_->toggleViewAction();
     Problems1->setText(QStringLiteral("Problems"));
     Problems1->setObjectName(QStringLiteral("Problems1"));
@@ -270,13 +275,26 @@ void TForm1::createActions() {
     ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
     ProblemCount->setAutoRaise(true);
     ProblemCount->setToolTip(QStringLiteral("Show or hide the Problems panel"));
-    ProblemCount->setText(problems_->summary());
+    // Text only: empty, it is no taller than with a count, so the menu bar
+    // keeps its height while no script is open.
+    ProblemCount->setToolButtonStyle(Qt::ToolButtonTextOnly);
     menuBar()->setCornerWidget(ProblemCount);
     connect(ProblemCount, &QToolButton::clicked, Problems1, &QAction::trigger);
-    connect(problems_, &ProblemsPanel::summaryChanged, ProblemCount, &QToolButton::setText);
+    connect(problems_, &ProblemsPanel::summaryChanged, this, &TForm1::showProblemCount);
+    showProblemCount(problems_->summary());
 
     recent_ = new RecentFiles(File1, N3, this);
     recent_->on_click = [this](const FileName& path) { LMDMRUList1Click(path); };
+}
+
+void TForm1::showProblemCount(const QString& summary) {
+    ProblemCount->setText(summary);
+    ProblemCount->setEnabled(!summary.isEmpty());
+    // The menu bar places its corner widget when it is laid out, at the size
+    // the widget then asks for: laid out again, the count shows whole at its
+    // new width.
+    QResizeEvent relayout(menuBar()->size(), menuBar()->size());
+    QCoreApplication::sendEvent(menuBar(), &relayout);
 }
 
 void TForm1::FormCreate() {
@@ -314,6 +332,7 @@ void TForm1::showLoading(const vellumark::Ttombpcdat& record, const vellumark::c
 }
 
 void TForm1::showOpened() {
+    problems_->setScriptOpen();
     recent_->add(file_->fileName());
     // The caption names the layout of a console script after its path.
     QString caption = file_->shownName();

@@ -160,6 +160,13 @@ public:
     QToolButton* ProblemCount = nullptr;  // "0 errors, 2 warnings" in the menu bar
 
     ProblemsPanel* problems() const { return problems_; }
+    // Puts the window in the middle of its screen's free area, at the size
+    // it has once laid out (program start, before it is shown).
+    void centreOnScreen();
+    // Keeps the window within its screen's free area: with the Problems
+    // panel shown below, the panel gives up height (down to its least) and
+    // then the window moves up.
+    void keepOnScreen();
     // Shows a place of the document: the tab that holds it becomes current
     // and shows its list row, memo line, or slot and command line.
     void goTo(const vellumark::place& where);
@@ -176,6 +183,9 @@ private:
     // The one place that decides about closing: with unsaved changes the
     // close prompt asks; true when the window may close.
     bool mayClose();
+    // The count of problems at the right of the menu bar; nothing while no
+    // script is open.
+    void showProblemCount(const QString& summary);
     // Sets the caption; " *" follows it while the document has unsaved
     // changes.
     void showCaption(const QString& caption);
