@@ -73,6 +73,9 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
     // Unsaved changes show as " *" after the caption, gone again once Undo
     // returns to the state last opened or saved.
     connect(document_, &ScriptDocument::modifiedChanged, this, [this](bool changed) {
+        // Qt warns when a window is marked modified while its title holds no
+        // placeholder, so the placeholder goes in first.
+        if (changed) setWindowTitle(caption_ + QStringLiteral(" [*]"));
         setWindowModified(changed);
         showCaption(caption_);
     });
