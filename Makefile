@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 30
 WERROR ?= OFF
 
 DEB_PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev \
-                libbenchmark-dev nlohmann-json3-dev clang-14 libclang-rt-14-dev libgettextpo-dev gettext
+                libbenchmark-dev nlohmann-json3-dev clang-14 libclang-rt-14-dev libgettextpo-dev gettext libpcre2-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps build run test test-plain test-asan fuzz bench clean

@@ -73,6 +73,11 @@ std::vector<problem> read_notices(const Ttombpcdat& doc);
 // strings take 309; a save writes 309".
 std::string repair_message(const Ttombpcdat& doc, const read_repair& r);
 
+// A string of a table as messages name it at the start of a sentence:
+// "Entry 4 of \"RPLs File Names\"", "Key Strings #3, line 13" (lines count
+// from 1, entries from 0).
+std::string entry_text(table_id id, std::size_t index);
+
 // Where a problem is, in words: "slot 5, line 3", "Level's Description,
 // entry 4", "Key Strings #3, line 13", "demo level entry 2"; empty for the
 // whole document.
