@@ -11,10 +11,12 @@ FUZZ_SECONDS ?= 30
 WERROR ?= OFF
 
 DEB_PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev \
-                libbenchmark-dev nlohmann-json3-dev clang-14 libclang-rt-14-dev libgettextpo-dev gettext libpcre2-dev
+                libbenchmark-dev nlohmann-json3-dev clang-14 libclang-rt-14-dev libgettextpo-dev gettext libpcre2-dev \
+                help2man dpkg-dev file lintian appstream desktop-file-utils man-db bash-completion \
+                xvfb xauth xdotool
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-plain test-asan fuzz bench clean
+.PHONY: all deps build run package test test-plain test-asan test-package fuzz bench clean
 
 all: build
 
@@ -34,6 +36,15 @@ build: deps
 
 run: build
 	cd "$(CURDIR)" && $(BUILD)/vellumark
+
+# The Debian package of the Release tree: $(BUILD)/vellumark_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Validates the package, installs it with apt-get, runs the installed programs
+# and removes it again.
+test-package: package
+	SUDO="$(SUDO)" tests/package/check_package.sh $(BUILD)
 
 test-plain: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -57,11 +68,13 @@ fuzz-build: deps
 fuzz: fuzz-build
 	tests/fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The sanitizer run and the fuzzers first, so that the plain run's CTest
-# summary closes the output.
+# The sanitizer run, the fuzzers and the package first, so that the plain
+# run's CTest summary closes the output. The package is made from the same
+# Release tree that the plain run tests.
 test: deps
 	$(MAKE) --no-print-directory test-asan
 	@if [ -f tests/fuzz/CMakeLists.txt ]; then $(MAKE) --no-print-directory fuzz; fi
+	$(MAKE) --no-print-directory test-package
 	$(MAKE) --no-print-directory test-plain
 
 bench: deps

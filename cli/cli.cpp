@@ -233,11 +233,19 @@ std::string script_text(const std::string& option, const std::string& utf8, cons
     return *bytes;
 }
 
-int do_level(const std::vector<std::string>& args) {
+int do_level(const std::vector<std::string>& args, std::ostream& out) {
     const std::string what = args.size() > 1 ? args[1] : std::string();
+    if (what == "--help" || what == "-h") {
+        out << command_usage_text("level");
+        return kExitOk;
+    }
     if (what != "move" && what != "insert" && what != "delete")
         throw usage_error{"\"level\" needs move, insert or delete"};
     arguments a = parse_arguments(args, true, what == "insert", 2);
+    if (a.help) {
+        out << command_usage_text("level " + what);
+        return kExitOk;
+    }
     const std::size_t numbers = what == "move" ? 2 : 1;
     if (a.operands.size() != 1 + numbers)
         throw usage_error{"\"level " + what + "\" takes a file name and " +
@@ -269,6 +277,10 @@ int do_diff(const std::string& a_path, const std::string& b_path, const codepage
 // "strings export FILE [-o OUT.pot]" and "strings import FILE IN.po -o OUT".
 int do_strings(const std::vector<std::string>& args, std::ostream& out) {
     const std::string action = args.size() > 1 ? args[1] : std::string();
+    if (action == "--help" || action == "-h") {
+        out << command_usage_text("strings");
+        return kExitOk;
+    }
     if (action != "export" && action != "import")
         throw usage_error{"\"strings\" is followed by \"export\" or \"import\""};
     const std::string command = "strings " + action;
@@ -276,7 +288,7 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
     rest[0] = command;
     const arguments a = parse_arguments(rest, true);
     if (a.help) {
-        out << usage_text();
+        out << command_usage_text(command);
         return kExitOk;
     }
     if (action == "export") {
@@ -300,49 +312,6 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
-std::string usage_text() {
-    return "Usage: vellumark-cli COMMAND ...\n"
-           "\n"
-           "Commands on TOMBPC.DAT game-flow scripts:\n"
-           "  check FILE [--strict] [--json]\n"
-           "                           open FILE as the editor does, summarise it and list\n"
-           "                           its problems (FILE: warning: PLACE: MESSAGE); errors,\n"
-           "                           and with --strict warnings too, exit with 1; --json\n"
-           "                           prints the summary and the problems as JSON\n"
-           "  resave FILE OUT          open FILE and save it as OUT, as the editor's Save does\n"
-           "  transcript FILE          print the transcript lines that opening FILE writes\n"
-           "  dump FILE [-o OUT.json]  write the whole script as JSON (to standard output\n"
-           "                           without -o)\n"
-           "  build IN.json -o FILE    write the script that IN.json describes (- reads\n"
-           "                           standard input)\n"
-           "  diff A B                 list the differences between two scripts\n"
-           "  level move FILE FROM TO -o OUT\n"
-           "                           move level FROM to the place of level TO; its name,\n"
-           "                           file, picture, slot and key strings go with it and\n"
-           "                           the commands and demo entries naming levels follow\n"
-           "  level insert FILE AT -o OUT [--name TEXT] [--file TEXT]\n"
-           "                           an empty level before level AT (the level count: at\n"
-           "                           the end), with a slot holding \"End of set\"\n"
-           "  level delete FILE N -o OUT\n"
-           "                           delete level N; commands naming it name no level and\n"
-           "                           demo entries naming it are removed\n"
-           "  strings export FILE [-o OUT.pot]\n"
-           "                           write a PO template of the texts to translate\n"
-           "  strings import FILE IN.po -o OUT\n"
-           "                           write FILE with the translations of IN.po as OUT\n"
-           "\n"
-           "Options:\n"
-           "  --codepage NAME          the code page of the script's texts: windows-1250\n"
-           "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
-           "                           when not given (\"build\": the one the JSON names)\n"
-           "  -h, --help               show this text\n"
-           "  --version                show the version\n"
-           "\n"
-           "Exit status: 0 on success, 1 on failure (the message goes to standard error),\n"
-           "2 on a usage error. \"diff\" exits with 0 when the scripts are the same, 1 when\n"
-           "they differ and 2 when one cannot be read.\n";
-}
-
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const std::string command = args.empty() ? std::string() : args[0];
     int failure = command == "diff" ? kExitUsage : kExitFailure;
@@ -356,7 +325,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             out << "vellumark-cli " VELLUMARK_VERSION "\n";
             return kExitOk;
         }
-        if (command == "level") return do_level(args);
+        if (command == "level") return do_level(args, out);
         if (command == "strings") return do_strings(args, out);
         const bool takes_output = command == "dump" || command == "build";
         if (command != "check" && command != "resave" && command != "transcript" && !takes_output &&
@@ -364,7 +333,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             throw usage_error{"unknown command \"" + command + "\""};
         arguments a = parse_arguments(args, takes_output, false, 1, command == "check");
         if (a.help) {
-            out << usage_text();
+            out << command_usage_text(command);
             return kExitOk;
         }
         if (command == "check") {

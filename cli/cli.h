@@ -16,6 +16,10 @@ inline constexpr int kExitUsage = 2;     // also: "diff" could not compare
 // goes to out, messages to err.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// "vellumark-cli --help": every command.
 std::string usage_text();
+// "vellumark-cli COMMAND --help": that command's usage, options and exit
+// status; "level" and "strings" alone: each of their actions.
+std::string command_usage_text(const std::string& command);
 
 }  // namespace vellumark::cli

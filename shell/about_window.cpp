@@ -1,6 +1,7 @@
 #include "shell/about_window.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -13,6 +14,7 @@
 #include "codec/errors.h"
 #include "codec/script_file.h"
 #include "editors/dialogs.h"
+#include "shell/data_files.h"
 #include "codec/codepage.h"
 
 namespace {
@@ -95,11 +97,13 @@ TForm6::TForm6(Dialogs& dialogs, QWidget* parent) : QDialog(parent) {
     connect(Timer1, &QTimer::timeout, this, &TForm6::Timer1Timer);
     Timer1->start();
 
-    // "readme" is read once, from the working directory. Only a regular file
-    // is read: a FIFO of that name would otherwise hold the window up.
+    // "readme" is read once, from the working directory, or from the data
+    // folder when the working directory has none. Only a regular file is
+    // read: a FIFO of that name would otherwise hold the window up.
     Memo1->clear();
     try {
-        const std::vector<std::uint8_t> bytes = vellumark::read_file_bytes("readme", std::size_t{16} << 20, "the readme");
+        const std::vector<std::uint8_t> bytes = vellumark::read_file_bytes(
+            QFile::encodeName(readmePath()).toStdString(), std::size_t{16} << 20, "the readme");
         Memo1->setPlainText(
             readme_text(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))));
     } catch (const vellumark::script_error&) {

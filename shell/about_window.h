@@ -11,7 +11,7 @@ class QTimer;
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
-    // Reads "readme" from the working directory once; the clock starts at once.
+    // Reads "readme" once (see readmePath()); the clock starts at once.
     explicit TForm6(Dialogs& dialogs, QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1 = nullptr;

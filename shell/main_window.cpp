@@ -56,6 +56,7 @@
 #include "shell/help_window.h"
 #include "shell/about_window.h"
 #include "shell/close_prompt.h"
+#include "shell/data_files.h"
 #include "shell/appearance.h"
 #include "shell/recent_files.h"
 
@@ -350,7 +351,7 @@ void TForm1::FormCreate() {
 
 void TForm1::load_skin() {
     QString path = skin_file_override();
-    if (path.isEmpty()) path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("skin.bmp"));
+    if (path.isEmpty()) path = skinPath();
     path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QFile file(path);
     // Only a regular file: a FIFO of that name would keep the start waiting.

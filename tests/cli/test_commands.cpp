@@ -198,7 +198,15 @@ TEST(Commands, UsageHelpVersionAndExitCodesOfTheExecutable) {
     result r = run_cli({"--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, usage_text());
-    EXPECT_EQ(run_cli({"dump", "--help"}).out, usage_text());
+    // A command's --help: its own usage, options and exit status.
+    for (const std::string command : {"check", "resave", "transcript", "dump", "build", "diff"})
+        EXPECT_EQ(run_cli({command, "--help"}).out, command_usage_text(command)) << command;
+    EXPECT_EQ(run_cli({"level", "move", "--help"}).out, command_usage_text("level move"));
+    EXPECT_EQ(run_cli({"strings", "import", "x", "-h"}).out, command_usage_text("strings import"));
+    EXPECT_EQ(run_cli({"level", "--help"}).out, command_usage_text("level"));
+    EXPECT_EQ(command_usage_text("dump").rfind("Usage: vellumark-cli dump FILE [-o OUT.json]\n", 0), 0u);
+    EXPECT_NE(command_usage_text("check").find("\n  --strict "), std::string::npos);
+    EXPECT_NE(command_usage_text("level").find("Usage: vellumark-cli level delete"), std::string::npos);
     r = run_cli({"--version"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "vellumark-cli " VELLUMARK_VERSION "\n");

@@ -1,0 +1,148 @@
+// The texts of "vellumark-cli --help" and "vellumark-cli COMMAND --help",
+// which the manual page is also made from.
+#include <string>
+
+#include "cli/cli.h"
+
+namespace vellumark::cli {
+
+namespace {
+
+// "vellumark-cli COMMAND --help": each command's usage and its own options;
+// --codepage, --help and the exit status are added to every one.
+struct command_help {
+    const char* name;
+    const char* usage;    // the usage line and what the command does
+    const char* options;  // the command's own options
+};
+
+const command_help kCommandHelp[] = {
+    {"check",
+     "Usage: vellumark-cli check FILE [--strict] [--json]\n"
+     "Open FILE as the editor does, summarise it (tables, counts, slots, demo levels,\n"
+     "layout) and list its problems as FILE: warning: PLACE: MESSAGE.\n",
+     "  --strict                 exit with 1 on warnings too, not only on errors\n"
+     "  --json                   print the summary and the problems as JSON\n"},
+    {"resave",
+     "Usage: vellumark-cli resave FILE OUT\n"
+     "Open FILE and save it as OUT, as the editor's Save does.\n",
+     ""},
+    {"transcript",
+     "Usage: vellumark-cli transcript FILE\n"
+     "Print the transcript lines that opening FILE writes, in UTF-8.\n",
+     ""},
+    {"dump",
+     "Usage: vellumark-cli dump FILE [-o OUT.json]\n"
+     "Write the whole script as JSON.\n",
+     "  -o, --output OUT.json    write to OUT.json (standard output without it)\n"},
+    {"build",
+     "Usage: vellumark-cli build IN.json -o FILE\n"
+     "Write the script that IN.json describes (- reads standard input), in the code\n"
+     "page the JSON names unless --codepage is given.\n",
+     "  -o, --output FILE        the script to write\n"},
+    {"diff",
+     "Usage: vellumark-cli diff A B\n"
+     "List the differences between two scripts.\n",
+     ""},
+    {"level move",
+     "Usage: vellumark-cli level move FILE FROM TO -o OUT\n"
+     "Move level FROM to the place of level TO; its name, file, picture, slot and key\n"
+     "strings go with it and the commands and demo entries naming levels follow.\n",
+     "  -o, --output OUT         the script to write\n"},
+    {"level insert",
+     "Usage: vellumark-cli level insert FILE AT -o OUT [--name TEXT] [--file TEXT]\n"
+     "Insert an empty level before level AT (the level count: at the end), with a\n"
+     "slot holding \"End of set\".\n",
+     "  -o, --output OUT         the script to write\n"
+     "  --name TEXT              the new level's name\n"
+     "  --file TEXT              the new level's file\n"},
+    {"level delete",
+     "Usage: vellumark-cli level delete FILE N -o OUT\n"
+     "Delete level N; commands naming it name no level and demo entries naming it\n"
+     "are removed.\n",
+     "  -o, --output OUT         the script to write\n"},
+    {"strings export",
+     "Usage: vellumark-cli strings export FILE [-o OUT.pot]\n"
+     "Write a PO template of the texts to translate.\n",
+     "  -o, --output OUT.pot     write to OUT.pot (standard output without it)\n"},
+    {"strings import",
+     "Usage: vellumark-cli strings import FILE IN.po -o OUT\n"
+     "Write FILE with the translations of IN.po as OUT.\n",
+     "  -o, --output OUT         the script to write\n"},
+};
+
+}  // namespace
+
+// The usage of `command`; "level" and "strings" alone: of each of their actions.
+std::string command_usage_text(const std::string& command) {
+    std::string text;
+    for (const command_help& c : kCommandHelp) {
+        const std::string name = c.name;
+        if (name != command && name.rfind(command + " ", 0) != 0) continue;
+        if (!text.empty()) text += "\n";
+        text += std::string(c.usage) + "\nOptions:\n" + c.options +
+                "  --codepage NAME          the code page of the script's texts: windows-1250\n"
+                "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
+                "                           when not given\n"
+                "  -h, --help               show this text\n";
+    }
+    if (command == "diff")
+        return text + "\nExit status:\n"
+                      "  0 when the scripts are the same, 1 when they differ, 2 when one cannot\n"
+                      "  be read or on a usage error.\n";
+    if (command == "check")
+        return text + "\nExit status:\n"
+                      "  0 when the script has no errors (with --strict: no problems), 1 when it\n"
+                      "  has or cannot be read, 2 on a usage error.\n";
+    return text + "\nExit status:\n"
+                  "  0 on success, 1 on failure (the message goes to standard error), 2 on a\n"
+                  "  usage error. No output file is created or changed on failure.\n";
+}
+
+std::string usage_text() {
+    return "Usage: vellumark-cli COMMAND [ARGUMENT]...\n"
+           "Check, convert, compare and translate TOMBPC.DAT game-flow scripts with the\n"
+           "editor's own reader and writer.\n"
+           "\n"
+           "Commands:\n"
+           "  check FILE [--strict] [--json]\n"
+           "                           open FILE as the editor does, summarise it and list\n"
+           "                           its problems (FILE: warning: PLACE: MESSAGE); errors,\n"
+           "                           and with --strict warnings too, exit with 1; --json\n"
+           "                           prints the summary and the problems as JSON\n"
+           "  resave FILE OUT          open FILE and save it as OUT, as the editor's Save does\n"
+           "  transcript FILE          print the transcript lines that opening FILE writes\n"
+           "  dump FILE [-o OUT.json]  write the whole script as JSON (to standard output\n"
+           "                           without -o)\n"
+           "  build IN.json -o FILE    write the script that IN.json describes (- reads\n"
+           "                           standard input)\n"
+           "  diff A B                 list the differences between two scripts\n"
+           "  level move FILE FROM TO -o OUT\n"
+           "                           move level FROM to the place of level TO; its name,\n"
+           "                           file, picture, slot and key strings go with it and\n"
+           "                           the commands and demo entries naming levels follow\n"
+           "  level insert FILE AT -o OUT [--name TEXT] [--file TEXT]\n"
+           "                           an empty level before level AT (the level count: at\n"
+           "                           the end), with a slot holding \"End of set\"\n"
+           "  level delete FILE N -o OUT\n"
+           "                           delete level N; commands naming it name no level and\n"
+           "                           demo entries naming it are removed\n"
+           "  strings export FILE [-o OUT.pot]\n"
+           "                           write a PO template of the texts to translate\n"
+           "  strings import FILE IN.po -o OUT\n"
+           "                           write FILE with the translations of IN.po as OUT\n"
+           "\n"
+           "Options:\n"
+           "  --codepage NAME          the code page of the script's texts: windows-1250\n"
+           "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
+           "                           when not given (\"build\": the one the JSON names)\n"
+           "  -h, --help               show this text (after a command: its own usage)\n"
+           "  --version                show the version\n"
+           "\n"
+           "Exit status:\n"
+           "  0 on success, 1 on failure (the message goes to standard error), 2 on a\n"
+           "  usage error. \"diff\" exits with 0 when the scripts are the same, 1 when they\n"
+           "  differ and 2 when one cannot be read.\n";
+}
+
+}  // namespace vellumark::cli
