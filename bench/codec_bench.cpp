@@ -256,7 +256,8 @@ int main(int argc, char** argv) {
         bench::result("search of every table and slot, near-limit (slowest of 4 kinds)", slowest, "ms", "< 20 ms",
                       slowest < 20);
     if (const auto plan = reporter.runs.find("BM_ReplacePlan/3"); plan != reporter.runs.end())
-        std::printf("@@ codec replace of one letter (13,500 matches), near-limit (no undo) | %.1f ms | (information) | -\n",
+        std::printf("@@ codec replace of one letter (13,500 matches), near-limit (no undo) | %.1f ms | "
+                    "(information) | -\n",
                     plan->second.ms_per_iteration);
     if (const auto tables = reporter.runs.find("BM_CodePageTables"); tables != reporter.runs.end())
         bench::result("code page tables from iconv, all nine", tables->second.ms_per_iteration, "ms", "< 20 ms",

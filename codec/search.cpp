@@ -420,12 +420,13 @@ std::vector<piece> parse_replacement(std::string_view utf8, const search_pattern
             group = group * 10 + (text[i + 2] - '0');
             used = 2;
         }
-        if (group > pattern.groups())
+        if (group > pattern.groups()) {
+            const int n = pattern.groups();
+            const std::string has = n == 0 ? std::string("no capture groups")
+                                           : "only " + std::to_string(n) + (n == 1 ? " capture group" : " capture groups");
             throw script_error("The replacement refers to \\" + std::to_string(group) +
-                               ", but the regular expression has " +
-                               (pattern.groups() == 0 ? std::string("no capture groups")
-                                                      : "only " + std::to_string(pattern.groups()) +
-                                                            (pattern.groups() == 1 ? " capture group" : " capture groups")));
+                               ", but the regular expression has " + has);
+        }
         out.push_back({{}, group});
         out.emplace_back();
         i += used;
