@@ -26,7 +26,7 @@ search_scope search_scope::everything() {
 }
 
 bool search_scope::covers_slot(int slot) const {
-    return every_slot || std::find(slots.begin(), slots.end(), slot) != slots.end();
+    return every_slot || std::find(slot_numbers.begin(), slot_numbers.end(), slot) != slot_numbers.end();
 }
 
 namespace {
@@ -54,7 +54,7 @@ bool add_to_scope(search_scope& scope, std::string_view name) {
         return true;
     }
     if (const auto slot = bracketed(name, "slot")) {
-        if (!scope.covers_slot(*slot)) scope.slots.push_back(*slot);
+        if (!scope.covers_slot(*slot)) scope.slot_numbers.push_back(*slot);
         return true;
     }
     if (name == "key_strings") {
@@ -314,7 +314,7 @@ void each_text(const Ttombpcdat& doc, const search_scope& scope, Visit&& visit) 
             for (std::size_t i = 0; i < strings.size(); ++i)
                 visit(place{place::area::table, s.table, int(i), -1}, std::string_view(strings[i]));
         } else if (s.kind == section_kind::sequences) {
-            if (!scope.every_slot && scope.slots.empty()) continue;
+            if (!scope.every_slot && scope.slot_numbers.empty()) continue;
             std::string line;
             for (std::size_t k = 0; k < doc.scripts.size(); ++k) {
                 if (!scope.covers_slot(int(k))) continue;
@@ -494,7 +494,7 @@ replace_plan plan_replace(const Ttombpcdat& doc, const codepage::table& cp, cons
     decoder decode(cp);
     search_scope strings = scope;
     strings.every_slot = false;
-    strings.slots.clear();
+    strings.slot_numbers.clear();
     std::string replaced;
     each_text(doc, strings, [&](const place& where, std::string_view bytes) {
         const std::string_view text = decode(bytes);

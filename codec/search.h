@@ -44,12 +44,12 @@ struct search_options {
 struct search_scope {
     std::bitset<kTableCount> tables;
     bool every_slot = false;
-    std::vector<int> slots;  // when not every_slot, in any order
+    std::vector<int> slot_numbers;  // when not every_slot, in any order
 
     // Every table and every slot.
     static search_scope everything();
     bool covers_slot(int slot) const;
-    bool empty() const { return tables.none() && !every_slot && slots.empty(); }
+    bool empty() const { return tables.none() && !every_slot && slot_numbers.empty(); }
 };
 
 // Adds the part of a script a name gives to a scope: a table by its JSON path

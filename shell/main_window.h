@@ -14,6 +14,7 @@
 #include "codec/tombpcdat.h"
 
 class Dialogs;
+class FindPanel;
 class ProblemsPanel;
 class QToolButton;
 class ScriptDocument;
@@ -125,6 +126,9 @@ public:
     QAction* Pastescriptslot1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* Find1 = nullptr;          // shows the Find panel
+    QAction* FindNext1 = nullptr;      // F3
+    QAction* FindPrevious1 = nullptr;  // Shift+F3
     QAction* SaveText1 = nullptr;
     QAction* ChangeColor1 = nullptr;
     QMenu* CodePage1 = nullptr;          // one checkable entry per code page
@@ -133,9 +137,11 @@ public:
     QAction* AboutThis1 = nullptr;
     QAction* Problems1 = nullptr;         // shows or hides the Problems panel
     ProblemsPanel* problems_ = nullptr;   // the document's problems, checked live
+    FindPanel* find_ = nullptr;           // find and replace across the script
     QToolButton* ProblemCount = nullptr;  // "0 errors, 2 warnings" in the menu bar
 
     ProblemsPanel* problems() const { return problems_; }
+    FindPanel* find() const { return find_; }
     // Shows a place of the document: its tab, its list row, memo line, or
     // slot and command line.
     void goTo(const vellumark::place& where);
