@@ -207,8 +207,8 @@ void ScriptDocument::replaceStrings(const std::vector<vellumark::string_edit>& e
             while (first + int(after.size()) <= at) after.push_back(now[std::size_t(first + int(after.size()))]);
             after[std::size_t(at - first)] = valid[i]->bytes;  // the same entry twice: the last edit counts
         }
-        new ReplaceEntries(*this, table, first, Lines(now.begin() + first, now.begin() + first + int(after.size())),
-                           std::move(after), {}, false, step);
+        Lines before(now.begin() + first, now.begin() + first + int(after.size()));
+        new ReplaceEntries(*this, table, first, std::move(before), std::move(after), {}, false, step);
     }
     undo_.push(step);
 }
