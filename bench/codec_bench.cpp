@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench_table.h"
-#include "catalogue/catalogue.h"
+#include "formats/catalogue.h"
 #include "codec/check.h"
 #include "codec/codepage.h"
 #include "codec/levels.h"

@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "bench_table.h"
-#include "catalogue/catalogue.h"
+#include "formats/catalogue.h"
 #include "translated_catalogue.h"
 #include "editors/document.h"
 #include "editors/find_panel.h"

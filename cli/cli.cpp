@@ -2,22 +2,23 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
+#include <ostream>
 
-#include "catalogue/catalogue.h"
-#include "cli/diff.h"
-#include "cli/json_format.h"
+#include "cli/input.h"
 #include "cli/search_command.h"
+#include "codec/check.h"
 #include "codec/codepage.h"
 #include "codec/errors.h"
-#include "codec/check.h"
 #include "codec/fileio.h"
+#include "codec/layout.h"
 #include "codec/levels.h"
 #include "codec/script_file.h"
 #include "codec/transcript.h"
+#include "formats/catalogue.h"
+#include "formats/check_report.h"
+#include "formats/diff.h"
+#include "formats/json_form.h"
 
 namespace vellumark::cli {
 
@@ -129,69 +130,26 @@ void expect_operands(const arguments& a, const std::string& command, std::size_t
                           std::to_string(a.operands.size())};
 }
 
-json problem_json(const problem& p) {
-    json where = json::object();
-    switch (p.where.in) {
-    case place::area::table: where["table"] = json_path(p.where.table); break;
-    case place::area::slot: where["area"] = "slots"; break;
-    case place::area::demo_levels: where["area"] = "demo_levels"; break;
-    default: where["area"] = "document"; break;
-    }
-    if (p.where.index >= 0) where[p.where.in == place::area::slot ? "slot" : "entry"] = p.where.index;
-    if (p.where.line >= 0) where["line"] = p.where.line;
-    json j = json::object();
-    j["severity"] = p.level == severity::error ? "error" : "warning";
-    j["place"] = place_text(p.where);
-    j["where"] = std::move(where);
-    j["message"] = p.message;
-    return j;
+// Standard input can be read once: at most one input of a command is "-".
+void expect_one_standard_input(const std::vector<std::string>& inputs) {
+    if (std::count(inputs.begin(), inputs.end(), std::string(kStandardInput)) > 1)
+        throw usage_error{"standard input can be read only once; give \"-\" for one input at most"};
 }
 
-int do_check(const std::string& path, const arguments& a, std::ostream& out) {
-    const Ttombpcdat d = load_script_file(path);
-    const std::pair<const char*, std::size_t> counts[] = {
-        {"level_names", d.level_names.strings.size()},       {"pic_files", d.pic_files.strings.size()},
-        {"title_files", d.title_files.strings.size()},       {"fmv_files", d.fmv_files.strings.size()},
-        {"level_files", d.level_files.strings.size()},       {"cutscene_files", d.cutscene_files.strings.size()},
-        {"script slots", d.scripts.size()},                  {"demo levels", d.demo_levels.size()},
-        {"game_strings1", d.game_strings1.strings.size()},   {"game_strings2", d.game_strings2.strings.size()}};
-    const std::vector<problem> problems = check_script(d);
-    std::size_t errors = 0, warnings = 0;
-    for (const problem& p : problems) ++(p.level == severity::error ? errors : warnings);
-    const std::string summary = std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") +
-                                std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
-
-    if (a.json) {
-        json j = json::object();
-        j["file"] = path;
-        for (const auto& [name, n] : counts) j[name] = n;
-        j["key_strings"] = {{"tables", d.key_strings.size()}, {"entries", d.key_strings[0].strings.size()}};
-        j["layout"] = layout_name(d.layout);
-        j["errors"] = errors;
-        j["warnings"] = warnings;
-        j["problems"] = json::array();
-        for (const problem& p : problems) j["problems"].push_back(problem_json(p));
-        out << j.dump(2) << '\n';
-    } else {
-        for (const auto& [name, n] : counts) out << name << ": " << n << '\n';
-        out << "key_strings: " << d.key_strings.size() << " tables of " << d.key_strings[0].strings.size() << '\n'
-            << "layout: " << layout_name(d.layout) << '\n'
-            << "problems: " << summary << '\n';
-        // Each problem in the form compilers use.
-        for (const problem& p : problems) {
-            out << path << ": " << (p.level == severity::error ? "error: " : "warning: ");
-            const std::string where = place_text(p.where);
-            if (p.level == severity::warning && !where.empty()) out << where << ": ";
-            out << p.message << '\n';
-        }
-    }
-    return errors > 0 || (a.strict && warnings > 0) ? kExitFailure : kExitOk;
+int do_check(const std::string& operand, const arguments& a, std::ostream& out) {
+    const Ttombpcdat doc = load_input_script(operand);
+    const std::vector<problem> problems = check_script(doc);
+    const std::string name = input_name(operand);
+    out << (a.json ? report::check_json(name, doc, problems) : report::check_text(name, doc, problems));
+    const bool errors = std::any_of(problems.begin(), problems.end(),
+                                    [](const problem& p) { return p.level == severity::error; });
+    return errors || (a.strict && !problems.empty()) ? kExitFailure : kExitOk;
 }
 
 // Opens a script as the editor does; what the editor's open tells beyond the
 // script goes to err.
-Ttombpcdat open_script(const std::string& path, std::ostream& err) {
-    Ttombpcdat doc = load_script_file(path);
+Ttombpcdat open_script(const std::string& operand, std::ostream& err) {
+    Ttombpcdat doc = load_input_script(operand);
     for (const problem& notice : read_notices(doc)) err << notice.message << '\n';
     return doc;
 }
@@ -205,14 +163,14 @@ int do_resave(const std::string& path, const std::string& target, std::ostream& 
 int do_transcript(const std::string& path, const codepage::table& cp, std::ostream& out) {
     // One line of output per line of the transcript: a line break inside a
     // string shows as its symbol, as in the window.
-    for (const std::string& line : transcript_lines(load_script_file(path)))
+    for (const std::string& line : transcript_lines(load_input_script(path)))
         out << codepage::with_line_break_symbols(cp.bytes_to_utf8(line)) << '\n';
     return kExitOk;
 }
 
 int do_dump(const std::string& path, const codepage::table& cp, const std::optional<std::string>& target,
             std::ostream& out, std::ostream& err) {
-    std::string text = json_text(document_to_json(open_script(path, err), cp));
+    std::string text = json_form::json_text(json_form::document_to_json(open_script(path, err), cp));
     if (target)
         write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     else
@@ -220,27 +178,11 @@ int do_dump(const std::string& path, const codepage::table& cp, const std::optio
     return kExitOk;
 }
 
-json read_json(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (path == "-")
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    else
-        bytes = read_file_bytes(path, std::size_t{256} << 20, "a JSON file");
-    try {
-        return parse_json(bytes);
-    } catch (const json::exception& e) {
-        // Drop the library's "[json.exception.parse_error.101] " prefix.
-        std::string what = e.what();
-        if (auto end = what.find("] "); !what.empty() && what[0] == '[' && end != std::string::npos)
-            what.erase(0, end + 2);
-        throw script_error(what);
-    }
-}
-
 int do_build(const std::string& path, const codepage::table* cp, const std::string& target) {
     // Everything is checked before the target is touched.
-    Ttombpcdat doc = document_from_json(read_json(path), cp);
-    save_document(target, doc);
+    const auto text = read_input(path, json_form::kMostJsonBytes, json_form::kJsonWhat);
+    const Ttombpcdat doc = json_form::document_from_json(json_form::parse_json(text), cp);
+    json_form::save_document(target, doc);
     return kExitOk;
 }
 
@@ -261,7 +203,8 @@ int level_number(const std::string& text) {
 std::string script_text(const std::string& option, const std::string& utf8, const codepage::table& cp) {
     const auto bytes = cp.utf8_to_bytes(utf8);
     if (!bytes) throw script_error(option + " holds a character that the code page " + cp.name() + " cannot store");
-    if (bytes->size() > 255) throw script_error(option + " is longer than 255 characters");
+    if (bytes->size() > static_cast<std::size_t>(layout::kMaxStringLength))
+        throw script_error(option + " is longer than " + std::to_string(layout::kMaxStringLength) + " characters");
     return *bytes;
 }
 
@@ -283,7 +226,7 @@ int do_level(const std::vector<std::string>& args, std::ostream& out) {
         throw usage_error{"\"level " + what + "\" takes a file name and " +
                           (numbers == 2 ? std::string("two level numbers") : std::string("a level number"))};
     if (!a.output) throw usage_error{"\"level " + what + "\" needs -o FILE"};
-    Ttombpcdat doc = load_script_file(a.operands[0]);
+    Ttombpcdat doc = load_input_script(a.operands[0]);
     const int n = level_number(a.operands[1]);
     if (what == "move")
         move_level(doc, n, level_number(a.operands[2]));
@@ -297,11 +240,11 @@ int do_level(const std::vector<std::string>& args, std::ostream& out) {
 }
 
 int do_diff(const std::string& a_path, const std::string& b_path, const codepage::table& cp, std::ostream& out) {
-    const std::vector<std::uint8_t> a_bytes = read_file_bytes(a_path, kMaxScriptBytes, "a script");
+    const std::vector<std::uint8_t> a_bytes = read_input(a_path, kMaxScriptBytes, "a script");
     const Ttombpcdat a = parse_script(a_bytes);
-    const std::vector<std::uint8_t> b_bytes = read_file_bytes(b_path, kMaxScriptBytes, "a script");
+    const std::vector<std::uint8_t> b_bytes = read_input(b_path, kMaxScriptBytes, "a script");
     const Ttombpcdat b = parse_script(b_bytes);
-    std::vector<std::string> lines = diff_files(a, a_bytes, b, b_bytes, cp);
+    std::vector<std::string> lines = report::diff_files(a, a_bytes, b, b_bytes, cp);
     for (const std::string& line : lines) out << line << '\n';
     return lines.empty() ? kExitOk : kExitFailure;
 }
@@ -347,8 +290,10 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
     }
     if (action == "export") {
         expect_operands(a, command, 1);
-        const Ttombpcdat doc = load_script_file(a.operands[0]);
-        const std::string project = std::filesystem::path(a.operands[0]).filename().string();
+        const Ttombpcdat doc = load_input_script(a.operands[0]);
+        const std::string project = a.operands[0] == kStandardInput
+                                        ? input_name(a.operands[0])
+                                        : std::filesystem::path(a.operands[0]).filename().string();
         if (a.output)
             catalogue::write_template(*a.output, doc, a.texts(), project);
         else
@@ -357,9 +302,12 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
     }
     expect_operands(a, command, 2);
     if (!a.output) throw usage_error{"\"strings import\" needs -o FILE"};
+    expect_one_standard_input(a.operands);
     // Everything is read and checked before the target is touched.
-    Ttombpcdat doc = load_script_file(a.operands[0]);
-    catalogue::apply(doc, catalogue::read_translations(a.operands[1], doc, a.texts()));
+    Ttombpcdat doc = load_input_script(a.operands[0]);
+    const std::string& po = a.operands[1];
+    const auto bytes = read_input(po, catalogue::kMostCatalogueBytes, catalogue::kCatalogueWhat);
+    catalogue::apply(doc, catalogue::read_translations(bytes, input_name(po), doc, a.texts()));
     save_script_file(*a.output, doc);
     return kExitOk;
 }
@@ -414,6 +362,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return do_build(a.operands[0], a.codepage ? &a.texts() : nullptr, *a.output);
         }
         expect_operands(a, command, 2);
+        expect_one_standard_input(a.operands);
         return do_diff(a.operands[0], a.operands[1], a.texts(), out);
     } catch (const usage_error& e) {
         err << "vellumark-cli: " << e.what << "\n\n" << usage_text();

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "cli/input.h"
 #include "codec/script_file.h"
 
 namespace vellumark::cli {
@@ -27,7 +28,7 @@ std::string characters_of(const std::string& utf8, std::size_t first, std::size_
 }  // namespace
 
 bool find_in_file(const std::string& path, const search_request& request, std::ostream& out) {
-    const Ttombpcdat doc = load_script_file(path);
+    const Ttombpcdat doc = load_input_script(path);
     const search_pattern pattern(request.pattern, request.options);
     const std::vector<search_match> matches = find_all(doc, *request.cp, pattern, request.scope);
     if (request.json) {
@@ -55,7 +56,7 @@ bool find_in_file(const std::string& path, const search_request& request, std::o
         // prints a line.
         for (std::size_t i = 0; i < matches.size(); ++i) {
             if (i > 0 && matches[i].where == matches[i - 1].where) continue;
-            out << path << ':' << match_path(matches[i].where) << ": "
+            out << input_name(path) << ':' << match_path(matches[i].where) << ": "
                 << place_text_of(doc, *request.cp, matches[i].where) << '\n';
         }
     }
@@ -64,7 +65,7 @@ bool find_in_file(const std::string& path, const search_request& request, std::o
 
 void replace_in_file(const std::string& path, const std::string& replacement, const std::string& target,
                      const search_request& request, std::ostream& out) {
-    Ttombpcdat doc = load_script_file(path);
+    Ttombpcdat doc = load_input_script(path);
     const search_pattern pattern(request.pattern, request.options);
     const replace_plan plan = plan_replace(doc, *request.cp, pattern, request.scope, replacement);
     apply(doc, plan);

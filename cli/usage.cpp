@@ -8,6 +8,11 @@ namespace vellumark::cli {
 
 namespace {
 
+// What "-" means, in every usage.
+const char* const kStandardInputText =
+    "An input given as \"-\" is read from standard input (one input at most), which\n"
+    "messages call <stdin>.\n";
+
 // "vellumark-cli COMMAND --help": each command's usage and its own options;
 // --codepage, --help and the exit status are added to every one.
 struct command_help {
@@ -37,8 +42,8 @@ const command_help kCommandHelp[] = {
      "  -o, --output OUT.json    write to OUT.json (standard output without it)\n"},
     {"build",
      "Usage: vellumark-cli build IN.json -o FILE\n"
-     "Write the script that IN.json describes (- reads standard input), in the code\n"
-     "page the JSON names unless --codepage is given.\n",
+     "Write the script that IN.json describes, in the code page the JSON names unless\n"
+     "--codepage is given.\n",
      "  -o, --output FILE        the script to write\n"},
     {"diff",
      "Usage: vellumark-cli diff A B\n"
@@ -110,7 +115,7 @@ std::string command_usage_text(const std::string& command) {
         const std::string name = c.name;
         if (name != command && name.rfind(command + " ", 0) != 0) continue;
         if (!text.empty()) text += "\n";
-        text += std::string(c.usage) + "\nOptions:\n" + c.options +
+        text += std::string(c.usage) + kStandardInputText + "\nOptions:\n" + c.options +
                 "  --codepage NAME          the code page of the script's texts: windows-1250\n"
                 "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
                 "                           when not given\n"
@@ -148,8 +153,7 @@ std::string usage_text() {
            "  transcript FILE          print the transcript lines that opening FILE writes\n"
            "  dump FILE [-o OUT.json]  write the whole script as JSON (to standard output\n"
            "                           without -o)\n"
-           "  build IN.json -o FILE    write the script that IN.json describes (- reads\n"
-           "                           standard input)\n"
+           "  build IN.json -o FILE    write the script that IN.json describes\n"
            "  diff A B                 list the differences between two scripts\n"
            "  level move FILE FROM TO -o OUT\n"
            "                           move level FROM to the place of level TO; its name,\n"
@@ -171,6 +175,9 @@ std::string usage_text() {
            "                           write a PO template of the texts to translate\n"
            "  strings import FILE IN.po -o OUT\n"
            "                           write FILE with the translations of IN.po as OUT\n"
+           "\n"
+           "Inputs: \"-\" as FILE, A, B, IN.json or IN.po reads standard input (for one\n"
+           "input of a command at most), which messages call <stdin>.\n"
            "\n"
            "Options:\n"
            "  --codepage NAME          the code page of the script's texts: windows-1250\n"

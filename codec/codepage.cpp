@@ -221,6 +221,21 @@ std::string with_line_break_symbols(std::string_view utf8) {
     return out;
 }
 
+std::string valid_utf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t start = i;
+        if (next_utf8(bytes, i)) {
+            out.append(bytes.substr(start, i - start));
+        } else {
+            append_utf8(out, 0xFFFD);
+            ++i;
+        }
+    }
+    return out;
+}
+
 std::string code_point_name(char32_t c) {
     char text[16];
     std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));

@@ -87,6 +87,16 @@ inline constexpr char32_t kCarriageReturnSymbol = 0x240D;
 // UTF-8 text on one line: line feeds and carriage returns as their symbols.
 std::string with_line_break_symbols(std::string_view utf8);
 
+// gettext keeps the character 0x04 for itself (it separates msgctxt from
+// msgid), so a catalogue shows the byte 0x04 of a script as this symbol,
+// which no code page holds.
+inline constexpr char32_t kEndOfTransmission = 0x04;
+inline constexpr char32_t kEndOfTransmissionSymbol = 0x2404;
+
+// Bytes that should be UTF-8 but need not be (a file name): the valid
+// sequences as they are, every other byte as U+FFFD.
+std::string valid_utf8(std::string_view bytes);
+
 // ---- windows-1252, the code page of files that name no other ---------------
 // (the RTF export, a readme that is not UTF-8). Throw as get() does.
 

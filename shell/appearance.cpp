@@ -1,15 +1,15 @@
 #include "shell/appearance.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QListWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 
 #include "codec/errors.h"
+#include "codec/fileio.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
@@ -18,9 +18,9 @@
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
+#include "formats/rtf_writer.h"
 #include "shell/help_window.h"
 #include "shell/main_window.h"
-#include "shell/rtf_writer.h"
 
 namespace {
 
@@ -39,24 +39,19 @@ std::vector<std::u32string> pane_lines(const QTextEdit* pane) {
     return lines;
 }
 
-// Written to a temporary file that replaces the target only when complete.
-// Unbuffered, so that a failed or short write shows at once: a buffered
-// QSaveFile can commit a truncated file when the final flush fails.
+// Saved as every file is (atomic_write_file), in the window's words: a
+// target that cannot be created or replaced is "Cannot create file NAME", a
+// write that fails part-way "Failed to Save Stream"; the target then keeps
+// its earlier bytes.
 void write_file(const QString& name, const std::string& bytes) {
-    // A FIFO, a device or a socket is never replaced by the document.
-    const QFileInfo target(name);
-    if (target.exists() && !target.isFile())
-        throw vellumark::script_error(("Cannot create file " + name).toStdString());
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw vellumark::script_error(("Cannot create file " + name).toStdString());
-    const qint64 n = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (n != static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        throw vellumark::script_error("Failed to Save Stream");
-    }
-    if (!file.commit()) {
-        if (file.error() == QFileDevice::WriteError)
+    const std::string path = QFile::encodeName(name).toStdString();
+    try {
+        vellumark::atomic_write_file(path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+    } catch (const vellumark::script_error& e) {
+        const std::string message = e.what();
+        // A file written in place (hard links) says itself that it may be incomplete.
+        if (message.find("may be incomplete") != std::string::npos) throw;
+        if (message == vellumark::io_error_message(vellumark::kErrDiskFull) || message.starts_with("I/O error"))
             throw vellumark::script_error("Failed to Save Stream");
         throw vellumark::script_error(("Cannot create file " + name).toStdString());
     }

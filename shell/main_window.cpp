@@ -36,7 +36,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "catalogue/catalogue.h"
+#include "formats/catalogue.h"
 #include "codec/check.h"
 #include "codec/errors.h"
 #include "codec/fileio.h"

@@ -2,13 +2,16 @@
 // of the commands in process or through a built executable.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "cli/cli.h"
@@ -48,21 +51,49 @@ inline std::string slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs a program (by default the built vellumark-cli), its output caught in
-// files of the scratch folder.
+// Runs a program (by default the built vellumark-cli; found on PATH when
+// the name has no slash) with `input` as its standard input, its output
+// caught in files of the scratch folder.
 inline result run_program(const scratch_dir& dir, const std::vector<std::string>& args,
-                          const std::string& program = VELLUMARK_CLI_PATH) {
-    const auto quoted = [](const std::string& s) {
-        std::string q = "'";
-        for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return q + "'";
-    };
-    std::string command = quoted(program);
-    for (const std::string& a : args) command.append(" ").append(quoted(a));
-    command.append(" >").append(quoted(dir / ".stdout"));
-    command.append(" 2>").append(quoted(dir / ".stderr")).append(" </dev/null");
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir / ".stdout"), slurp(dir / ".stderr")};
+                          const std::string& program = VELLUMARK_CLI_PATH,
+                          const std::string& input = "/dev/null") {
+    const std::string out_path = dir / ".stdout", err_path = dir / ".stderr";
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int in = ::open(input.c_str(), O_RDONLY);
+        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+            ::_exit(127);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) throw std::runtime_error("waitpid failed");
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out_path), slurp(err_path)};
+}
+
+// A run of the built vellumark-cli with its peak memory and its time,
+// measured by the small helper support/peak_memory.cpp.
+struct measured : result {
+    long peak_kb = 0;
+    double seconds = 0;
+};
+inline measured run_measured(const scratch_dir& dir, const std::vector<std::string>& args,
+                             const std::string& input = "/dev/null") {
+    std::vector<std::string> command{dir / ".figures", VELLUMARK_CLI_PATH};
+    command.insert(command.end(), args.begin(), args.end());
+    measured m;
+    static_cast<result&>(m) = run_program(dir, command, VELLUMARK_PEAK_MEMORY_PATH, input);
+    std::istringstream(slurp(dir / ".figures")) >> m.peak_kb >> m.seconds;
+    return m;
 }
 
 }  // namespace vellumark::cli::testing

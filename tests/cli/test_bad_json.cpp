@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <functional>
 
-#include "cli/json_format.h"
+#include "formats/json_form.h"
 #include "cli_support.h"
 #include "tests/samples/sample_scripts.h"
 
 using namespace vellumark;
 using namespace vellumark::cli;
+using namespace vellumark::json_form;
 using namespace vellumark::cli::testing;
 
 namespace {

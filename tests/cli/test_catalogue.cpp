@@ -7,14 +7,15 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "catalogue/catalogue.h"
-#include "cli/json_format.h"
+#include "formats/catalogue.h"
+#include "formats/json_form.h"
 #include "cli_support.h"
 #include "codec/script_file.h"
 #include "tests/samples/sample_scripts.h"
 
 using namespace vellumark;
 using namespace vellumark::cli;
+using namespace vellumark::json_form;
 using namespace vellumark::cli::testing;
 
 namespace {
@@ -83,14 +84,26 @@ TEST(Catalogue, EveryCodePageGivesTheBytesBack) {
 }
 
 // Refusals come in the form compilers use, "FILE:LINE: reason", and write
-// nothing; the same catalogue in its own code page changes exactly its
-// translated texts.
+// nothing: a syntax error, an unknown place, a translation the script cannot
+// hold (a character, a length, a NUL however it is written), and an entry
+// that translates another text than the one at its place now (a stale
+// catalogue; the empty text past a table's lines). The same catalogue in its
+// own code page changes exactly its translated texts.
 TEST(Catalogue, RefusalsNameTheLineAndWriteNothing) {
     scratch_dir dir;
     const std::string script = dir / "TOMBPC.DAT", po = dir / "pl.po", out = dir / "out.dat", kept = dir / "kept.dat";
-    samples::write_file(script, samples::file_bytes(samples::make_document(5, 3)));
+    Ttombpcdat doc = samples::with_polish_sources(samples::make_document(5, 3));
+    doc.game_strings2.strings[2] = "Load\nGame\x04";
+    doc.game_strings2.strings[5] = "Save Game";
+    doc.key_strings[9].strings[1] = "";
+    samples::write_file(script, samples::file_bytes(doc));
     const std::string polish = samples::polish_catalogue();
     const auto after_end = [&](int k) { return std::to_string(std::count(polish.begin(), polish.end(), '\n') + k); };
+    const auto with_entry = [&](const std::string& context, const std::string& msgid, const std::string& msgstr) {
+        return polish + "\nmsgctxt \"" + context + "\"\nmsgid \"" + msgid + "\"\nmsgstr " + msgstr + "\n";
+    };
+    const std::string stale = "; update the catalogue with msgmerge against a new export.";
+    const std::string nul = ": the translation holds a NUL character, which would end the stored text.";
     const struct {
         std::string catalogue, codepage, message;
     } cases[] = {
@@ -104,6 +117,21 @@ TEST(Catalogue, RefusalsNameTheLineAndWriteNothing) {
          po + ":" + after_end(4) + ": the translation is 256 characters long; a script text holds at most 255."},
         {polish + "\nmsgctxt \"game_strings2[5]\"\nmsgid \"Save Game\nmsgstr \"Zapisz\"\n", "cp1250",
          po + ":" + after_end(4) + ": end-of-line within string."},
+        {[&] {
+             std::string moved = polish;
+             return moved.replace(moved.find("msgid \"Venice\""), 14, "msgid \"Lara's Home\"");
+         }(),
+         "cp1250", po + ":" + line_of(polish, "msgid \"Venice\"") +
+                       ": level_names[1] is now \"Venice\", but this entry translates \"Lara's Home\"" + stale},
+        {with_entry("game_strings2[2]", "Load Game", "\"Wczytaj\""), "cp1250",
+         po + ":" + after_end(3) + ": game_strings2[2] is now \"Load\u240AGame\u2404\", but this entry translates "
+                                   "\"Load Game\"" + stale},
+        {with_entry("key_strings[9][1]", "Old key", "\"Stary klucz\""), "cp1250",
+         po + ":" + after_end(3) + ": key_strings[9][1] is now \"\", but this entry translates \"Old key\"" + stale},
+        {with_entry("game_strings2[5]", "Save Game", "\"abc\\0def\""), "cp1250", po + ":" + after_end(4) + nul},
+        {with_entry("game_strings2[5]", "Save Game", "\"\\000abc\""), "cp1250", po + ":" + after_end(4) + nul},
+        {with_entry("game_strings2[5]", "Save Game", "\"\\x41\\101\\\\0\"\n\"\\x100\""), "cp1250",
+         po + ":" + after_end(5) + nul},
     };
     const std::vector<std::uint8_t> old_bytes = {'o', 'l', 'd'};
     samples::write_file(kept, old_bytes);

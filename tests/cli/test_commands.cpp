@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
-#include "cli/diff.h"
-#include "cli/json_format.h"
+#include "formats/diff.h"
+#include "formats/json_form.h"
 #include "cli_support.h"
 #include "codec/codepage.h"
 #include "codec/commands.h"
@@ -20,6 +22,8 @@
 
 using namespace vellumark;
 using namespace vellumark::cli;
+using namespace vellumark::json_form;
+using namespace vellumark::report;
 using namespace vellumark::cli::testing;
 using args_t = std::vector<std::string>;
 
@@ -134,6 +138,13 @@ TEST(Commands, PlayStationScriptsAndStrayBytesAreNamed) {
     samples::write_file(dir / "console.dat", console);
     samples::write_file(dir / "stray.dat", stray);
     samples::write_file(dir / "other.dat", other_stray);
+    // The second offset of the level names, which the reader mends.
+    std::vector<std::uint8_t> offset = pc;
+    offset[layout::kHeaderSize + 2] ^= 1;
+    samples::write_file(dir / "offset.dat", offset);
+    char offset_line[64];
+    std::snprintf(offset_line, sizeof offset_line, "bytes[%zu]: 0x%02x -> 0x%02x\n", layout::kHeaderSize + 2,
+                  pc[layout::kHeaderSize + 2], offset[layout::kHeaderSize + 2]);
     const std::string notice =
         "8 bytes after the last key-string table are not part of the script; a save will not keep them.\n";
 
@@ -161,7 +172,8 @@ TEST(Commands, PlayStationScriptsAndStrayBytesAreNamed) {
     EXPECT_EQ(samples::read_file(dir / "stray-out.dat"), pc);
     EXPECT_EQ(run_cli({"dump", dir / "stray.dat", "-o", dir / "stray.json"}).err, notice);
 
-    // diff tells files apart by their stray bytes and their layout.
+    // diff tells files apart by their stray bytes, their layout and any byte
+    // that no value shows.
     samples::write_file(dir / "as-pc.dat", samples::file_bytes(samples::make_document(6, 9)));
     const struct {
         std::string a, b;
@@ -172,6 +184,7 @@ TEST(Commands, PlayStationScriptsAndStrayBytesAreNamed) {
         {"stray.dat", "other.dat", 1, "trailing_bytes[3]: 0xff -> 0xfe\n"},
         {"stray.dat", "stray.dat", 0, ""},
         {"console.dat", "console-out.dat", 0, ""},
+        {"stray-out.dat", "offset.dat", 1, offset_line},
     };
     for (const auto& d : diffs) {
         r = run_cli({"diff", dir / d.a, dir / d.b});
@@ -344,4 +357,61 @@ TEST(Commands, CheckListsTheProblemsAsCompilersDo) {
     EXPECT_EQ(j["problems"][0]["place"], "slot 0, line 1");  // in file order
     EXPECT_EQ(j["problems"][0]["where"], json::parse(R"({"area": "slots", "slot": 0, "line": 0})"));
     EXPECT_EQ(j["problems"][1]["where"]["table"], "game_strings1");
+}
+
+// File names are bytes: a script named in Latin-1 opens as given, and the
+// JSON report and the catalogue's header name it in valid UTF-8 (U+FFFD for
+// the byte that is not UTF-8).
+TEST(Commands, AFileNameThatIsNotUtf8IsWrittenAsValidUtf8) {
+    sample_file f;
+    const std::string name = f.dir / "tr2_\xE9.dat", pot = f.dir / "texts.pot";
+    std::filesystem::rename(f.path, name);
+    result r = run_cli({"check", name, "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(json::parse(r.out)["file"], f.dir / "tr2_\uFFFD.dat");
+
+    r = run_cli({"strings", "export", name, "-o", pot});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(slurp(pot).find("\"Project-Id-Version: tr2_\uFFFD.dat\\n\"\n"), std::string::npos);
+    r = run_program(f.dir, {"--check", "-o", "/dev/null", pot}, VELLUMARK_MSGFMT_PATH);
+    EXPECT_EQ(r.code, 0) << r.err;
+}
+
+// "-" reads standard input, for a script, a JSON text or a catalogue; one
+// input at most.
+TEST(Commands, DashReadsStandardInput) {
+    sample_file f(3, 4);
+    const std::string json_file = f.dir / "script.json", po = f.dir / "texts.po", out = f.dir / "out.dat";
+    ASSERT_EQ(run_cli({"dump", f.path, "-o", json_file}).code, 0);
+    result r = run_program(f.dir, {"build", "-", "-o", out}, VELLUMARK_CLI_PATH, json_file);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(samples::read_file(out), f.bytes);
+
+    ASSERT_EQ(run_cli({"strings", "export", f.path, "-o", po}).code, 0);
+    std::filesystem::remove(out);
+    r = run_program(f.dir, {"strings", "import", f.path, "-", "-o", out}, VELLUMARK_CLI_PATH, po);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(samples::read_file(out), f.bytes);
+    r = run_program(f.dir, {"strings", "import", "-", po, "-o", out}, VELLUMARK_CLI_PATH, f.path);
+    EXPECT_EQ(r.code, 0) << r.err;
+    r = run_program(f.dir, {"check", "-"}, VELLUMARK_CLI_PATH, f.path);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\nlevel_files: 4\n"), std::string::npos) << r.out;
+
+    // Named <stdin> in messages, by line: gettext finds the string cut short
+    // on the line after it.
+    std::string broken = slurp(po);
+    const std::size_t at = broken.find("\nmsgctxt") + 1;
+    const std::string line = std::to_string(std::count(broken.begin(), broken.begin() + std::ptrdiff_t(at), '\n') + 2);
+    broken.insert(at, "msgid \"x\n");
+    samples::write_file(po, {broken.begin(), broken.end()});
+    r = run_program(f.dir, {"strings", "import", f.path, "-", "-o", out}, VELLUMARK_CLI_PATH, po);
+    EXPECT_EQ(r.code, 1);
+    // (A sanitizer build may add its summary of libgettextpo's allocations.)
+    EXPECT_TRUE(r.err.starts_with("<stdin>:" + line + ": end-of-line within string.\n")) << r.err;
+    r = run_program(f.dir, {"diff", "-", "-"}, VELLUMARK_CLI_PATH, f.path);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.starts_with("vellumark-cli: standard input can be read only once; give \"-\" for one input at "
+                                  "most\n"))
+        << r.err;
 }

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "cli/json_format.h"
+#include "formats/json_form.h"
 #include "cli_support.h"
 #include "codec/codepage.h"
 #include "codec/commands.h"
@@ -13,6 +13,7 @@
 
 using namespace vellumark;
 using namespace vellumark::cli;
+using namespace vellumark::json_form;
 using namespace vellumark::cli::testing;
 
 namespace {

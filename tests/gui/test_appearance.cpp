@@ -27,7 +27,7 @@
 #include "editors/colors.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
-#include "shell/rtf_writer.h"
+#include "formats/rtf_writer.h"
 #include "support/window_fixture.h"
 
 namespace {

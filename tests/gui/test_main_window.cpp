@@ -19,7 +19,7 @@
 #include <QTextEdit>
 #include <QUrl>
 
-#include "catalogue/catalogue.h"
+#include "formats/catalogue.h"
 #include "codec/codepage.h"
 #include "codec/errors.h"
 #include "codec/options.h"
@@ -390,7 +390,8 @@ TEST_F(WindowTest, PictureStripAndItsFailures) {
 TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
     namespace codepage = vellumark::codepage;
     const codepage::table& cp1250 = codepage::get(codepage::page::cp1250);
-    const QString script = open_sample("pl.dat", file_bytes(make_document(5, 3, true)));
+    const QString script =
+        open_sample("pl.dat", file_bytes(vellumark::samples::with_polish_sources(make_document(5, 3, true))));
     const vellumark::Ttombpcdat opened = record();
     form->options()->spin(1)->setValue(5);  // an unsaved edit
     const int steps = doc().undoStack()->count();

@@ -231,6 +231,15 @@ msgstr "Zardzewiały klucz – 100%"
 )";
 }
 
+Ttombpcdat with_polish_sources(Ttombpcdat doc) {
+    doc.level_names.strings.at(0) = "Great Wall";
+    doc.level_names.strings.at(1) = "Venice";
+    doc.game_strings2.strings.at(0) = "Inventory";
+    doc.game_strings2.strings.at(1) = "Option";
+    doc.key_strings[0].strings.at(2) = "Rusty Key";
+    return doc;
+}
+
 const std::vector<translated_text>& polish_translations() {
     static const std::vector<translated_text> texts = {
         {"level_names[1]", "Żółć gęślą jaźń"},

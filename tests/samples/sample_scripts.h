@@ -44,7 +44,10 @@ std::vector<std::uint8_t> near_limit_bytes();
 // three levels, as a translator's tool saves it: UTF-8, every translation
 // storable in windows-1250. Besides the translations in polish_translations()
 // it holds a fuzzy entry and an untranslated one, which an import passes over.
+// Its msgids are the texts that with_polish_sources() puts in a script.
 std::string polish_catalogue();
+// doc with the English texts that polish_catalogue() translates at their places.
+Ttombpcdat with_polish_sources(Ttombpcdat doc);
 struct translated_text {
     std::string context;  // msgctxt
     std::string utf8;     // msgstr

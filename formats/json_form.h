@@ -1,6 +1,9 @@
-// The JSON form of a script document (docs/json-format.md describes it).
+// The JSON form of a script document (docs/json-format.md describes it):
+// written by json_writer.cpp, read by json_reader.cpp, its text parsed within
+// the bounds of json_limits.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <stdexcept>
@@ -13,7 +16,7 @@
 #include "codec/codepage.h"
 #include "codec/tombpcdat.h"
 
-namespace vellumark::cli {
+namespace vellumark::json_form {
 
 using json = nlohmann::ordered_json;
 
@@ -31,6 +34,8 @@ private:
     std::string path_;
 };
 
+// ---- writing ----------------------------------------------------------------
+
 // The name of a command as the JSON writes it: the name of the command table
 // without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
 std::string command_json_name(std::uint16_t code);
@@ -38,8 +43,8 @@ std::string command_json_name(std::uint16_t code);
 // The value of the "layout" member: "pc" or "playstation".
 std::string_view layout_json_name(script_layout layout);
 
-// The whole document as JSON, members in a fixed order, its texts read in
-// the code page cp (which the JSON names).
+// The whole document as JSON, members in a fixed order (the sections in file
+// order), its texts read in the code page cp (which the JSON names).
 json document_to_json(const Ttombpcdat& doc, const codepage::table& cp = codepage::get(codepage::kDefaultPage));
 
 // The text of a JSON value: two-blank indentation, every command and every
@@ -47,12 +52,28 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp = codepag
 // line feed.
 std::string json_text(const json& j);
 
-// Parses JSON text as build reads it. A member given twice is refused, and
-// every array is counted while it is read against what its place in the
-// format holds; an array over that is refused with its path before its
-// elements fill memory. Throws json_error, or json::exception for text that
-// is not JSON.
+// ---- limits -------------------------------------------------------------------
+
+// The longest JSON text of a script that build can take (json_limits.cpp
+// says how it is reached). A longer file is refused before it is read.
+extern const std::size_t kMostJsonBytes;
+// What the refusal calls such a text.
+inline constexpr std::string_view kJsonWhat = "the JSON form of a script";
+
+// No value of the format lies deeper than this below the top-level object:
+// the members of a command (slots, a slot, a command, its member).
+inline constexpr int kDeepestValue = 4;
+
+// Parses JSON text as build reads it. Nesting deeper than the format's is
+// refused at once, where the parser first meets it. A member given twice is
+// refused, and every array is counted while it is read against what its place
+// in the format holds; an array over that is refused with its path before its
+// elements fill memory. Throws json_error, or script_error for text that is
+// not JSON (the parser's message, such as "parse error at line 2, column 5:
+// ...").
 json parse_json(std::span<const std::uint8_t> text);
+
+// ---- reading ------------------------------------------------------------------
 
 // The document that a JSON value describes, checked so that it can be saved
 // and read back as the same script. Throws json_error naming the first fault.
@@ -67,4 +88,4 @@ std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc);
 // Writes that image to path atomically; the target is untouched on failure.
 void save_document(const std::string& path, const Ttombpcdat& doc);
 
-}  // namespace vellumark::cli
+}  // namespace vellumark::json_form

@@ -1,17 +1,20 @@
-#include "cli/diff.h"
+#include "formats/diff.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
-#include "cli/json_format.h"
+#include "codec/sections.h"
+#include "formats/json_common.h"
 #include "codec/codepage.h"
 #include "codec/commands.h"
 #include "codec/layout.h"
 #include "codec/options.h"
 #include "codec/tables.h"
 
-namespace vellumark::cli {
+namespace vellumark::report {
+
+using json_form::json;
 
 namespace {
 
@@ -92,14 +95,8 @@ std::string record_text(const movie_record& r) {
     return text;
 }
 
-}  // namespace
-
-std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b, const codepage::table& cp) {
-    lines out;
-
-    if (a.layout != b.layout)
-        out.push_back("layout: " + json(layout_json_name(a.layout)).dump() + " -> " +
-                      json(layout_json_name(b.layout)).dump());
+// The header section: the header's fields, the options and the flags.
+void diff_header(lines& out, const Ttombpcdat& a, const Ttombpcdat& b) {
     diff_value(out, "header.version", a.version, b.version);
     diff_bytes(out, "header.description", a.description, b.description);
     diff_value(out, "header.reserved_a", a.reserved_a, b.reserved_a);
@@ -121,32 +118,53 @@ std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b
             out.push_back("flags[\"" + std::string(f.caption) + "\"]: " + (fa ? "true" : "false") + " -> " +
                           (fb ? "true" : "false"));
     }
+}
 
-    for (const table_info& t : kTables) {
-        if (t.id == table_id::game_strings1) {
+}  // namespace
+
+std::vector<std::string> diff_documents(const Ttombpcdat& a, const Ttombpcdat& b, const codepage::table& cp) {
+    lines out;
+
+    if (a.layout != b.layout)
+        out.push_back("layout: " + json(json_form::layout_json_name(a.layout)).dump() + " -> " +
+                      json(json_form::layout_json_name(b.layout)).dump());
+    // The sections in file order; every one either layout has.
+    for (const section& s : json_form::every_section()) {
+        switch (s.kind) {
+        case section_kind::header:
+            diff_header(out, a, b);
+            break;
+        case section_kind::table:
+            diff_table(out, json_path(s.table), table(a, s.table), table(b, s.table), cp);
+            break;
+        case section_kind::sequences:
             if (a.scripts.size() != b.scripts.size())
                 out.push_back("slots: " + std::to_string(a.scripts.size()) + " slots -> " +
                               std::to_string(b.scripts.size()) + " slots");
-            for (std::size_t s = 0; s < std::max(a.scripts.size(), b.scripts.size()); ++s) {
-                auto ca = commands_of(a.scripts, s), cb = commands_of(b.scripts, s);
+            for (std::size_t n = 0; n < std::max(a.scripts.size(), b.scripts.size()); ++n) {
+                auto ca = commands_of(a.scripts, n), cb = commands_of(b.scripts, n);
                 diff_entries(
-                    out, "slots[" + std::to_string(s) + "]", ca.size(), cb.size(), "commands",
+                    out, "slots[" + std::to_string(n) + "]", ca.size(), cb.size(), "commands",
                     [&](std::size_t i) { return same_command(ca[i], cb[i]); },
                     [&](std::size_t i) { return cp.bytes_to_utf8(format_command(ca[i], a)); },
                     [&](std::size_t i) { return cp.bytes_to_utf8(format_command(cb[i], b)); });
             }
+            break;
+        case section_kind::demo_levels:
             diff_entries(
                 out, "demo_levels", a.demo_levels.size(), b.demo_levels.size(), "entries",
                 [&](std::size_t i) { return a.demo_levels[i] == b.demo_levels[i]; },
                 [&](std::size_t i) { return demo_entry(a, a.demo_levels[i], cp); },
                 [&](std::size_t i) { return demo_entry(b, b.demo_levels[i], cp); });
+            break;
+        case section_kind::movie_records:
             diff_entries(
                 out, "fmv_records", a.movie_records.size(), b.movie_records.size(), "records",
                 [&](std::size_t i) { return a.movie_records[i] == b.movie_records[i]; },
                 [&](std::size_t i) { return record_text(a.movie_records[i]); },
                 [&](std::size_t i) { return record_text(b.movie_records[i]); });
+            break;
         }
-        diff_table(out, json_path(t.id), table(a, t.id), table(b, t.id), cp);
     }
     if (a.trailing_bytes != b.trailing_bytes)
         out.push_back("trailing_bytes: " + std::to_string(a.trailing_bytes) + " bytes -> " +
@@ -159,12 +177,24 @@ std::vector<std::string> diff_files(const Ttombpcdat& a, std::span<const std::ui
                                     const codepage::table& cp) {
     lines out = diff_documents(a, b, cp);
     const std::size_t n = a.trailing_bytes;
-    if (n != b.trailing_bytes || n > a_bytes.size() || n > b_bytes.size()) return out;
-    const auto ta = a_bytes.last(n), tb = b_bytes.last(n);
-    for (std::size_t i = 0; i < n; ++i)
-        if (ta[i] != tb[i]) out.push_back("trailing_bytes[" + std::to_string(i) + "]: " + byte_hex(ta[i]) + " -> " +
-                                          byte_hex(tb[i]));
+    if (n == b.trailing_bytes && n <= a_bytes.size() && n <= b_bytes.size()) {
+        const auto ta = a_bytes.last(n), tb = b_bytes.last(n);
+        for (std::size_t i = 0; i < n; ++i)
+            if (ta[i] != tb[i])
+                out.push_back("trailing_bytes[" + std::to_string(i) + "]: " + byte_hex(ta[i]) + " -> " +
+                              byte_hex(tb[i]));
+    }
+    if (!out.empty() || std::ranges::equal(a_bytes, b_bytes)) return out;
+    // Bytes that no value of the documents shows (a size or an offset that
+    // the reader mended): named by their place in the files.
+    if (a_bytes.size() != b_bytes.size())
+        out.push_back("bytes: " + std::to_string(a_bytes.size()) + " bytes -> " + std::to_string(b_bytes.size()) +
+                      " bytes");
+    const auto [at_a, at_b] = std::ranges::mismatch(a_bytes, b_bytes);
+    if (at_a != a_bytes.end() && at_b != b_bytes.end())
+        out.push_back("bytes[" + std::to_string(at_a - a_bytes.begin()) + "]: " + byte_hex(*at_a) + " -> " +
+                      byte_hex(*at_b));
     return out;
 }
 
-}  // namespace vellumark::cli
+}  // namespace vellumark::report

@@ -1,6 +1,7 @@
-#include "shell/rtf_writer.h"
+#include "formats/rtf_writer.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "codec/codepage.h"
 
@@ -41,13 +42,12 @@ bool is_control(char32_t ch) { return ch < 0x20 || (ch >= 0x7F && ch < 0xA0); }
 std::u32string font_name(const std::string& utf8) {
     std::u32string name;
     for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char b = static_cast<unsigned char>(utf8[i]);
-        int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        if (len == 0 || i + len > utf8.size()) { ++i; continue; }
-        char32_t ch = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        for (int k = 1; k < len; ++k) ch = (ch << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += len;
-        if (ch != U';' && !is_control(ch)) name += ch;
+        const std::optional<char32_t> ch = codepage::next_utf8(utf8, i);
+        if (!ch) {
+            ++i;  // a byte that is no character
+            continue;
+        }
+        if (*ch != U';' && !is_control(*ch)) name += *ch;
     }
     if (name.empty()) name = U"Arial";
     return name;

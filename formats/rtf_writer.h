@@ -1,5 +1,6 @@
 // A small Rich Text Format writer for the load transcript: plain paragraphs
-// in one font, windows-1252 as the document's code page.
+// in one font, windows-1252 as the document's code page. It builds the
+// document's bytes; the caller saves them (atomic_write_file).
 #pragma once
 
 #include <string>
