@@ -6,7 +6,6 @@
 #include <ostream>
 
 #include "cli/input.h"
-#include "cli/search_command.h"
 #include "codec/check.h"
 #include "codec/codepage.h"
 #include "codec/errors.h"
@@ -14,11 +13,13 @@
 #include "codec/layout.h"
 #include "codec/levels.h"
 #include "codec/script_file.h"
+#include "codec/search.h"
 #include "codec/transcript.h"
 #include "formats/catalogue.h"
 #include "formats/check_report.h"
 #include "formats/diff.h"
 #include "formats/json_form.h"
+#include "formats/search_report.h"
 
 namespace vellumark::cli {
 
@@ -259,15 +260,21 @@ int do_search(const std::string& command, const arguments& a, std::ostream& out)
                           (find ? "and a text to find" : "a text to find and its replacement") + ", not " +
                           std::to_string(a.operands.size()) + (a.operands.size() == 1 ? " operand" : " operands")};
     if (a.operands[1].empty()) throw usage_error{"\"" + command + "\" needs a text to find, not an empty one"};
-    search_request request;
-    request.pattern = a.operands[1];
-    request.options = a.search;
-    if (a.scope) request.scope = *a.scope;
-    request.cp = &a.texts();
-    request.json = a.json;
-    if (find) return find_in_file(a.operands[0], request, out) ? kExitOk : kExitFailure;
-    if (!a.output) throw usage_error{"\"replace\" needs -o FILE"};
-    replace_in_file(a.operands[0], a.operands[2], *a.output, request, out);
+    if (!find && !a.output) throw usage_error{"\"replace\" needs -o FILE"};
+    Ttombpcdat doc = load_input_script(a.operands[0]);
+    const search_pattern pattern(a.operands[1], a.search);
+    const search_scope scope = a.scope.value_or(search_scope::everything());
+    if (find) {
+        const std::vector<search_match> matches = find_all(doc, a.texts(), pattern, scope);
+        out << (a.json ? report::find_json(doc, a.texts(), matches)
+                       : report::find_text(input_name(a.operands[0]), doc, a.texts(), matches));
+        return matches.empty() ? kExitFailure : kExitOk;
+    }
+    // Everything is planned and checked before the target is touched.
+    const replace_plan plan = plan_replace(doc, a.texts(), pattern, scope, a.operands[2]);
+    apply(doc, plan);
+    save_script_file(*a.output, doc);
+    out << (a.json ? report::replace_json(plan) : report::replace_text(plan));
     return kExitOk;
 }
 
