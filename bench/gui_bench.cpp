@@ -1,21 +1,25 @@
 // The main window's figures, offscreen, in a Release build:
 //   gui_bench              open and save of the real-size and the near-limit
-//                          script in the full window, a switch of code page
-//                          and the import of a translation (Google Benchmark)
+//                          script in the full window, the first showing of
+//                          the Key strings tab, a switch of code page and the
+//                          import of a translation (Google Benchmark)
 //   gui_bench --startup    start-up to a shown main window, in ms
 //   gui_bench --memory     peak memory with the near-limit script open
-//   gui_bench --edits      edits, undo and redo on the near-limit script, Find
-//                          and Replace all there, and the memory that 1,000
-//                          edits take
+//   gui_bench --edits      the longest pass of the event loop after an open;
+//                          edits, undo and redo on the near-limit script (wall
+//                          clock and CPU time), Find and Replace all there,
+//                          and the memory that 1,000 edits take
 // run_benchmarks.sh runs all four and prints the table.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -28,7 +32,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -45,6 +49,7 @@
 #include "editors/find_panel.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
+#include "editors/list_box.h"
 #include "editors/options_tab.h"
 #include "editors/script_tab.h"
 #include "editors/spin_edit.h"
@@ -59,6 +64,14 @@ namespace samples = vellumark::samples;
 
 double ms_since(clock_type::time_point t) {
     return std::chrono::duration<double, std::milli>(clock_type::now() - t).count();
+}
+
+// The CPU time of this thread: unlike the wall clock, it leaves out the time
+// the machine gave to other work.
+double thread_cpu_ms() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
 double peak_rss_mb() {
@@ -95,10 +108,7 @@ struct window {
     }
     // A load appends to the transcript and Memo12; empty them so that every
     // open starts alike.
-    void clear_appended() {
-        form.levels()->shit->clear();
-        form.levels()->Memo12->clear();
-    }
+    void clear_appended() { form.levels()->clearAppended(); }
     bool failed() const { return !dialogs.texts(QStringLiteral("error")).empty(); }
 };
 
@@ -201,7 +211,25 @@ void BM_WindowImportTranslation(benchmark::State& state) {
     state.SetLabel(label(which));
 }
 
+// The first showing of the Key strings tab after an open: its ten memos are
+// filled only then (a near-limit script has 29,000 key-string lines).
+void BM_WindowKeyStringsShown(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    QTabWidget* tabs = win->form.tabs();
+    for (auto _ : state) {
+        state.PauseTiming();
+        tabs->setCurrentIndex(0);
+        open_script(which);
+        state.ResumeTiming();
+        tabs->setCurrentWidget(win->form.keys());
+        QCoreApplication::processEvents();
+    }
+    tabs->setCurrentIndex(0);
+    state.SetLabel(label(which));
+}
+
 BENCHMARK(BM_WindowOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowKeyStringsShown)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowCodePage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowImportTranslation)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowSave)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -251,7 +279,22 @@ int run_edits(int argc, char** argv) {
     window w;
     TForm1& form = w.form;
     form.load_script_file(e.near_path);
+    // What the open leaves to later passes of the event loop (the rest of a
+    // long transcript and its layout), each pass timed, until all is done.
+    double longest_pass = 0;
+    for (const auto until = clock_type::now() + std::chrono::milliseconds(600); clock_type::now() < until;) {
+        const double c = thread_cpu_ms();
+        QCoreApplication::processEvents();
+        longest_pass = std::max(longest_pass, thread_cpu_ms() - c);
+    }
+    std::printf("@@ longest pass of the event loop after a near-limit open | %.1f ms (CPU) | < 16 ms | %s\n",
+                longest_pass, longest_pass < 16 ? "met" : "MISSED");
     form.Problems1->trigger();  // edits with the Problems panel open: each is checked
+    // The Key strings tab shown once: its ten memos are filled and follow
+    // every edit from then on, as when the user has looked at them.
+    form.tabs()->setCurrentWidget(form.keys());
+    QCoreApplication::processEvents();
+    form.tabs()->setCurrentIndex(0);
     QCoreApplication::processEvents();
     if (form.current_file_name() != e.near_path) return 1;
     const int middle = int(form.document()->record().level_names.strings.size()) / 2;
@@ -284,40 +327,55 @@ int run_edits(int argc, char** argv) {
          }},
     };
     QUndoStack* stack = form.document()->undoStack();
+    // Each run with the repaint that follows: its wall-clock time, and the
+    // CPU time of the window's thread beside it.
+    struct run {
+        double ms, cpu_ms;
+    };
     const auto timed = [](const std::function<void()>& f) {
         const auto t = clock_type::now();
+        const double c = thread_cpu_ms();
         f();
         QCoreApplication::processEvents();
-        return ms_since(t);
+        return run{ms_since(t), thread_cpu_ms() - c};
     };
     // The figure is each kind's median (a busy machine adds stray spikes);
     // the single slowest run is reported beside it.
-    const auto median = [](std::vector<double> v) {
+    const auto median = [](const std::vector<run>& runs) {
+        std::vector<double> v;
+        for (const run& r : runs) v.push_back(r.ms);
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     };
-    double edit_median = 0, undo_median = 0, edit_max = 0, undo_max = 0;
+    const auto slowest = [](const std::vector<run>& runs) {
+        run worst{0, 0};
+        for (const run& r : runs) worst = {std::max(worst.ms, r.ms), std::max(worst.cpu_ms, r.cpu_ms)};
+        return worst;
+    };
+    double edit_median = 0, undo_median = 0;
+    run edit_max{0, 0}, undo_max{0, 0};
     for (const auto& [name, edit] : kinds) {
-        std::vector<double> edits, undos;
+        std::vector<run> edits, undos;
         for (counter = 0; counter < 20; ++counter) edits.push_back(timed(edit));
         for (int i = 0; i < 20; ++i) undos.push_back(timed([&] { stack->undo(); }));
         for (int i = 0; i < 20; ++i) undos.push_back(timed([&] { stack->redo(); }));
         for (int i = 0; i < 20; ++i) stack->undo();
-        const double e_max = *std::max_element(edits.begin(), edits.end());
-        const double u_max = *std::max_element(undos.begin(), undos.end());
-        std::printf("%-24s edit %.2f ms median, %.2f ms slowest of 20; undo or redo %.2f ms median, %.2f ms slowest "
-                    "of 40\n",
-                    name, median(edits), e_max, median(undos), u_max);
+        const run e_max = slowest(edits), u_max = slowest(undos);
+        std::printf("%-24s edit %.2f ms median, %.2f ms slowest of 20 (CPU %.2f); undo or redo %.2f ms median, "
+                    "%.2f ms slowest of 40 (CPU %.2f)\n",
+                    name, median(edits), e_max.ms, e_max.cpu_ms, median(undos), u_max.ms, u_max.cpu_ms);
         edit_median = std::max(edit_median, median(edits));
         undo_median = std::max(undo_median, median(undos));
-        edit_max = std::max(edit_max, e_max);
-        undo_max = std::max(undo_max, u_max);
+        edit_max = {std::max(edit_max.ms, e_max.ms), std::max(edit_max.cpu_ms, e_max.cpu_ms)};
+        undo_max = {std::max(undo_max.ms, u_max.ms), std::max(undo_max.cpu_ms, u_max.cpu_ms)};
     }
     bench::result("edit, near-limit script (slowest of 6 kinds, median of 20)", edit_median, "ms", "< 16 ms",
                   edit_median < 16);
     bench::result("undo or redo, near-limit script (slowest kind, median of 40)", undo_median, "ms", "< 16 ms",
                   undo_median < 16);
-    std::printf("@@ slowest single edit / undo or redo | %.1f / %.1f ms | (information) | -\n", edit_max, undo_max);
+    const double worst_cpu = std::max(edit_max.cpu_ms, undo_max.cpu_ms);
+    std::printf("@@ slowest single edit / undo or redo | %.1f / %.1f ms (CPU %.1f / %.1f ms) | < 16 ms (CPU) | %s\n",
+                edit_max.ms, undo_max.ms, edit_max.cpu_ms, undo_max.cpu_ms, worst_cpu < 16 ? "met" : "MISSED");
 
     // Level operations keep every table in step: moving the first level to
     // the end renumbers every slot.
@@ -338,21 +396,24 @@ int run_edits(int argc, char** argv) {
              l->DeleteLevel1->trigger();
          }},
     };
-    double level_median = 0, level_max = 0;
+    double level_median = 0;
+    run level_max{0, 0};
     for (const auto& [name, op] : level_ops) {
-        std::vector<double> runs;
+        std::vector<run> runs;
         for (int i = 0; i < 5; ++i) {
             runs.push_back(timed(op));
             runs.push_back(timed([&] { stack->undo(); }));
         }
-        std::printf("%-26s %.2f ms median, %.2f ms slowest of 10 (with their undo)\n", name, median(runs),
-                    *std::max_element(runs.begin(), runs.end()));
+        const run worst = slowest(runs);
+        std::printf("%-26s %.2f ms median, %.2f ms slowest of 10 (CPU %.2f; with their undo)\n", name, median(runs),
+                    worst.ms, worst.cpu_ms);
         level_median = std::max(level_median, median(runs));
-        level_max = std::max(level_max, *std::max_element(runs.begin(), runs.end()));
+        level_max = {std::max(level_max.ms, worst.ms), std::max(level_max.cpu_ms, worst.cpu_ms)};
     }
     bench::result("level operation or its undo, near-limit script (slowest of 4 kinds, median)", level_median, "ms",
                   "< 16 ms", level_median < 16);
-    std::printf("@@ slowest single level operation or undo | %.1f ms | (information) | -\n", level_max);
+    std::printf("@@ slowest single level operation or undo | %.1f ms (CPU %.1f ms) | (information) | -\n",
+                level_max.ms, level_max.cpu_ms);
 
     // Find and Replace all in the panel, with the Problems panel open: a text
     // found a few hundred times, and one letter found in some 13,500 strings.
@@ -361,7 +422,7 @@ int run_edits(int argc, char** argv) {
     const std::pair<const char*, const char*> replaces[] = {{"a text found in 268 strings", "ab"},
                                                             {"one letter (13,500 matches)", "e"}};
     for (const auto& [name, text] : replaces) {
-        std::vector<double> searches, runs, undos;
+        std::vector<run> searches, runs, undos;
         for (int i = 0; i < 5; ++i) {
             find->FindText->clear();
             QCoreApplication::processEvents();
@@ -430,11 +491,17 @@ int main(int argc, char** argv) {
         // Wall-clock time decides; the CPU time of the process shows how much
         // of it was waiting (the disk's flush, a busy machine).
         const double ms = r->second.ms_per_iteration;
+        if (budget_ms <= 0) {  // no budget: for information
+            std::printf("@@ %s | %.1f ms (CPU %.1f ms) | (information) | -\n", what, ms, r->second.cpu_ms_per_iteration);
+            return;
+        }
         std::printf("@@ %s | %.1f ms (CPU %.1f ms) | < %d ms | %s\n", what, ms, r->second.cpu_ms_per_iteration,
                     static_cast<int>(budget_ms), ms < budget_ms ? "met" : "MISSED");
     };
-    row("BM_WindowOpen/0/real_time", "window open, real-size script", 30);
-    row("BM_WindowOpen/1/real_time", "window open, near-limit script", 300);
+    row("BM_WindowOpen/0/real_time", "window open, real-size script", 3);
+    row("BM_WindowOpen/1/real_time", "window open, near-limit script", 60);
+    row("BM_WindowKeyStringsShown/0/real_time", "first showing of the Key strings tab, real-size script", 0);
+    row("BM_WindowKeyStringsShown/1/real_time", "first showing of the Key strings tab, near-limit script", 0);
     row("BM_WindowSave/0/real_time", "window save, real-size script", 50);
     row("BM_WindowSave/1/real_time", "window save, near-limit script", 50);
     row("BM_WindowCodePage/0/real_time", "window code page switch, real-size script", 16);

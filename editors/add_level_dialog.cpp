@@ -6,7 +6,7 @@
 #include "editors/levels_tab.h"
 #include "editors/list_edit.h"
 
-TForm3::TForm3(LevelsTab& levels, Dialogs& dialogs, QWidget* parent)
+TForm3::TForm3(LevelsTab& levels, const ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), levels_(levels) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Add Level\\file\\Pic's name description ..."));
@@ -21,7 +21,7 @@ TForm3::TForm3(LevelsTab& levels, Dialogs& dialogs, QWidget* parent)
         *e.edit = new QLineEdit(this);
         (*e.edit)->setObjectName(QString::fromLatin1(e.name));
         (*e.edit)->setGeometry(8, y, 260, 24);
-        restrict_to_script_text(*e.edit, dialogs);
+        restrict_to_script_text(*e.edit, dialogs, doc);
         y += 28;
     }
 

@@ -9,11 +9,12 @@ class Dialogs;
 class QLineEdit;
 class QPushButton;
 class LevelsTab;
+class ScriptDocument;
 
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
-    TForm3(LevelsTab& levels, Dialogs& dialogs, QWidget* parent = nullptr);
+    TForm3(LevelsTab& levels, const ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
     QLineEdit* Edit1 = nullptr;        // level description
     QLineEdit* Edit2 = nullptr;        // level file name

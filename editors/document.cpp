@@ -67,8 +67,9 @@ void ScriptDocument::load(vellumark::Ttombpcdat record) {
 }
 
 void ScriptDocument::adoptSaved(vellumark::Ttombpcdat saved) {
-    // What the save completed becomes a step of its own, so that undo and
-    // redo keep telling the truth about the slots and key strings.
+    // Whatever the save changed in what the views show becomes a step of its
+    // own, so that undo and redo keep telling the truth: found by comparing
+    // the record with what was written.
     auto* step = new QUndoCommand(QStringLiteral("Complete the script for saving"));
     const std::size_t common = std::min(record_.scripts.size(), saved.scripts.size());
     for (std::size_t k = 0; k < common; ++k)
@@ -79,30 +80,32 @@ void ScriptDocument::adoptSaved(vellumark::Ttombpcdat saved) {
         std::vector<script_slot> more(saved.scripts.begin() + std::ptrdiff_t(common), saved.scripts.end());
         const std::vector<char> flags(more.size(), 0);
         new ReplaceSlots(*this, int(common), {}, {std::move(more), flags}, {}, step);
+    } else if (record_.scripts.size() > common) {
+        const auto from = std::ptrdiff_t(common);
+        new ReplaceSlots(*this, int(common),
+                         {{record_.scripts.begin() + from, record_.scripts.end()},
+                          {slot_added_.begin() + from, slot_added_.end()}},
+                         {}, {}, step);
     }
-    for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
-        const table_id id = vellumark::key_table(n);
-        const Lines& now = vellumark::table(record_, id).strings;
-        const Lines& written = vellumark::table(saved, id).strings;
-        if (now.size() > written.size())
-            new ReplaceEntries(*this, id, int(written.size()),
-                               Lines(now.begin() + std::ptrdiff_t(written.size()), now.end()), {}, {}, false, step);
-        else if (now.size() < written.size())
-            new ReplaceEntries(*this, id, int(now.size()), {}, Lines(written.size() - now.size()), {}, false, step);
+    addTableChanges(saved, step);
+    if (saved.demo_levels != record_.demo_levels) {
+        // An entry that stays keeps its line; another shows its level's description.
+        Lines texts;
+        for (std::size_t i = 0; i < saved.demo_levels.size(); ++i)
+            texts.push_back(i < record_.demo_levels.size() && record_.demo_levels[i] == saved.demo_levels[i]
+                                ? demo_texts_[i]
+                                : vellumark::level_description(saved, saved.demo_levels[i]));
+        new ChangeDemoLevels(*this, {record_.demo_levels, demo_texts_}, {saved.demo_levels, std::move(texts)}, {},
+                             step);
     }
     if (step->childCount() > 0)
         undo_.push(step);
     else
         delete step;
 
-    // The counts, offsets, sizes and flags as the file holds them. No view
-    // shows them; "Save Text" reports this level count.
-    for (std::size_t k = 0; k < record_.scripts.size() && k < saved.scripts.size(); ++k)
-        record_.scripts[k].operand_count = saved.scripts[k].operand_count;
-    for (const vellumark::table_info& t : vellumark::kTables)
-        vellumark::table(saved, t.id).strings = std::move(vellumark::table(record_, t.id).strings);
-    saved.scripts = std::move(record_.scripts);
-    saved.demo_levels = std::move(record_.demo_levels);
+    // What the views show is now the same; the rest (counts, offsets, sizes,
+    // flags, each slot's operand count) is taken as the file holds it. No
+    // view shows it; "Save Text" reports this level count.
     record_ = std::move(saved);
     undo_.setClean();
 }
@@ -159,9 +162,17 @@ void ScriptDocument::setDemoLevels(std::vector<std::uint16_t> levels, Lines text
 
 void ScriptDocument::replaceTables(const vellumark::Ttombpcdat& texts, const QString& text) {
     auto* step = new QUndoCommand(text);
+    addTableChanges(texts, step);
+    if (step->childCount() > 0)
+        undo_.push(step);
+    else
+        delete step;
+}
+
+void ScriptDocument::addTableChanges(const vellumark::Ttombpcdat& target, QUndoCommand* step) {
     for (const vellumark::table_info& t : vellumark::kTables) {
         const Lines& now = vellumark::table(record_, t.id).strings;
-        const Lines& then = vellumark::table(texts, t.id).strings;
+        const Lines& then = vellumark::table(target, t.id).strings;
         if (now == then) continue;
         // The run from the first entry that differs to the last.
         std::size_t first = 0;
@@ -175,10 +186,6 @@ void ScriptDocument::replaceTables(const vellumark::Ttombpcdat& texts, const QSt
         };
         new ReplaceEntries(*this, t.id, int(first), run(now), run(then), {}, false, step);
     }
-    if (step->childCount() > 0)
-        undo_.push(step);
-    else
-        delete step;
 }
 
 void ScriptDocument::replaceStrings(const std::vector<vellumark::string_edit>& edits, const QString& text) {
@@ -214,10 +221,16 @@ void ScriptDocument::replaceStrings(const std::vector<vellumark::string_edit>& e
 }
 
 void ScriptDocument::setCodePage(const vellumark::codepage::table& table) {
-    const bool changed = table.id() != code_page_ || textCodePage() != &table;
+    const vellumark::codepage::table* before = code_page_table_;
     code_page_ = table.id();
-    setTextCodePage(&table);
-    if (changed) emit codePageChanged();
+    code_page_table_ = &table;
+    if (before != &table) emit codePageChanged(before);
+}
+
+QString ScriptDocument::toText(std::string_view bytes) const { return to_text(bytes, code_page_table_); }
+
+std::optional<std::string> ScriptDocument::toBytes(const QString& text) const {
+    return to_bytes(text, code_page_table_);
 }
 
 void ScriptDocument::touch(const QString& text) { undo_.push(new QUndoCommand(text)); }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "codec/codepage.h"
@@ -39,17 +40,23 @@ public:
     // starts empty and clean.
     void load(vellumark::Ttombpcdat record);
 
-    // A completed save wrote `saved`, the normalised form of the record. The
-    // slots and key-string tables the save completed become one undo step;
-    // the counts, offsets and flags the file holds are taken over; the stack
-    // is marked clean.
+    // A completed save wrote `saved`, the record as the file now holds it.
+    // Whatever differs from the record in what the views show (slots, string
+    // tables, the demo list) becomes one undo step; the counts, offsets and
+    // flags the file holds are taken over; the stack is marked clean.
     void adoptSaved(vellumark::Ttombpcdat saved);
 
-    // The code page the views show the record's bytes in. Changing it
-    // changes no byte and makes no undo step: the views show the same bytes
-    // anew (codePageChanged).
+    // The code page the views show the record's bytes in: windows-1252 until
+    // another is set (null only when the system's iconv gives no table at
+    // all). Changing it changes no byte and makes no undo step: the views
+    // show the same bytes anew (codePageChanged).
     vellumark::codepage::page codePage() const { return code_page_; }
+    const vellumark::codepage::table* codePageTable() const { return code_page_table_; }
     void setCodePage(const vellumark::codepage::table& table);
+    // Bytes of the record as text, and text back as bytes (nothing when a
+    // character cannot be stored), in the document's code page.
+    QString toText(std::string_view bytes) const;
+    std::optional<std::string> toBytes(const QString& text) const;
 
     // ---- what the views show beside the record --------------------------
     // A slot appended by the add-level dialog is labelled "Script #n"; a
@@ -166,10 +173,16 @@ signals:
     // Records first .. first + removed - 1 were replaced by `inserted` records.
     void movieRecordsChanged(int first, int removed, int inserted);
     void modifiedChanged(bool modified);
-    // The same bytes are to be shown in another code page.
-    void codePageChanged();
+    // The same bytes are to be shown in another code page; `before` is the
+    // one they were shown in.
+    void codePageChanged(const vellumark::codepage::table* before);
 
 private:
+    // Adds to `step` the changes that make every string table of the record
+    // equal to the one of `target`: per table, the run from the first entry
+    // that differs to the last.
+    void addTableChanges(const vellumark::Ttombpcdat& target, QUndoCommand* step);
+
     // Records the changes of a level operation as one step named `text`.
     void recordLevelPlan(const vellumark::level_plan& plan, const QString& text);
     // One slot of the record, edited by `edit`, as one step named `text`.
@@ -182,5 +195,6 @@ private:
     bool single_level_box_ = false;
     int copied_slot_ = -1;
     vellumark::codepage::page code_page_ = vellumark::codepage::kDefaultPage;
+    const vellumark::codepage::table* code_page_table_ = vellumark::codepage::find(vellumark::codepage::kDefaultPage);
     QUndoStack undo_;
 };

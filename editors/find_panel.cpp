@@ -27,6 +27,11 @@ namespace {
 
 QString utf8(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
+// The document's code page; get() throws its message when iconv gave none.
+const vellumark::codepage::table& textsOf(const ScriptDocument& doc) {
+    return doc.codePageTable() ? *doc.codePageTable() : vellumark::codepage::get(doc.codePage());
+}
+
 // A table as the panel names it: "Level names", "Key strings #3".
 QString tableName(table_id id) {
     switch (id) {
@@ -69,7 +74,7 @@ public:
 private:
     QString rowText(const search_match& m) const {
         const auto& record = doc_.record();
-        const auto& cp = vellumark::codepage::get(doc_.codePage());
+        const auto& cp = textsOf(doc_);
         const QString text = utf8(vellumark::place_text_of(record, cp, m.where));
         if (m.where.in == place::area::slot)
             return QStringLiteral("Script commands, %1: %2").arg(utf8(vellumark::place_text(m.where)), text);
@@ -173,8 +178,8 @@ FindPanel::FindPanel(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     ReplaceText->installEventFilter(this);
 
     // Every change of the document can bring or end a match.
-    for (auto signal : {&ScriptDocument::reset, &ScriptDocument::codePageChanged})
-        connect(&doc_, signal, this, &FindPanel::scheduleSearch);
+    connect(&doc_, &ScriptDocument::reset, this, &FindPanel::scheduleSearch);
+    connect(&doc_, &ScriptDocument::codePageChanged, this, &FindPanel::scheduleSearch);
     connect(&doc_, &ScriptDocument::entriesReplaced, this, &FindPanel::scheduleSearch);
     connect(&doc_, &ScriptDocument::entryMoved, this, &FindPanel::scheduleSearch);
     connect(&doc_, &ScriptDocument::slotsReplaced, this, &FindPanel::scheduleSearch);
@@ -249,7 +254,7 @@ void FindPanel::searchNow() {
     if (isHidden()) return;
     if (const auto p = pattern(&why)) {
         try {
-            found = vellumark::find_all(doc_.record(), vellumark::codepage::get(doc_.codePage()), *p, scope());
+            found = vellumark::find_all(doc_.record(), textsOf(doc_), *p, scope());
         } catch (const vellumark::script_error& e) {
             why = utf8(vellumark::error_box_text(e.what()));
         }
@@ -333,7 +338,7 @@ void FindPanel::replaceOne() {
     const search_match m = matches_[std::size_t(now)];
     std::optional<std::size_t> taken;  // the characters the replacement took
     tryReplace([&] {
-        const auto& cp = vellumark::codepage::get(doc_.codePage());
+        const auto& cp = textsOf(doc_);
         const std::string replacement = ReplaceText->text().toStdString();
         const vellumark::replace_plan plan = vellumark::plan_replace_one(doc_.record(), cp, *p, m, replacement);
         if (plan.occurrences == 0) return;
@@ -363,7 +368,7 @@ void FindPanel::replaceAll() {
     if (!p) return;
     tryReplace([&] {
         const vellumark::replace_plan plan =
-            vellumark::plan_replace(doc_.record(), vellumark::codepage::get(doc_.codePage()), *p, scope(),
+            vellumark::plan_replace(doc_.record(), textsOf(doc_), *p, scope(),
                                     ReplaceText->text().toStdString());
         if (plan.occurrences == 0) return;
         doc_.replaceStrings(plan.edits,

@@ -47,14 +47,15 @@ void insert_lines(QTextDocument* d, int at, int lines, const QString& text) {
 
 // ---- KeyStringMemo ----------------------------------------------------------------
 
-KeyStringMemo::KeyStringMemo(Dialogs& dialogs, QWidget* parent) : QPlainTextEdit(parent), dialogs_(dialogs) {
+KeyStringMemo::KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidget* parent)
+    : QPlainTextEdit(parent), dialogs_(dialogs), doc_(doc) {
     // Undo and Redo are the window's, step by step of the document.
     setUndoRedoEnabled(false);
 }
 
 bool KeyStringMemo::accepts(const QString& text) {
-    if (!unstorableCharacter(text)) return true;
-    reportRefusedInput(this, dialogs_, unstorableTextMessage());
+    if (!unstorableCharacter(text, doc_.codePageTable())) return true;
+    reportRefusedInput(this, dialogs_, unstorableTextMessage(doc_.codePageTable()));
     return false;
 }
 
@@ -108,7 +109,7 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     for (int i = 1; i <= 10; ++i) {
         auto* column = new QVBoxLayout;
         column->addWidget(new QLabel(QStringLiteral("Key Strings #%1").arg(i), inner));
-        KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, inner);
+        KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, doc_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
         set_background(memo, memo_color(i));
@@ -128,24 +129,46 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     connect(&doc_, &ScriptDocument::entriesReplaced, this,
             [this](vellumark::table_id table, int first, int removed, int inserted) {
                 if (editing_ || !vellumark::is_key_table(table)) return;
-                showReplaced(vellumark::key_index(table) + 1, first, removed, inserted);
+                const int memo = vellumark::key_index(table) + 1;
+                if (!stale_[memo]) showReplaced(memo, first, removed, inserted);
             });
     connect(&doc_, &ScriptDocument::entryMoved, this, [this](vellumark::table_id table, int from, int to) {
         if (!vellumark::is_key_table(table)) return;
         // A moved line is a removed line and an inserted one.
         const int memo = vellumark::key_index(table) + 1;
-        showMoved(memo, from, to);
+        if (!stale_[memo]) showMoved(memo, from, to);
     });
 }
 
+KeyStringMemo* KeyStringsTab::memo(int n) {
+    if (stale_[n]) fill(n);
+    return memos_[n];
+}
+
+void KeyStringsTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    for (int i = 1; i <= 10; ++i)
+        if (stale_[i]) fill(i);
+}
+
 void KeyStringsTab::showAll(int memo) {
+    if (isVisible())
+        fill(memo);
+    else
+        stale_[memo] = true;
+}
+
+void KeyStringsTab::fill(int memo) {
+    stale_[memo] = false;
     const Lines& lines = vellumark::table(doc_.record(), table_of(memo)).strings;
     const bool was = std::exchange(showing_, true);
     KeyStringMemo* w = memos_[memo];
+    // Held back only when they run: a tab being switched to has them held
+    // already, and a memo that held them itself would stay unpainted.
     const bool updates = w->updatesEnabled();
-    w->setUpdatesEnabled(false);
-    w->setPlainText(to_text_lines(lines));
-    w->setUpdatesEnabled(updates);
+    if (updates) w->setUpdatesEnabled(false);
+    w->setPlainText(to_text_lines(lines, doc_.codePageTable()));
+    if (updates) w->setUpdatesEnabled(true);
     showing_ = was;
 }
 
@@ -156,12 +179,12 @@ void KeyStringsTab::showReplaced(int memo, int first, int removed, int inserted)
     const int after = static_cast<int>(lines.size());
     const int before = after - inserted + removed;
     if (before == 0 || after == 0) {
-        showAll(memo);
+        fill(memo);
         return;
     }
     const bool was = std::exchange(showing_, true);
     QTextDocument* d = memos_[memo]->document();
-    const QString text = to_text_lines(lines, std::size_t(first), std::size_t(first + inserted));
+    const QString text = to_text_lines(lines, std::size_t(first), std::size_t(first + inserted), doc_.codePageTable());
     if (removed == 0) {
         insert_lines(d, first, before, text);
     } else {
@@ -200,7 +223,7 @@ void KeyStringsTab::showMoved(int memo, int from, int to) {
     }
     c.removeSelectedText();
     // ... and put it in at its new place.
-    insert_lines(d, to, last, to_text(lines[std::size_t(to)]));
+    insert_lines(d, to, last, doc_.toText(lines[std::size_t(to)]));
     showing_ = was;
 }
 
@@ -221,12 +244,12 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
     // as one empty line that stands for no entry.
     Lines lines;
     for (QTextBlock b = first_block;; b = b.next()) {
-        auto bytes = to_bytes(b.text());
+        auto bytes = doc_.toBytes(b.text());
         if (!bytes) {
             // Text that no key press, paste or drop lets in: the memo goes
             // back to the document.
-            reportRefusedInput(memos_[memo], dialogs_, unstorableTextMessage());
-            showAll(memo);
+            reportRefusedInput(memos_[memo], dialogs_, unstorableTextMessage(doc_.codePageTable()));
+            fill(memo);
             return;
         }
         lines.push_back(std::move(*bytes));

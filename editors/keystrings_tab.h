@@ -1,6 +1,8 @@
 // The "Key strings" tab: ten memos, one key string per line and level. Each
 // memo shows one key-string table of the document; an edit of a line is an
-// edit of that entry.
+// edit of that entry. A memo is filled from the record when it is first shown
+// or asked for (memo()), not while the tab is hidden: a near-limit script has
+// 29,000 lines.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -15,7 +17,7 @@ class QScrollArea;
 class KeyStringMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
-    KeyStringMemo(Dialogs& dialogs, QWidget* parent = nullptr);
+    KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidget* parent = nullptr);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -27,6 +29,7 @@ private:
     bool accepts(const QString& text);
 
     Dialogs& dialogs_;
+    const ScriptDocument& doc_;
 };
 
 class KeyStringsTab : public QWidget {
@@ -34,13 +37,18 @@ class KeyStringsTab : public QWidget {
 public:
     KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Memo1..Memo10 at index 1..10 (index 0 unused).
-    KeyStringMemo* memo(int n) const { return memos_[n]; }
+    // Memo1..Memo10 at index 1..10 (index 0 unused), showing the record.
+    KeyStringMemo* memo(int n);
 
     QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // Shows the whole table: now when the tab is shown, else when it is.
     void showAll(int memo);
+    void fill(int memo);
     void showReplaced(int memo, int first, int removed, int inserted);
     void showMoved(int memo, int from, int to);
     void memoChanged(int memo, int position, int removed_chars, int added_chars);
@@ -48,6 +56,7 @@ private:
     ScriptDocument& doc_;
     Dialogs& dialogs_;
     KeyStringMemo* memos_[11] = {};
+    bool stale_[11] = {};  // the memo does not show its table yet
     bool showing_ = false;  // the memo is being set from the document
     bool editing_ = false;  // the document is being set from the memo
 };

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -13,13 +12,16 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "codec/levels.h"
 #include "editors/add_level_dialog.h"
 #include "editors/colors.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
+#include "editors/list_box.h"
 #include "editors/list_edit.h"
+#include "editors/list_models.h"
 #include "editors/text.h"
 
 namespace {
@@ -47,24 +49,57 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 
 constexpr const char* kHoldsLines = "vellumark_holds_lines";
 
-// Appends lines as new paragraphs after whatever the document holds, in one
+// Appends text as new paragraphs after whatever the document holds, in one
 // edit. A document that holds nothing yet takes them from its first line; one
 // whose only line is an empty appended one keeps that line.
-void append_lines(QTextDocument* doc, const std::vector<std::string>& lines) {
-    if (lines.empty()) return;
-    QString block = to_text_lines(lines);
-    if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) block.prepend(QLatin1Char('\n'));
+void append_paragraphs(QTextDocument* doc, QString text) {
+    if (!doc->isEmpty() || doc->property(kHoldsLines).toBool()) text.prepend(QLatin1Char('\n'));
     QTextCursor c(doc);
     c.movePosition(QTextCursor::End);
-    c.insertText(block);
+    c.insertText(text);
     doc->setProperty(kHoldsLines, true);
 }
 
-// Holds back repaints of a widget while it is filled.
+// The transcript's lines as text. A paragraph of a text pane is a block of its
+// document, and building the tens of thousands of blocks of a near-limit
+// script was most of an open; so the lines are joined by line separators, a
+// paragraph every kLinesPerParagraph lines. The lines show one under the
+// other just the same, and read back as lines (Save Text, copying).
+constexpr std::size_t kLinesPerParagraph = 32;
+// The pane lays out what it is given at once, or in the background in
+// growing steps (up to 40 ms for 21,000 lines); so a transcript goes into it
+// a slice at a time: at once the lines that fill the pane, then, a frame
+// later (the window has shown the file), slices of kLinesPerSlice lines a
+// millisecond apart (about 2 ms of work each).
+constexpr std::size_t kLinesAtOnce = 16;
+constexpr std::size_t kLinesPerSlice = 4 * kLinesPerParagraph;
+constexpr int kFirstSliceDelay = 16;  // ms
+constexpr int kSliceInterval = 1;     // ms
+
+QString transcript_text(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
+                        const CodePage* page) {
+    QString text;
+    qsizetype size = 0;
+    for (std::size_t i = first; i < last; ++i) size += qsizetype(lines[i].size()) + 1;
+    text.reserve(size);
+    for (std::size_t i = first; i < last; ++i) {
+        if (i > first) text += (i - first) % kLinesPerParagraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
+        append_text(text, lines[i], page);
+    }
+    return text;
+}
+
+// Holds back repaints of a widget while it is filled, when they run: one
+// whose repaints its parent holds back must not hold them itself, or it would
+// stay unpainted once the parent lets them go.
 class NoUpdates {
 public:
-    explicit NoUpdates(QWidget* w) : w_(w), was_(w->updatesEnabled()) { w_->setUpdatesEnabled(false); }
-    ~NoUpdates() { w_->setUpdatesEnabled(was_); }
+    explicit NoUpdates(QWidget* w) : w_(w), was_(w->updatesEnabled()) {
+        if (was_) w_->setUpdatesEnabled(false);
+    }
+    ~NoUpdates() {
+        if (was_) w_->setUpdatesEnabled(true);
+    }
     NoUpdates(const NoUpdates&) = delete;
     NoUpdates& operator=(const NoUpdates&) = delete;
 
@@ -73,9 +108,10 @@ private:
     bool was_;
 };
 
-QString row_text(const QListWidget* list, int row) {
-    const QListWidgetItem* item = list->item(row);
-    return item ? item->text() : QString();
+// An entry of a table as its list shows it; nothing for no entry.
+QString entry_text(const ScriptDocument& doc, vellumark::table_id table, int row) {
+    const auto& strings = vellumark::table(doc.record(), table).strings;
+    return row >= 0 && std::size_t(row) < strings.size() ? doc.toText(strings[std::size_t(row)]) : QString();
 }
 
 }  // namespace
@@ -90,9 +126,16 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     heading(this, QStringLiteral("Level's Description"), kColumnX[0], 4, kColumnW);
     heading(this, QStringLiteral("Level's File Names"), kColumnX[1], 4, kColumnW);
     heading(this, QStringLiteral("Level's Pic file Names"), kColumnX[2], 4, kColumnW);
-    ListBox1 = make<QListWidget>(this, "ListBox1", kColumnX[0], 22, kColumnW, 170);
-    ListBox2 = make<QListWidget>(this, "ListBox2", kColumnX[1], 22, kColumnW, 170);
-    ListBox3 = make<QListWidget>(this, "ListBox3", kColumnX[2], 22, kColumnW, 170);
+    const auto list = [this](const char* name, table_id table, int x) {
+        auto* box = new ListBox(new StringTableModel(doc_, table), this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(x, 22, kColumnW, 170);
+        set_background(box, QColor(0xC1, 0xDA, 0xEC));
+        return box;
+    };
+    ListBox1 = list("ListBox1", table_id::level_names, kColumnX[0]);
+    ListBox2 = list("ListBox2", table_id::level_files, kColumnX[1]);
+    ListBox3 = list("ListBox3", table_id::pic_files, kColumnX[2]);
     Edit1 = make<QLineEdit>(this, "Edit1", kColumnX[0], 196, kColumnW, 22);
     Edit2 = make<QLineEdit>(this, "Edit2", kColumnX[1], 196, kColumnW, 22);
     Edit3 = make<QLineEdit>(this, "Edit3", kColumnX[2], 196, kColumnW, 22);
@@ -100,14 +143,7 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     Label5 = make<QLabel>(this, "Label5", kColumnX[1], 220, kColumnW, 16);
     Label6 = make<QLabel>(this, "Label6", kColumnX[2], 220, kColumnW, 16);
     for (QLabel* label : {Label4, Label5, Label6}) label->setText(slot_caption(-1));
-    for (QListWidget* list : {ListBox1, ListBox2, ListBox3}) {
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        set_background(list, QColor(0xC1, 0xDA, 0xEC));
-    }
-    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, dialogs_);
-    showTable(ListBox1, doc_, table_id::level_names);
-    showTable(ListBox2, doc_, table_id::level_files);
-    showTable(ListBox3, doc_, table_id::pic_files);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3}) restrict_to_script_text(edit, dialogs_, doc_);
     set_background(Edit1, QColor(0x82, 0xC4, 0xE8));
     set_background(Edit2, QColor(0xFD, 0xB5, 0xAA));
     set_background(Edit3, QColor(0xBE, 0xFC, 0xFB));
@@ -172,36 +208,43 @@ LevelsTab::LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
         connect(b, &QPushButton::clicked, p.action, &QAction::trigger);
         connect(p.action, &QAction::enabledChanged, b, &QPushButton::setEnabled);
     }
-    for (QListWidget* list : {ListBox1, ListBox2}) {
-        list->setContextMenuPolicy(Qt::ActionsContextMenu);
-        list->addActions(levelActions());
+    for (ListBox* box : {ListBox1, ListBox2}) {
+        box->setContextMenuPolicy(Qt::ActionsContextMenu);
+        box->addActions(levelActions());
     }
     updateLevelActions();
     connect(&doc_, &ScriptDocument::reset, this, &LevelsTab::updateLevelActions);
     connect(&doc_, &ScriptDocument::entriesReplaced, this, &LevelsTab::updateLevelActions);
     connect(&doc_, &ScriptDocument::entryMoved, this, &LevelsTab::updateLevelActions);
 
-    form3_ = new TForm3(*this, dialogs_, this);
+    slice_timer_ = new QTimer(this);
+    slice_timer_->setSingleShot(true);
+    connect(slice_timer_, &QTimer::timeout, this, [this] {
+        appendTranscriptSlice();
+        if (!transcript_slices_.isEmpty()) slice_timer_->start(kSliceInterval);
+    });
+
+    form3_ = new TForm3(*this, doc_, dialogs_, this);
     form3_->hide();
 
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox1Click);
-    connect(ListBox2, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox2Click);
-    connect(ListBox3, &QListWidget::itemSelectionChanged, this, &LevelsTab::ListBox3Click);
+    connect(ListBox1, &ListBox::selectedRowChanged, this, &LevelsTab::ListBox1Click);
+    connect(ListBox2, &ListBox::selectedRowChanged, this, &LevelsTab::ListBox2Click);
+    connect(ListBox3, &ListBox::selectedRowChanged, this, &LevelsTab::ListBox3Click);
     connect(Button1, &QPushButton::clicked, this, &LevelsTab::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &LevelsTab::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &LevelsTab::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &LevelsTab::Button6Click);
 }
 
-void LevelsTab::selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions) {
-    const int row = selected_row(from);
-    if (row < 0) return;  // a list emptied or refilled: nothing was selected
-    select_row_quietly(partner, row);
+void LevelsTab::selectLevel(ListBox* from, ListBox* partner, bool from_descriptions) {
+    const int row = from->selectedRow();
+    if (row < 0) return;  // the selected entry went: nothing is selected
+    partner->selectQuietly(row);
     if (from_descriptions) emit levelSelected(row);
-    Edit1->setText(row_text(ListBox1, selected_row(ListBox1)));
-    Edit2->setText(row_text(ListBox2, selected_row(ListBox2)));
-    Label4->setText(slot_caption(selected_row(ListBox1)));
-    Label5->setText(slot_caption(selected_row(ListBox2)));
+    Edit1->setText(entry_text(doc_, table_id::level_names, ListBox1->selectedRow()));
+    Edit2->setText(entry_text(doc_, table_id::level_files, ListBox2->selectedRow()));
+    Label4->setText(slot_caption(ListBox1->selectedRow()));
+    Label5->setText(slot_caption(ListBox2->selectedRow()));
 }
 
 void LevelsTab::ListBox1Click() {
@@ -215,30 +258,30 @@ void LevelsTab::ListBox2Click() {
 }
 
 void LevelsTab::ListBox3Click() {
-    const int row = selected_row(ListBox3);
+    const int row = ListBox3->selectedRow();
     if (row < 0) return;
-    Edit3->setText(row_text(ListBox3, row));
+    Edit3->setText(entry_text(doc_, table_id::pic_files, row));
     Label6->setText(slot_caption(row));
 }
 
 void LevelsTab::Button1Click() {
     // Each list at its own selection, as one step.
-    const int level = selected_row(ListBox1), picture = selected_row(ListBox3);
+    const int level = ListBox1->selectedRow(), picture = ListBox3->selectedRow();
     const QString text = level >= 0     ? QStringLiteral("Replace level %1").arg(level)
                          : picture >= 0 ? QStringLiteral("Replace picture %1").arg(picture)
                                         : QStringLiteral("Replace");
     doc_.undoStack()->beginMacro(text);
     const struct {
-        QListWidget* list;
+        ListBox* list;
         QLineEdit* edit;
         table_id table;
     } columns[] = {{ListBox1, Edit1, table_id::level_names},
                    {ListBox2, Edit2, table_id::level_files},
                    {ListBox3, Edit3, table_id::pic_files}};
     for (const auto& c : columns) {
-        const int row = selected_row(c.list);
+        const int row = c.list->selectedRow();
         if (row < 0) continue;
-        if (auto bytes = to_bytes(c.edit->text())) doc_.setEntry(c.table, row, std::move(*bytes), text);
+        if (auto bytes = doc_.toBytes(c.edit->text())) doc_.setEntry(c.table, row, std::move(*bytes), text);
     }
     doc_.undoStack()->endMacro();
 }
@@ -246,24 +289,45 @@ void LevelsTab::Button1Click() {
 void LevelsTab::Button4Click() { dialogs_.exec(form3_); }
 
 void LevelsTab::appendMemo12(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
     NoUpdates hold(Memo12);
-    append_lines(Memo12->document(), lines);
+    append_paragraphs(Memo12->document(), to_text_lines(lines, doc_.codePageTable()));
 }
 
 void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
+    const bool idle = transcript_slices_.isEmpty();
+    for (std::size_t first = 0; first < lines.size();) {
+        const std::size_t last = std::min(lines.size(), first + (first == 0 ? kLinesAtOnce : kLinesPerSlice));
+        transcript_slices_.append(transcript_text(lines, first, last, doc_.codePageTable()));
+        first = last;
+    }
+    if (!idle || transcript_slices_.isEmpty()) return;
+    // The first slice at once; the others once the window has shown the file.
+    appendTranscriptSlice();
+    if (!transcript_slices_.isEmpty()) slice_timer_->start(kFirstSliceDelay);
+}
+
+void LevelsTab::appendTranscriptSlice() {
+    if (transcript_slices_.isEmpty()) return;
     QTextDocument* doc = shit->document();
     NoUpdates hold(shit);
-    if (doc->isEmpty() && !doc->property(kHoldsLines).toBool() && !lines.empty()) {
-        // The first transcript: setting the whole text is several times
-        // faster than inserting the paragraphs through a cursor.
-        shit->setPlainText(to_text_lines(lines));
+    if (doc->isEmpty() && !doc->property(kHoldsLines).toBool()) {
+        // The first text: setting it whole is several times faster than
+        // inserting it through a cursor.
+        shit->setPlainText(transcript_slices_.takeFirst());
         doc->setProperty(kHoldsLines, true);
-        return;
+    } else {
+        append_paragraphs(doc, transcript_slices_.takeFirst());
     }
-    append_lines(doc, lines);
+}
+
+void LevelsTab::finishTranscript() {
+    while (!transcript_slices_.isEmpty()) appendTranscriptSlice();
 }
 
 void LevelsTab::clearAppended() {
+    transcript_slices_.clear();
+    slice_timer_->stop();
     for (QTextDocument* doc : {Memo12->document(), shit->document()}) {
         doc->clear();
         doc->setProperty(kHoldsLines, false);
@@ -274,8 +338,8 @@ void LevelsTab::AddLevel(const QString& description, const QString& file_name, c
     // A picture name made only of characters 0..32 is blank and not added;
     // otherwise it is added as typed.
     const bool blank = std::all_of(picture.begin(), picture.end(), [](QChar c) { return c.unicode() <= 32; });
-    doc_.addLevel(to_bytes(description).value_or(std::string()), to_bytes(file_name).value_or(std::string()),
-                  to_bytes(picture).value_or(std::string()), !blank);
+    doc_.addLevel(doc_.toBytes(description).value_or(std::string()), doc_.toBytes(file_name).value_or(std::string()),
+                  doc_.toBytes(picture).value_or(std::string()), !blank);
 }
 
 void LevelsTab::Button5Click() {
@@ -294,11 +358,13 @@ QList<QAction*> LevelsTab::levelActions() const {
     return {InsertLevel1, MoveLevelUp1, MoveLevelDown1, MoveLevelTo1, DeleteLevel1};
 }
 
-int LevelsTab::selectedLevel() const { return selected_row(ListBox1); }
+int LevelsTab::selectedLevel() const { return ListBox1->selectedRow(); }
+
+int LevelsTab::levelCount() const { return int(doc_.record().level_names.strings.size()); }
 
 void LevelsTab::updateLevelActions() {
     const int level = selectedLevel();
-    const int levels = ListBox1->count();
+    const int levels = levelCount();
     MoveLevelUp1->setEnabled(level > 0);
     MoveLevelDown1->setEnabled(level >= 0 && level + 1 < levels);
     MoveLevelTo1->setEnabled(level >= 0 && levels > 1);
@@ -307,27 +373,27 @@ void LevelsTab::updateLevelActions() {
 
 void LevelsTab::showLevel(int level) {
     // Selected as a click selects it: its texts go into the edit boxes.
-    if (level >= 0 && level < ListBox1->count()) ListBox1->setCurrentRow(level);
+    if (level >= 0 && level < levelCount()) ListBox1->setCurrentRow(level);
     updateLevelActions();
 }
 
 void LevelsTab::insertLevel() {
     const int level = selectedLevel();
-    const int at = level >= 0 ? level : ListBox1->count();
+    const int at = level >= 0 ? level : levelCount();
     doc_.insertLevel(at);
     showLevel(at);
 }
 
 void LevelsTab::moveLevel(int by) {
     const int level = selectedLevel();
-    if (level < 0 || level + by < 0 || level + by >= ListBox1->count()) return;
+    if (level < 0 || level + by < 0 || level + by >= levelCount()) return;
     doc_.moveLevel(level, level + by);
     showLevel(level + by);
 }
 
 void LevelsTab::moveLevelTo() {
     const int level = selectedLevel();
-    const int levels = ListBox1->count();
+    const int levels = levelCount();
     if (level < 0 || levels < 2) return;
     const auto to = dialogs_.number(this, QStringLiteral("Move level to"),
                                     QStringLiteral("Move level %1 to the place of level:").arg(level), level, 0,
@@ -342,7 +408,7 @@ void LevelsTab::deleteLevel() {
     if (level < 0) return;
     QString text = QStringLiteral("Are you sure you want to delete level %1 (%2)?")
                        .arg(level)
-                       .arg(ListBox1->item(level)->text());
+                       .arg(entry_text(doc_, table_id::level_names, level));
     const vellumark::level_references refs = vellumark::references_to_level(doc_.record(), level);
     if (!refs.commands.empty() || !refs.demo_entries.empty()) {
         QStringList places;
@@ -355,5 +421,5 @@ void LevelsTab::deleteLevel() {
     }
     if (!dialogs_.confirm(this, text)) return;
     doc_.deleteLevel(level);
-    showLevel(std::min(level, ListBox1->count() - 1));
+    showLevel(std::min(level, levelCount() - 1));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -12,11 +13,12 @@ class ScriptDocument;
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class ListBox;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QTextEdit;
+class QTimer;
 class TForm3;
 
 class LevelsTab : public QWidget {
@@ -24,9 +26,9 @@ class LevelsTab : public QWidget {
 public:
     LevelsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    QListWidget* ListBox1 = nullptr;  // level descriptions
-    QListWidget* ListBox2 = nullptr;  // level file names
-    QListWidget* ListBox3 = nullptr;  // level picture file names
+    ListBox* ListBox1 = nullptr;  // level descriptions
+    ListBox* ListBox2 = nullptr;  // level file names
+    ListBox* ListBox3 = nullptr;  // level picture file names
     QLineEdit* Edit1 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QLineEdit* Edit3 = nullptr;
@@ -69,9 +71,13 @@ public:
     void deleteLevel();   // asks first, naming where the level is named
 
     // What every load appends, one line each (script bytes): the one-byte
-    // description lines to Memo12 and the listing to the transcript.
+    // description lines to Memo12 and the listing to the transcript. A long
+    // listing goes into the transcript a slice at a time over the next
+    // passes of the event loop; finishTranscript() puts in the rest at once
+    // (before the transcript is read).
     void appendMemo12(const std::vector<std::string>& lines);
     void appendTranscript(const std::vector<std::string>& lines);
+    void finishTranscript();
     // Empties Memo12 and the transcript (start-up).
     void clearAppended();
 
@@ -86,14 +92,20 @@ signals:
 
 private:
     // The levels partner of ListBox1/ListBox2 selection, run for either list.
-    void selectLevel(QListWidget* from, QListWidget* partner, bool from_descriptions);
+    void selectLevel(ListBox* from, ListBox* partner, bool from_descriptions);
+    // The level count, as the record holds it.
+    int levelCount() const;
     // The selected level, or -1.
     int selectedLevel() const;
     // After a level operation: the level at its new place is selected.
     void showLevel(int level);
     void updateLevelActions();
 
+    void appendTranscriptSlice();
+
     ScriptDocument& doc_;
     Dialogs& dialogs_;
     TForm3* form3_ = nullptr;
+    QStringList transcript_slices_;  // transcript text still to go into the pane, in order
+    QTimer* slice_timer_ = nullptr;  // puts in the next slice
 };

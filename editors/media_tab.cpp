@@ -3,14 +3,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QValidator>
 #include <algorithm>
 
 #include "editors/colors.h"
 #include "editors/document.h"
+#include "editors/list_box.h"
 #include "editors/list_edit.h"
+#include "editors/list_models.h"
 #include "editors/text.h"
 
 namespace {
@@ -69,7 +70,9 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
         {"Titles and legal file names", "ListBox6", "Edit6", "Label9", "Button24", "Button8",
          "GroupBox6", "Add New title's and legel's File Name", "Button23", "Edit11"},
     };
-    QListWidget** lists[3] = {&ListBox4, &ListBox5, &ListBox6};
+    ListBox** lists[3] = {&ListBox4, &ListBox5, &ListBox6};
+    const vellumark::table_id tables[3] = {vellumark::table_id::fmv_files, vellumark::table_id::cutscene_files,
+                                           vellumark::table_id::title_files};
     QLineEdit** edits[3] = {&Edit4, &Edit5, &Edit6};
     QLabel** labels[3] = {&Label7, &Label8, &Label9};
     QPushButton** replaces[3] = {&BitBtn2, &Button22, &Button24};
@@ -84,10 +87,11 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
         const int x = 8 + i * 228;
         auto* heading = new QLabel(QString::fromLatin1(s.heading), this);
         heading->setGeometry(x, 4, kColumnW, 16);
-        QListWidget* list = *lists[i] = make<QListWidget>(this, s.list, x, 22, kColumnW, 250);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        ListBox* list = *lists[i] = new ListBox(new StringTableModel(doc_, tables[i]), this);
+        list->setObjectName(QString::fromLatin1(s.list));
+        list->setGeometry(x, 22, kColumnW, 250);
         QLineEdit* edit = *edits[i] = make<QLineEdit>(this, s.edit, x, 276, kColumnW, 22);
-        restrict_to_script_text(edit, dialogs);
+        restrict_to_script_text(edit, dialogs, doc_);
         QLabel* label = *labels[i] = make<QLabel>(this, s.label, x, 300, kColumnW, 16);
         label->setText(slot_caption(-1));
         const int half = (kColumnW - 4) / 2;
@@ -99,10 +103,9 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
         group->setTitle(QString::fromLatin1(s.group_title));
         QPushButton* add = *adds[i] = button(group, s.add, QStringLiteral("Add New"), 8, 26, 70);
         QLineEdit* add_edit = *add_edits[i] = make<QLineEdit>(group, s.add_edit, 84, 27, kColumnW - 92, 22);
-        restrict_to_script_text(add_edit, dialogs);
-        showTable(list, doc_, column(i).table);
+        restrict_to_script_text(add_edit, dialogs, doc_);
 
-        connect(list, &QListWidget::itemSelectionChanged, this, [this, i] { selectEntry(i); });
+        connect(list, &ListBox::selectedRowChanged, this, [this, i] { selectEntry(i); });
         connect(replace, &QPushButton::clicked, this, [this, i] { replaceEntry(i); });
         connect(remove, &QPushButton::clicked, this, [this, i] { deleteEntry(i); });
         connect(add, &QPushButton::clicked, this, [this, i] { addEntry(i); });
@@ -119,7 +122,7 @@ MediaTab::MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) : QWi
     }
     connect(&doc_, &ScriptDocument::reset, this, &MediaTab::showMovieRecord);
     connect(&doc_, &ScriptDocument::movieRecordsChanged, this, &MediaTab::showMovieRecord);
-    connect(ListBox4, &QListWidget::itemSelectionChanged, this, &MediaTab::showMovieRecord);
+    connect(ListBox4, &ListBox::selectedRowChanged, this, &MediaTab::showMovieRecord);
     showMovieRecord();
 
     set_background(ListBox4, QColor(0xC7, 0xDF, 0xE7));
@@ -146,9 +149,10 @@ MediaTab::Column MediaTab::column(int index) const {
 
 void MediaTab::selectEntry(int index) {
     const Column c = column(index);
-    const int row = selected_row(c.list);
-    if (row < 0) return;
-    c.edit->setText(c.list->item(row)->text());
+    const int row = c.list->selectedRow();
+    const auto& strings = vellumark::table(doc_.record(), c.table).strings;
+    if (row < 0 || std::size_t(row) >= strings.size()) return;
+    c.edit->setText(doc_.toText(strings[std::size_t(row)]));
     c.label->setText(slot_caption(row));
 }
 
@@ -156,8 +160,8 @@ void MediaTab::selectEntry(int index) {
 // still count as an edit.
 void MediaTab::replaceEntry(int index) {
     const Column c = column(index);
-    const int row = selected_row(c.list);
-    const auto bytes = to_bytes(c.edit->text());
+    const int row = c.list->selectedRow();
+    const auto bytes = doc_.toBytes(c.edit->text());
     if (row >= 0 && bytes)
         doc_.setEntry(c.table, row, *bytes, QStringLiteral("Replace %1 %2").arg(c.entry).arg(row));
     else
@@ -167,7 +171,7 @@ void MediaTab::replaceEntry(int index) {
 // A movie goes and comes with its record.
 void MediaTab::deleteEntry(int index) {
     const Column c = column(index);
-    const int row = selected_row(c.list);
+    const int row = c.list->selectedRow();
     const QString text = QStringLiteral("Delete %1 %2").arg(c.entry).arg(row);
     if (row < 0)
         doc_.touch(QStringLiteral("Delete %1").arg(c.entry));
@@ -179,8 +183,8 @@ void MediaTab::deleteEntry(int index) {
 
 void MediaTab::addEntry(int index) {
     const Column c = column(index);
-    const int end = c.list->count();
-    std::string name = to_bytes(c.add_edit->text()).value_or(std::string());
+    const int end = int(vellumark::table(doc_.record(), c.table).strings.size());
+    std::string name = doc_.toBytes(c.add_edit->text()).value_or(std::string());
     const QString text = QStringLiteral("Add %1").arg(c.entry);
     if (index == 0)
         doc_.replaceMovies(end, 0, {std::move(name)}, {kNewMovieRecord}, text);
@@ -194,19 +198,18 @@ void MediaTab::showMovieRecord() {
     for (QWidget* w : std::initializer_list<QWidget*>{MovieRecordLabel, MovieRecord1, MovieRecord2})
         w->setVisible(console);
     ListBox4->setFixedHeight(console ? 226 : 250);
-    const int row = selected_row(ListBox4);
+    const int row = ListBox4->selectedRow();
     const bool has = console && row >= 0 && std::size_t(row) < doc.movie_records.size();
-    const bool was = std::exchange(showing_record_, true);
+    // setText() is not an edit: textEdited stays for the user's typing.
     MovieRecord1->setEnabled(has);
     MovieRecord2->setEnabled(has);
     MovieRecord1->setText(has ? QString::number(doc.movie_records[std::size_t(row)].first) : QString());
     MovieRecord2->setText(has ? QString::number(doc.movie_records[std::size_t(row)].second) : QString());
-    showing_record_ = was;
 }
 
 void MediaTab::editMovieRecord() {
-    const int row = selected_row(ListBox4);
-    if (showing_record_ || row < 0) return;
+    const int row = ListBox4->selectedRow();
+    if (row < 0) return;
     // An emptied field counts as 0, as a spin edit's does.
     doc_.setMovieRecord(row, {static_cast<std::uint32_t>(MovieRecord1->text().toULongLong()),
                               static_cast<std::uint32_t>(MovieRecord2->text().toULongLong())});

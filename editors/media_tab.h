@@ -10,7 +10,7 @@ class ScriptDocument;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class ListBox;
 class QPushButton;
 
 class MediaTab : public QWidget {
@@ -18,9 +18,9 @@ class MediaTab : public QWidget {
 public:
     MediaTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    QListWidget* ListBox4 = nullptr;  // movie (RPL) file names
-    QListWidget* ListBox5 = nullptr;  // cut-scene file names
-    QListWidget* ListBox6 = nullptr;  // title and legal screen file names
+    ListBox* ListBox4 = nullptr;  // movie (RPL) file names
+    ListBox* ListBox5 = nullptr;  // cut-scene file names
+    ListBox* ListBox6 = nullptr;  // title and legal screen file names
     QLineEdit* Edit4 = nullptr;
     QLineEdit* Edit5 = nullptr;
     QLineEdit* Edit6 = nullptr;
@@ -50,7 +50,7 @@ public:
 
     // One column: a list with its edit box, "Slot#" label and buttons.
     struct Column {
-        QListWidget* list;
+        ListBox* list;
         QLineEdit* edit;
         QLabel* label;
         QLineEdit* add_edit;
@@ -72,5 +72,4 @@ private:
     void editMovieRecord();
 
     ScriptDocument& doc_;
-    bool showing_record_ = false;
 };

@@ -4,14 +4,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 
 #include "codec/options.h"
 #include "editors/colors.h"
 #include "editors/document.h"
+#include "editors/list_box.h"
 #include "editors/list_edit.h"
+#include "editors/list_models.h"
 #include "editors/spin_edit.h"
 #include "editors/text.h"
 
@@ -23,11 +24,6 @@ W* make(QWidget* parent, const QString& name, int x, int y, int w, int h) {
     widget->setObjectName(name);
     widget->setGeometry(x, y, w, h);
     return widget;
-}
-
-void select_into(QListWidget* list, QLineEdit* edit) {
-    const int row = selected_row(list);
-    if (row >= 0) edit->setText(list->item(row)->text());
 }
 
 }  // namespace
@@ -82,25 +78,28 @@ OptionsTab::OptionsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent) :
     const int x7 = 346, x8 = 520, w = 166;
     (new QLabel(QStringLiteral("Game String 1"), this))->setGeometry(x7, 6, w, 16);
     (new QLabel(QStringLiteral("Game String 2"), this))->setGeometry(x8, 6, w, 16);
-    ListBox7 = make<QListWidget>(this, QStringLiteral("ListBox7"), x7, 24, w, 342);
-    ListBox8 = make<QListWidget>(this, QStringLiteral("ListBox8"), x8, 24, w, 342);
+    const auto list = [this, w](const char* name, vellumark::table_id table, int x) {
+        auto* box = new ListBox(new StringTableModel(doc_, table), this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(x, 24, w, 342);
+        return box;
+    };
+    ListBox7 = list("ListBox7", vellumark::table_id::game_strings1, x7);
+    ListBox8 = list("ListBox8", vellumark::table_id::game_strings2, x8);
     Edit7 = make<QLineEdit>(this, QStringLiteral("Edit7"), x7, 372, w, 22);
     Edit8 = make<QLineEdit>(this, QStringLiteral("Edit8"), x8, 372, w, 22);
     Button9 = make<QPushButton>(this, QStringLiteral("Button9"), x7, 400, w, 25);
     Button10 = make<QPushButton>(this, QStringLiteral("Button10"), x8, 400, w, 25);
     Button9->setText(QStringLiteral("Replace"));
     Button10->setText(QStringLiteral("Replace"));
-    for (QListWidget* list : {ListBox7, ListBox8}) list->setSelectionMode(QAbstractItemView::SingleSelection);
-    for (QLineEdit* edit : {Edit7, Edit8}) restrict_to_script_text(edit, dialogs);
-    showTable(ListBox7, doc_, vellumark::table_id::game_strings1);
-    showTable(ListBox8, doc_, vellumark::table_id::game_strings2);
+    for (QLineEdit* edit : {Edit7, Edit8}) restrict_to_script_text(edit, dialogs, doc_);
     set_background(ListBox7, QColor(0xF3, 0xF1, 0xD1));
     set_background(ListBox8, QColor(0x80, 0xD6, 0xFF));
     set_background(Edit7, QColor(0xD2, 0xFF, 0xD2));
     set_background(Edit8, QColor(0xFF, 0xB9, 0xB9));
 
-    connect(ListBox7, &QListWidget::itemSelectionChanged, this, &OptionsTab::ListBox7Click);
-    connect(ListBox8, &QListWidget::itemSelectionChanged, this, &OptionsTab::ListBox8Click);
+    connect(ListBox7, &ListBox::selectedRowChanged, this, &OptionsTab::ListBox7Click);
+    connect(ListBox8, &ListBox::selectedRowChanged, this, &OptionsTab::ListBox8Click);
     connect(Button9, &QPushButton::clicked, this, &OptionsTab::Button9Click);
     connect(Button10, &QPushButton::clicked, this, &OptionsTab::Button10Click);
 
@@ -133,13 +132,19 @@ void OptionsTab::showFlags() {
     checks_[1]->setChecked(doc_.singleLevelBox());
 }
 
-void OptionsTab::ListBox7Click() { select_into(ListBox7, Edit7); }
+void OptionsTab::selectInto(ListBox* list, QLineEdit* edit, vellumark::table_id table) {
+    const int row = list->selectedRow();
+    const auto& strings = vellumark::table(doc_.record(), table).strings;
+    if (row >= 0 && std::size_t(row) < strings.size()) edit->setText(doc_.toText(strings[std::size_t(row)]));
+}
 
-void OptionsTab::ListBox8Click() { select_into(ListBox8, Edit8); }
+void OptionsTab::ListBox7Click() { selectInto(ListBox7, Edit7, vellumark::table_id::game_strings1); }
 
-void OptionsTab::replaceGameString(QListWidget* list, QLineEdit* edit, int number) {
-    const int row = selected_row(list);
-    const auto bytes = to_bytes(edit->text());
+void OptionsTab::ListBox8Click() { selectInto(ListBox8, Edit8, vellumark::table_id::game_strings2); }
+
+void OptionsTab::replaceGameString(ListBox* list, QLineEdit* edit, int number) {
+    const int row = list->selectedRow();
+    const auto bytes = doc_.toBytes(edit->text());
     const auto table = number == 1 ? vellumark::table_id::game_strings1 : vellumark::table_id::game_strings2;
     if (row >= 0 && bytes)
         doc_.setEntry(table, row, *bytes, QStringLiteral("Replace Game String %1 entry %2").arg(number).arg(row));

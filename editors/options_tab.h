@@ -4,12 +4,13 @@
 #include <QWidget>
 
 #include "codec/options.h"
+#include "codec/tables.h"
 
 class Dialogs;
 class ScriptDocument;
 class QCheckBox;
 class QLineEdit;
-class QListWidget;
+class ListBox;
 class QPushButton;
 class SpinEdit;
 
@@ -23,8 +24,8 @@ public:
     // CheckBox1..CheckBox10 at index 1..10 (CheckBox1 "Single Level" is display only).
     QCheckBox* check(int n) const { return checks_[n]; }
 
-    QListWidget* ListBox7 = nullptr;  // "Game String 1"
-    QListWidget* ListBox8 = nullptr;  // "Game String 2"
+    ListBox* ListBox7 = nullptr;  // "Game String 1"
+    ListBox* ListBox8 = nullptr;  // "Game String 2"
     QLineEdit* Edit7 = nullptr;
     QLineEdit* Edit8 = nullptr;
     QPushButton* Button9 = nullptr;   // "Replace" of ListBox7
@@ -41,7 +42,9 @@ private:
     void showOption(vellumark::option_id id, bool always);
     void showFlags();
     // Replace of a game string list with its edit box.
-    void replaceGameString(QListWidget* list, QLineEdit* edit, int number);
+    void replaceGameString(ListBox* list, QLineEdit* edit, int number);
+    // Copies the selected entry of a game string list into its edit box.
+    void selectInto(ListBox* list, QLineEdit* edit, vellumark::table_id table);
 
     ScriptDocument& doc_;
     SpinEdit* spins_[10] = {};

@@ -7,7 +7,6 @@
 #include <QTreeWidget>
 
 #include "editors/document.h"
-#include "editors/text.h"
 
 namespace {
 
@@ -80,7 +79,7 @@ void ProblemsPanel::checkNow() {
     QList<QTreeWidgetItem*> rows;
     rows.reserve(qsizetype(problems_.size()));
     for (const auto& p : problems_) {
-        auto* row = new QTreeWidgetItem({to_text(vellumark::place_text(p.where)), to_text(p.message)});
+        auto* row = new QTreeWidgetItem({doc_.toText(vellumark::place_text(p.where)), doc_.toText(p.message)});
         row->setIcon(0, p.level == vellumark::severity::error ? error : warning);
         rows.append(row);
     }

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,7 +18,9 @@
 #include "editors/colors.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
+#include "editors/list_box.h"
 #include "editors/list_edit.h"
+#include "editors/list_models.h"
 #include "editors/spin_edit.h"
 #include "editors/text.h"
 
@@ -38,6 +39,12 @@ W* named(QWidget* parent, const char* name) {
     auto* w = new W(parent);
     w->setObjectName(QString::fromLatin1(name));
     return w;
+}
+
+ListBox* list_box(ScriptListModel* model, QWidget* parent, const char* name) {
+    auto* box = new ListBox(model, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
 }
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption) {
@@ -64,8 +71,9 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     // ---- "Script Slots": slot list | command list, chooser, operand, buttons
     GroupBox1 = named<QGroupBox>(this, "GroupBox1");
     GroupBox1->setTitle(QStringLiteral("Script Slots"));
-    ListBox9 = named<QListWidget>(GroupBox1, "ListBox9");
-    ListBox10 = named<QListWidget>(GroupBox1, "ListBox10");
+    ListBox9 = list_box(new SlotListModel(doc_), GroupBox1, "ListBox9");
+    commands_ = new CommandListModel(doc_);
+    ListBox10 = list_box(commands_, GroupBox1, "ListBox10");
     ComboBox1 = named<QComboBox>(GroupBox1, "ComboBox1");
     SpinEdit10 = named<SpinEdit>(GroupBox1, "SpinEdit10");
     Button15 = button(GroupBox1, "Button15", "Add");
@@ -74,7 +82,7 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
 
     ListBox9->setFixedWidth(110);
     ComboBox1->setEditable(false);
-    for (const auto name : vellumark::command_names) ComboBox1->addItem(to_text(name));
+    for (const auto name : vellumark::command_names) ComboBox1->addItem(doc_.toText(name));
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     SpinEdit10->setValue(0);
@@ -99,7 +107,7 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     // ---- "Demo level list": list, then number field and buttons in one row
     GroupBox3 = named<QGroupBox>(this, "GroupBox3");
     GroupBox3->setTitle(QStringLiteral("Demo level list"));
-    ListBox11 = named<QListWidget>(GroupBox3, "ListBox11");
+    ListBox11 = list_box(new DemoListModel(doc_), GroupBox3, "ListBox11");
     SpinEdit11 = named<SpinEdit>(GroupBox3, "SpinEdit11");
     Button11 = button(GroupBox3, "Button11", "Add");
     Button17 = button(GroupBox3, "Button17", "Replace");
@@ -142,19 +150,13 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     set_background(SpinEdit11, kDemoNumberColour);
 
     // ---- behaviour
-    connect(ListBox9, &QListWidget::currentRowChanged, this, [this] {
-        if (!quiet_) ListBox9Click();
-    });
-    connect(ListBox10, &QListWidget::currentRowChanged, this, [this] {
-        if (!quiet_) ListBox10Click();
-    });
-    connect(ListBox11, &QListWidget::currentRowChanged, this, [this] {
-        if (!quiet_) ListBox11Click();
-    });
+    connect(ListBox9, &ListBox::currentRowChanged, this, &ScriptTab::ListBox9Click);
+    connect(ListBox10, &ListBox::currentRowChanged, this, &ScriptTab::ListBox10Click);
+    connect(ListBox11, &ListBox::currentRowChanged, this, &ScriptTab::ListBox11Click);
     // A click on the line that is already selected shows it again.
-    connect(ListBox9, &QListWidget::itemClicked, this, [this] { ListBox9Click(); });
-    connect(ListBox10, &QListWidget::itemClicked, this, [this] { ListBox10Click(); });
-    connect(ListBox11, &QListWidget::itemClicked, this, [this] { ListBox11Click(); });
+    connect(ListBox9, &ListBox::clicked, this, &ScriptTab::ListBox9Click);
+    connect(ListBox10, &ListBox::clicked, this, &ScriptTab::ListBox10Click);
+    connect(ListBox11, &ListBox::clicked, this, &ScriptTab::ListBox11Click);
     connect(Button15, &QPushButton::clicked, this, &ScriptTab::Button15Click);
     connect(Button14, &QPushButton::clicked, this, &ScriptTab::Button14Click);
     connect(Button16, &QPushButton::clicked, this, &ScriptTab::Button16Click);
@@ -162,123 +164,39 @@ ScriptTab::ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     connect(Button17, &QPushButton::clicked, this, &ScriptTab::Button17Click);
     connect(Button18, &QPushButton::clicked, this, &ScriptTab::Button18Click);
 
+    // The lists follow the document through their models; this tab decides
+    // which slot is selected and listed.
     connect(&doc_, &ScriptDocument::reset, this, &ScriptTab::documentReset);
     connect(&doc_, &ScriptDocument::slotsReplaced, this, &ScriptTab::slotsReplaced);
-    connect(&doc_, &ScriptDocument::slotMoved, this, &ScriptTab::slotMoved);
-    connect(&doc_, &ScriptDocument::demoLevelsChanged, this, &ScriptTab::demoLevelsChanged);
-    connect(&doc_, &ScriptDocument::codePageChanged, this, &ScriptTab::codePageChanged);
 }
 
 // ---- the document's changes -------------------------------------------------
 
 void ScriptTab::documentReset() {
-    QStringList labels;
-    const int total = static_cast<int>(doc_.record().scripts.size());
-    labels.reserve(total);
-    for (int i = 0; i < total; ++i) labels.append(doc_.slotLabel(i));
-    {
-        const bool was = std::exchange(quiet_, true);
-        const QSignalBlocker block(ListBox9);
-        ListBox9->clear();
-        ListBox9->addItems(labels);
-        ListBox10->clear();
-        quiet_ = was;
-    }
     // Slot 0 is selected and listed once.
-    if (total > 0) {
-        select_row_quietly(ListBox9, 0);
+    if (!doc_.record().scripts.empty()) {
+        ListBox9->selectQuietly(0);
         ListBox9Click();
     }
-    demoLevelsChanged();
 }
 
 void ScriptTab::slotsReplaced(int first, int removed, int inserted) {
-    const bool was = std::exchange(quiet_, true);
-    const int shown = ListBox9->currentRow();
-    {
-        const QSignalBlocker block(ListBox9);
-        if (removed == inserted) {
-            for (int i = first; i < first + inserted; ++i) ListBox9->item(i)->setText(doc_.slotLabel(i));
-        } else if (first == 0 && removed == ListBox9->count() && inserted == 0) {
-            ListBox9->clear();
-        } else {
-            for (int i = first + removed - 1; i >= first; --i) delete ListBox9->takeItem(i);
-            QStringList labels;
-            for (int i = first; i < first + inserted; ++i) labels.append(doc_.slotLabel(i));
-            ListBox9->insertItems(first, labels);
-            // The slots behind moved: their numbers change.
-            for (int i = first + inserted; i < ListBox9->count(); ++i) ListBox9->item(i)->setText(doc_.slotLabel(i));
-        }
-    }
-    quiet_ = was;
-
-    const int total = ListBox9->count();
+    // The slot list shows the change already; the selection stayed on its
+    // slot, which the command list follows.
+    const int total = static_cast<int>(doc_.record().scripts.size());
     const int last = first + inserted - 1;
+    const int shown = ListBox9->currentRow();
     if (inserted > removed && doc_.slotsAdded()[std::size_t(last)]) {
-        // A level added through the dialog: its empty slot is selected; its
-        // command list is the emptied ListBox10.
-        select_row_quietly(ListBox9, last, true);
+        // A level added through the dialog: its empty slot is selected and listed.
+        ListBox9->selectQuietly(last);
         ListBox9Click();
-    } else if (removed > inserted) {
+    } else if (removed > inserted || shown < 0 || shown >= total) {
         // Levels deleted: slot 0 is selected and listed.
-        select_row_quietly(ListBox9, total > 0 ? 0 : -1, true);
+        ListBox9->selectQuietly(total > 0 ? 0 : -1);
         ListBox9Click();
-    } else if (shown < 0 || shown >= total) {
-        select_row_quietly(ListBox9, total > 0 ? 0 : -1, true);
-        ListBox9Click();
-    } else {
-        select_row_quietly(ListBox9, shown);
-        if (shown >= first && shown < first + inserted) ListBox9Click();
+    } else if (shown >= first && shown < first + inserted) {
+        ListBox9Click();  // the listed slot changed
     }
-}
-
-void ScriptTab::slotMoved(int from, int to) {
-    // The labels between change their numbers; the selection stays with its
-    // slot, which is listed again.
-    const int lo = std::min(from, to), hi = std::max(from, to);
-    int shown = ListBox9->currentRow();
-    if (shown >= lo && shown <= hi) shown = shown == from ? to : shown + (from < to ? -1 : 1);
-    {
-        const bool was = std::exchange(quiet_, true);
-        const QSignalBlocker block(ListBox9);
-        for (int i = lo; i <= hi; ++i) ListBox9->item(i)->setText(doc_.slotLabel(i));
-        quiet_ = was;
-    }
-    select_row_quietly(ListBox9, shown);
-    if (shown >= lo && shown <= hi) ListBox9Click();
-}
-
-void ScriptTab::demoLevelsChanged() {
-    // Line by line, so that the selection stays where it was.
-    const Lines& texts = doc_.demoTexts();
-    const bool was = std::exchange(quiet_, true);
-    const QSignalBlocker block(ListBox11);
-    const int n = static_cast<int>(texts.size());
-    while (ListBox11->count() > n) delete ListBox11->takeItem(ListBox11->count() - 1);
-    for (int i = 0; i < n; ++i) {
-        const QString line = to_text(texts[std::size_t(i)]);
-        if (i < ListBox11->count()) {
-            if (ListBox11->item(i)->text() != line) ListBox11->item(i)->setText(line);
-        } else {
-            ListBox11->addItem(line);
-        }
-    }
-    quiet_ = was;
-}
-
-void ScriptTab::codePageChanged() {
-    // The same commands in another code page, line by line, so that the
-    // selection stays.
-    if (const script_slot* s = slot(selected_slot())) {
-        const bool was = std::exchange(quiet_, true);
-        const QSignalBlocker block(ListBox10);
-        const int n = std::min(ListBox10->count(), used_commands(*s));
-        for (int i = 0; i < n; ++i)
-            ListBox10->item(i)->setText(
-                to_text(vellumark::format_command(s->commands[static_cast<std::size_t>(i)], doc_.record())));
-        quiet_ = was;
-    }
-    demoLevelsChanged();
 }
 
 void ScriptTab::setOperand(int level) { SpinEdit10->setValue(level); }
@@ -308,12 +226,9 @@ std::optional<script_command> ScriptTab::new_entry() const {
 
 void ScriptTab::relist_and_show(int line) {
     ListBox9Click();
-    if (line < 0 || line >= ListBox10->count()) return;
-    {
-        const bool was = std::exchange(quiet_, true);
-        ListBox10->setCurrentRow(line);
-        quiet_ = was;
-    }
+    const script_slot* s = slot(selected_slot());
+    if (!s || line < 0 || line >= used_commands(*s)) return;
+    ListBox10->selectQuietly(line);
     ListBox10Click();
 }
 
@@ -326,19 +241,8 @@ bool ScriptTab::validDemoLevel(int n) {
 // ---- the slot listing and the command list --------------------------------
 
 void ScriptTab::ListBox9Click() {
-    const bool was = std::exchange(quiet_, true);
-    ListBox10->clear();
-    quiet_ = was;
-
-    const script_slot* s = slot(selected_slot());
-    if (!s) return;
-    QStringList lines;
-    const int n = used_commands(*s);
-    lines.reserve(n);
-    for (int i = 0; i < n; ++i)
-        lines << to_text(vellumark::format_command(s->commands[static_cast<std::size_t>(i)], doc_.record()));
-    ListBox10->addItems(lines);
     // No line is selected; the chooser and the operand field keep their values.
+    commands_->showSlot(selected_slot());
 }
 
 void ScriptTab::ListBox10Click() {
@@ -430,7 +334,7 @@ void ScriptTab::Button18Click() {
 int ScriptTab::copied_slot() const { return doc_.copiedSlot(); }
 
 void ScriptTab::Copyscriptslot1Click() {
-    if (ListBox9->count() == 0) return;
+    if (doc_.record().scripts.empty()) return;
     doc_.setCopiedSlot(ListBox9->currentRow());
 }
 

@@ -15,7 +15,8 @@ class ScriptDocument;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QListWidget;
+class CommandListModel;
+class ListBox;
 class QPushButton;
 class SpinEdit;
 
@@ -25,15 +26,15 @@ public:
     ScriptTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
     QGroupBox* GroupBox1 = nullptr;   // "Script Slots"
-    QListWidget* ListBox9 = nullptr;  // slot labels
-    QListWidget* ListBox10 = nullptr; // commands of the selected slot
+    ListBox* ListBox9 = nullptr;   // slot labels
+    ListBox* ListBox10 = nullptr;  // commands of the selected slot
     QComboBox* ComboBox1 = nullptr;   // command chooser
     SpinEdit* SpinEdit10 = nullptr;   // operand
     QPushButton* Button15 = nullptr;  // "Add"
     QPushButton* Button14 = nullptr;  // "Replace"
     QPushButton* Button16 = nullptr;  // "Delete"
     QGroupBox* GroupBox3 = nullptr;   // "Demo level list"
-    QListWidget* ListBox11 = nullptr; // demo level descriptions
+    ListBox* ListBox11 = nullptr;  // demo level descriptions
     SpinEdit* SpinEdit11 = nullptr;   // demo level number
     QPushButton* Button11 = nullptr;  // demo "Add"
     QPushButton* Button17 = nullptr;  // demo "Replace"
@@ -64,9 +65,6 @@ public:
 private:
     void documentReset();
     void slotsReplaced(int first, int removed, int inserted);
-    void slotMoved(int from, int to);
-    void demoLevelsChanged();
-    void codePageChanged();
     // Index of the selected slot in ctx.doc.scripts, or -1.
     int selected_slot() const;
     // The entry built from the chooser and the operand field; nothing while
@@ -83,5 +81,5 @@ private:
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;
-    bool quiet_ = false;  // true while the lists are changed from code
+    CommandListModel* commands_ = nullptr;  // ListBox10's rows
 };

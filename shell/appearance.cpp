@@ -1,7 +1,7 @@
 #include "shell/appearance.h"
 
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -11,6 +11,7 @@
 #include "codec/errors.h"
 #include "codec/fileio.h"
 #include "editors/colors.h"
+#include "editors/list_box.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
 #include "editors/keystrings_tab.h"
@@ -65,6 +66,7 @@ void save_transcript(TForm1& window, QString& last_name) {
     if (name.isEmpty()) return;
     last_name = name;
 
+    window.levels()->finishTranscript();
     const QTextEdit* pane = window.levels()->shit;
     vellumark::rtf::font font;
     font.name = pane->font().family().toStdString();
@@ -101,12 +103,12 @@ void change_color(TForm1& window, QColor& last_color) {
 }
 
 void set_list_font_size(const TForm1& window, int points) {
-    const std::vector<QListWidget*> lists{
+    const std::vector<QListView*> lists{
         window.levels()->ListBox1,  window.levels()->ListBox2,  window.levels()->ListBox3,
         window.media()->ListBox4,   window.media()->ListBox5,   window.media()->ListBox6,
         window.options()->ListBox7, window.options()->ListBox8, window.script()->ListBox9,
         window.script()->ListBox10, window.script()->ListBox11};
-    for (QListWidget* list : lists) {
+    for (QListView* list : lists) {
         QFont f = list->font();
         f.setPointSize(points);
         list->setFont(f);

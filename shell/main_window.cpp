@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -48,12 +47,11 @@
 #include "editors/find_panel.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
-#include "editors/list_edit.h"
+#include "editors/list_box.h"
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/problems_panel.h"
 #include "editors/script_tab.h"
-#include "editors/text.h"
 #include "shell/help_window.h"
 #include "shell/about_window.h"
 #include "shell/close_prompt.h"
@@ -196,10 +194,6 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     Shape2->setObjectName(QStringLiteral("Shape2"));
     Shape2->setGeometry(337, 473, 697 - 337, 65);
 
-    // Every list shows one line per item: with uniform item sizes a list of
-    // thousands of entries is laid out at once instead of item by item. Whole
-    // entries show; a list scrolls sideways when one is wider than it.
-    for (QListWidget* list : findChildren<QListWidget*>()) showWholeEntries(list);
     createActions();
     // The window takes the size of what it holds: the fixed client area, the
     // menu, and the Problems panel while it is shown below.
@@ -538,10 +532,10 @@ void TForm1::Exit1Click() { close(); }
 
 void TForm1::goTo(const vellumark::place& where) {
     using vellumark::table_id;
-    const auto pick = [](QListWidget* list, int row) {
-        if (row < 0 || row >= list->count()) return;
+    const auto pick = [](ListBox* list, int row) {
+        if (row < 0 || row >= list->model()->rowCount()) return;
         list->setCurrentRow(row);
-        list->scrollToItem(list->item(row));
+        list->scrollTo(list->model()->index(row, 0));
         list->setFocus();
     };
     switch (where.in) {
@@ -555,7 +549,7 @@ void TForm1::goTo(const vellumark::place& where) {
             memo->setFocus();
             return;
         }
-        QListWidget* list = nullptr;
+        ListBox* list = nullptr;
         switch (where.table) {
         case table_id::level_names: list = levels_->ListBox1; break;
         case table_id::level_files: list = levels_->ListBox2; break;
@@ -615,9 +609,7 @@ void TForm1::ChangeColor1Click() {
 // ---- code pages ---------------------------------------------------------------
 
 void TForm1::showCodePage(const vellumark::codepage::table& table) {
-    const vellumark::codepage::table* before = textCodePage();
     document_->setCodePage(table);
-    if (before != &table) reshowScriptText(this, before);
     for (QAction* a : CodePages->actions())
         a->setChecked(a->data().toInt() == static_cast<int>(table.id()));
 }

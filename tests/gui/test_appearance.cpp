@@ -3,12 +3,13 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include "shell/help_window.h"
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -253,21 +254,24 @@ TEST_F(Appearance, ChangeColorRecoloursExactlyTheThirtyControls) {
 }
 
 TEST_F(Appearance, TrackBarSetsTheFontOfAllElevenListsWithin6To40) {
-    const auto lists = form->findChildren<QListWidget*>();
+    // The list boxes; a drop-down list's own list is not one of them.
+    const auto lists = form->findChildren<QListView*>(QRegularExpression(QStringLiteral("^ListBox\\d+$")));
     ASSERT_EQ(lists.size(), 11);
     QSlider* bar = form->levels()->TrackBar1;
     EXPECT_EQ(bar->value(), 7);
-    QListWidget* first = form->levels()->ListBox1;
-    first->addItem(QStringLiteral("Great Wall"));
-    auto line_height = [&] { return first->visualItemRect(first->item(0)).height(); };
+    QListView* first = form->levels()->ListBox1;
+    vellumark::Ttombpcdat record;
+    record.level_names.strings = {"Great Wall", "X"};  // the widest entry is not the last
+    doc().load(record);
+    auto line_height = [&] { return first->visualRect(first->model()->index(0, 0)).height(); };
 
     bar->setValue(2);
     EXPECT_EQ(bar->value(), 6);
-    for (QListWidget* l : lists) EXPECT_EQ(l->font().pointSize(), 6) << l->objectName().toStdString();
+    for (QListView* l : lists) EXPECT_EQ(l->font().pointSize(), 6) << l->objectName().toStdString();
     const int small = line_height();
     bar->setValue(99);
     EXPECT_EQ(bar->value(), 40);
-    for (QListWidget* l : lists) EXPECT_EQ(l->font().pointSize(), 40) << l->objectName().toStdString();
+    for (QListView* l : lists) EXPECT_EQ(l->font().pointSize(), 40) << l->objectName().toStdString();
     EXPECT_GT(line_height(), small);
     // Whole entries show: a list wider than its box scrolls sideways.
     QApplication::processEvents();

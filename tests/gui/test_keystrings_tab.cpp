@@ -51,6 +51,19 @@ TEST_F(KeyStringsTabTest, TenCaptionedMemosInAHorizontallyScrollingBox) {
     EXPECT_GT(k()->ScrollBox1->horizontalScrollBar()->maximum(), 0);
 }
 
+// The memos are filled when the tab is first shown, and are painted then.
+TEST_F(KeyStringsTabTest, MemosFilledWhenTheTabIsFirstShownShowTheirLines) {
+    form->show();
+    open_document(make_document(32, 7));
+    form->tabs()->setCurrentWidget(k());
+    QApplication::processEvents();
+    for (int m = 1; m <= 10; ++m) {
+        const QPlainTextEdit* memo = k()->findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(m));
+        EXPECT_TRUE(memo->updatesEnabled()) << m;
+        EXPECT_EQ(lines_of(memo), texts(keys(m))) << m;
+    }
+}
+
 TEST_F(KeyStringsTabTest, MemosShorterAndLongerThanTheLevelCount) {
     const Ttombpcdat doc = make_document(31, 12);
     open_document(doc);

@@ -2,7 +2,7 @@
 // menu: every table in step, one undo step each, the same record as the
 // command line makes, and the copied slot carried along.
 #include <QAction>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -44,7 +44,7 @@ protected:
             QString name = "-";
             for (int i = slot.command_count - 1; i >= 0; --i)  // the first "Play level"
                 if (slot.commands[std::size_t(i)].command == vellumark::cmd::kPlayLevel)
-                    name = to_text(vellumark::format_command(slot.commands[std::size_t(i)], record()))
+                    name = doc().toText(vellumark::format_command(slot.commands[std::size_t(i)], record()))
                                .section('(', 1)
                                .chopped(1);
             out.append(name);
@@ -78,7 +78,7 @@ TEST_F(LevelOperationsTest, InsertLevelBefore) {
     click_row(l()->ListBox1, 2);
     l()->InsertLevel1->trigger();
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "", "C", "D", "E"}));
-    EXPECT_EQ(l()->ListBox1->currentRow(), 2);
+    EXPECT_EQ(current_row(l()->ListBox1), 2);
     EXPECT_EQ(played(), (QStringList{"A", "B", "-", "C", "D", "E"}));
     EXPECT_EQ(memo1(), (QStringList{"ka", "kb", "", "kc", "kd", "ke"}));
     EXPECT_EQ(rows(form->script()->ListBox9).size(), 7);
@@ -112,7 +112,7 @@ TEST_F(LevelOperationsTest, MoveLevelTo) {
     l()->MoveLevelTo1->trigger();
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"E", "A", "B", "C", "D"}));
     EXPECT_EQ(played(), (QStringList{"E", "A", "B", "C", "D"}));
-    EXPECT_EQ(l()->ListBox1->currentRow(), 0);
+    EXPECT_EQ(current_row(l()->ListBox1), 0);
     EXPECT_EQ(form->Undo1->text(), "Undo Move level 4 to 0");
     form->Save1Click();
     const Ttombpcdat saved = vellumark::parse_script(vellumark::samples::read_file(file.toStdString()));
@@ -132,7 +132,7 @@ TEST_F(LevelOperationsTest, DeleteThisLevelNamesWhereItIsNamed) {
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"A", "B", "C", "E"}));
     EXPECT_EQ(played(), (QStringList{"A", "B", "C", "E"}));
     EXPECT_EQ(rows(form->script()->ListBox11).size(), 1);
-    form->script()->ListBox9->setCurrentRow(0);
+    set_current_row(form->script()->ListBox9, 0);
     EXPECT_EQ(rows(form->script()->ListBox10).value(0), "Play level (?)");
     EXPECT_EQ(form->Undo1->text(), "Undo Delete level 3");
     form->Undo1->trigger();
@@ -142,14 +142,14 @@ TEST_F(LevelOperationsTest, DeleteThisLevelNamesWhereItIsNamed) {
 
 TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
     ScriptTab* t = form->script();
-    t->ListBox9->setCurrentRow(4);  // the slot of level 3, D
+    set_current_row(t->ListBox9, 4);  // the slot of level 3, D
     form->Copyscriptslot1->trigger();
     click_row(l()->ListBox1, 3);
     dialogs.numbers.push_back(0);
     l()->MoveLevelTo1->trigger();
     EXPECT_EQ(t->copied_slot(), 1);
     ASSERT_EQ(played().value(0), "D");
-    t->ListBox9->setCurrentRow(5);
+    set_current_row(t->ListBox9, 5);
     form->Pastescriptslot1->trigger();
     EXPECT_EQ(record().scripts[5], record().scripts[1]);  // the moved slot's commands, pasted
     EXPECT_EQ(played().value(4), "D");
@@ -164,7 +164,7 @@ TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
     dialogs.confirms.push_back(true);
     l()->DeleteLevel1->trigger();
     EXPECT_EQ(t->copied_slot(), -1);
-    t->ListBox9->setCurrentRow(2);
+    set_current_row(t->ListBox9, 2);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));
     form->Undo1->trigger();
     EXPECT_EQ(t->copied_slot(), 1);

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -71,7 +71,7 @@ protected:
     QStringList slot_labels() const { return {l()->Label4->text(), l()->Label5->text(), l()->Label6->text()}; }
     // script_count, the slots held and the lines of the slot list.
     Counts slot_counts() {
-        return {record().script_count, static_cast<int>(record().scripts.size()), script()->ListBox9->count()};
+        return {record().script_count, static_cast<int>(record().scripts.size()), row_count(script()->ListBox9)};
     }
     LevelsTab* l() const { return form->levels(); }
     ScriptTab* script() const { return form->script(); }
@@ -85,24 +85,24 @@ TEST_F(LevelsTabTest, SelectingALevelSelectsItsPartnerAndOnlyListBox1SetsTheOper
     operand->setValue(99);
 
     click_row(l()->ListBox2, 3);  // neither ListBox2 nor the partner's own handling sets the operand
-    EXPECT_EQ(l()->ListBox1->currentRow(), 3);
-    EXPECT_TRUE(l()->ListBox1->item(3)->isSelected());
-    EXPECT_EQ(l()->Edit1->text(), l()->ListBox1->item(3)->text());
-    EXPECT_EQ(l()->Edit2->text(), l()->ListBox2->item(3)->text());
+    EXPECT_EQ(current_row(l()->ListBox1), 3);
+    EXPECT_TRUE(is_row_selected(l()->ListBox1, 3));
+    EXPECT_EQ(l()->Edit1->text(), row_text(l()->ListBox1, 3));
+    EXPECT_EQ(l()->Edit2->text(), row_text(l()->ListBox2, 3));
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#3", "Slot#3", "Slot#"}));
     EXPECT_EQ(operand->value(), 99);
 
     click_row(l()->ListBox1, 3);  // already selected by the partner: nothing changes
     EXPECT_EQ(operand->value(), 99);
     click_row(l()->ListBox1, 4);
-    EXPECT_EQ(std::make_pair(operand->value(), l()->ListBox2->currentRow()), std::make_pair(4, 4));
+    EXPECT_EQ(std::make_pair(operand->value(), current_row(l()->ListBox2)), std::make_pair(4, 4));
     EXPECT_EQ(l()->Label5->text(), "Slot#4");
     l()->ListBox1->setFocus();
     QTest::keyClick(l()->ListBox1, Qt::Key_Up);  // the keyboard selects as well
-    EXPECT_EQ(std::make_pair(operand->value(), l()->ListBox2->currentRow()), std::make_pair(3, 3));
+    EXPECT_EQ(std::make_pair(operand->value(), current_row(l()->ListBox2)), std::make_pair(3, 3));
 
     click_row(l()->ListBox3, 0);  // the pictures stand alone
-    EXPECT_EQ(l()->Edit3->text(), l()->ListBox3->item(0)->text());
+    EXPECT_EQ(l()->Edit3->text(), row_text(l()->ListBox3, 0));
     EXPECT_EQ(slot_labels(), (QStringList{"Slot#3", "Slot#3", "Slot#0"}));
     EXPECT_EQ(operand->value(), 3);
     EXPECT_FALSE(form->modified());  // selecting only copies
@@ -117,7 +117,7 @@ TEST_F(LevelsTabTest, ReplaceChangesEachListAtItsOwnSelection) {
     l()->Edit3->setText("unused");  // ListBox3 has no selection: unchanged
     QTest::mouseClick(l()->Button1, Qt::LeftButton);
     EXPECT_EQ(rows(l()->ListBox1).value(1), "New description");
-    EXPECT_EQ(l()->ListBox1->currentRow(), 1);
+    EXPECT_EQ(current_row(l()->ListBox1), 1);
     EXPECT_EQ(rows(l()->ListBox2).value(1), "NEW.TR2");
     EXPECT_TRUE(form->modified());
 
@@ -143,9 +143,9 @@ TEST_F(LevelsTabTest, AddNewAddsALevelAndAnEmptySlotButNoBlankPicture) {
     EXPECT_EQ(rows(l()->ListBox2), texts(doc.level_files.strings) + QStringList{"BLANK.TR2"});
     EXPECT_EQ(rows(l()->ListBox3), texts(doc.pic_files.strings));
     EXPECT_EQ(slot_counts(), (Counts{21, 21, 21}));
-    EXPECT_EQ(script()->ListBox9->item(20)->text(), "Script #20");
-    EXPECT_EQ(script()->ListBox9->currentRow(), 20);
-    EXPECT_EQ(script()->ListBox10->count() + record().scripts.back().command_count, 0);
+    EXPECT_EQ(row_text(script()->ListBox9, 20), "Script #20");
+    EXPECT_EQ(current_row(script()->ListBox9), 20);
+    EXPECT_EQ(row_count(script()->ListBox10) + record().scripts.back().command_count, 0);
     EXPECT_TRUE(form->modified());
 
     // The dialog keeps its text; a picture with blanks around it goes in as typed.
@@ -156,7 +156,7 @@ TEST_F(LevelsTabTest, AddNewAddsALevelAndAnEmptySlotButNoBlankPicture) {
         add_level(f, "Third", "THIRD.TR2", "\t\n");
     });
     EXPECT_EQ(rows(l()->ListBox1).mid(19), (QStringList{"Blank picture", "", "Third"}));
-    EXPECT_EQ(l()->ListBox2->count(), 22);
+    EXPECT_EQ(row_count(l()->ListBox2), 22);
     EXPECT_EQ(rows(script()->ListBox9).mid(21), (QStringList{"Script #21", "Script #22"}));
 
     const Ttombpcdat saved = save_and_read();
@@ -184,8 +184,8 @@ TEST_F(LevelsTabTest, DeleteLastDropsTheLastLevelPictureAndSlot) {
     EXPECT_EQ(rows(l()->ListBox2), texts(doc.level_files.strings, 4));
     EXPECT_EQ(rows(l()->ListBox3), (QStringList{"p0", "p1"}));
     EXPECT_EQ(slot_counts(), (Counts{5, 5, 5}));
-    EXPECT_EQ(script()->ListBox9->currentRow(), 0);
-    EXPECT_EQ(script()->ListBox10->count(), doc.scripts[0].command_count);
+    EXPECT_EQ(current_row(script()->ListBox9), 0);
+    EXPECT_EQ(row_count(script()->ListBox10), doc.scripts[0].command_count);
     EXPECT_EQ(l()->Edit1->text(), edit1);  // the edit boxes and labels keep their text
     EXPECT_EQ(l()->Label4->text(), "Slot#4");
     EXPECT_EQ(selected_row(l()->ListBox1), -1);
@@ -202,7 +202,7 @@ TEST_F(LevelsTabTest, DeleteLastDropsTheLastLevelPictureAndSlot) {
         dialogs.confirms.push_back(true);
         l()->Button5Click();
     }
-    EXPECT_EQ(l()->ListBox1->count() + l()->ListBox3->count() + script()->ListBox10->count(), 0);
+    EXPECT_EQ(row_count(l()->ListBox1) + row_count(l()->ListBox3) + row_count(script()->ListBox10), 0);
     EXPECT_EQ(slot_counts(), (Counts{0, 0, 0}));
 }
 
@@ -228,7 +228,7 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
     open_document(doc);
     auto others = [&] {
         std::vector<QString> out;
-        for (QListWidget* list : {form->media()->ListBox4, form->media()->ListBox5, form->media()->ListBox6,
+        for (QListView* list : {form->media()->ListBox4, form->media()->ListBox5, form->media()->ListBox6,
                                   form->options()->ListBox7, form->options()->ListBox8, script()->ListBox11})
             out.push_back(rows(list).join('|'));
         for (int m = 1; m <= 10; ++m) out.push_back(form->keys()->memo(m)->toPlainText());
@@ -239,7 +239,7 @@ TEST_F(LevelsTabTest, DeleteAllLeavesTheOtherTabsAloneAndARefilledDocumentGetsIt
     dialogs.confirms.push_back(true);
     QTest::mouseClick(l()->Button6, Qt::LeftButton);
     EXPECT_EQ(dialogs.texts("confirm"), std::vector<QString>{kDeleteAll});
-    EXPECT_EQ(l()->ListBox1->count() + l()->ListBox2->count() + l()->ListBox3->count() + script()->ListBox10->count(), 0);
+    EXPECT_EQ(row_count(l()->ListBox1) + row_count(l()->ListBox2) + row_count(l()->ListBox3) + row_count(script()->ListBox10), 0);
     EXPECT_EQ(slot_counts(), (Counts{0, 0, 0}));
     EXPECT_EQ(others(), before);
     EXPECT_TRUE(form->modified());
@@ -273,7 +273,7 @@ TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
     }
     QApplication::processEvents();
     ASSERT_EQ(dialogs.texts("message").size(), std::size(edits));
-    EXPECT_EQ(dialogs.texts("message")[0], unstorableTextMessage());
+    EXPECT_EQ(dialogs.texts("message")[0], unstorableTextMessage(doc().codePageTable()));
 
     dialogs.clear();
     l()->Edit1->clear();
@@ -283,7 +283,7 @@ TEST_F(LevelsTabTest, EditBoxesTakeOnlyWhatAScriptCanStore) {
     QTest::keyClicks(l()->Edit1, "c");  // Δ is refused as typed
     EXPECT_EQ(l()->Edit1->text(), "abc");
     QApplication::processEvents();
-    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{unstorableTextMessage()});
+    EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{unstorableTextMessage(doc().codePageTable())});
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -41,8 +41,8 @@ using vellumark::samples::read_file;
 
 namespace {
 
-QListWidget* list_box(TForm1& form, int n) {
-    return form.findChild<QListWidget*>(QStringLiteral("ListBox%1").arg(n));
+QListView* list_box(TForm1& form, int n) {
+    return form.findChild<QListView*>(QStringLiteral("ListBox%1").arg(n));
 }
 
 QStringList rows(TForm1& form, int n) { return rows(list_box(form, n)); }
@@ -118,7 +118,7 @@ TEST_F(WindowTest, EveryViewHoldsWhatTheFileHolds) {
         EXPECT_EQ(rows(*form, n), texts(vellumark::table(doc, lists[n - 1]).strings)) << n;
     QStringList labels, demo;
     for (std::size_t i = 0; i < doc.scripts.size(); ++i) labels.append(QString("Script#%1").arg(i));
-    for (std::uint16_t level : doc.demo_levels) demo.append(to_text(doc.level_names.strings.at(level)));
+    for (std::uint16_t level : doc.demo_levels) demo.append(form->document()->toText(doc.level_names.strings.at(level)));
     EXPECT_EQ(rows(*form, 9), labels);
     EXPECT_EQ(rows(*form, 11), demo);
     for (int n = 1; n <= 10; ++n) {
@@ -137,12 +137,12 @@ TEST_F(WindowTest, EveryViewHoldsWhatTheFileHolds) {
     // Memo12 and the transcript keep the first file's lines ahead of the second's.
     EXPECT_EQ(lines_of(form->levels()->Memo12),
               texts(vellumark::memo12_lines(first)) + texts(vellumark::memo12_lines(doc)));
-    EXPECT_EQ(lines_of(form->levels()->shit),
+    EXPECT_EQ(transcript(),
               texts(vellumark::transcript_lines(first)) + texts(vellumark::transcript_lines(doc)));
-    EXPECT_EQ(lines_of(form->levels()->shit).value(0), "Translated by Vellumark");
+    EXPECT_EQ(transcript().value(0), "Translated by Vellumark");
 
-    EXPECT_EQ(form->script()->ListBox9->currentRow(), 0);
-    EXPECT_GT(form->script()->ListBox10->count(), 0);
+    EXPECT_EQ(current_row(form->script()->ListBox9), 0);
+    EXPECT_GT(row_count(form->script()->ListBox10), 0);
     EXPECT_FALSE(form->modified());
 }
 
@@ -150,9 +150,9 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     const auto bytes = small_script(5, 4);
     const QString good = open_sample("good.dat", bytes);
     const QStringList levels = rows(*form, 1);
-    const QStringList transcript = lines_of(form->levels()->shit);
+    const QStringList shown = transcript();
     form->options()->spin(3)->setValue(-17);
-    form->script()->ListBox9->setCurrentRow(2);
+    set_current_row(form->script()->ListBox9, 2);
     form->Copyscriptslot1->trigger();
     dialogs.clear();
 
@@ -167,7 +167,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     EXPECT_EQ(form->windowTitle(), good);
     EXPECT_EQ(form->recent_files(), QStringList{good});
     EXPECT_EQ(rows(*form, 1), levels);
-    EXPECT_EQ(lines_of(form->levels()->shit), transcript);
+    EXPECT_EQ(transcript(), shown);
     EXPECT_TRUE(form->modified());
     EXPECT_EQ(form->options()->spin(3)->value(), -17);
     EXPECT_EQ(form->script()->copied_slot(), 2);
@@ -317,7 +317,7 @@ TEST_F(WindowTest, MenuShortcutsWinInsideTextFields) {
     edit->setFocus();
     edit->selectAll();
 
-    form->script()->ListBox9->setCurrentRow(2);
+    set_current_row(form->script()->ListBox9, 2);
     QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(form->script()->copied_slot(), 2);
 
@@ -348,7 +348,7 @@ TEST_F(WindowTest, DroppingAFileOpensIt) {
     EXPECT_TRUE(drop(form.get(), p));
     EXPECT_EQ(form->windowTitle(), p);
     EXPECT_EQ(form->recent_files(), QStringList{p});
-    EXPECT_EQ(list_box(*form, 1)->count(), 5);
+    EXPECT_EQ(row_count(list_box(*form, 1)), 5);
     drop(form.get(), path("gone.dat"));  // a file that does not load changes nothing
     EXPECT_EQ(dialogs.texts("error"), one("File not found."));
     EXPECT_EQ(form->current_file_name(), p);

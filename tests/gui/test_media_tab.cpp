@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -83,7 +83,7 @@ TEST_F(MediaTabTest, ReplaceAndAddNew) {
     click_row(m->ListBox6, 2);
     m->Edit6->setText("new.pcx");
     QTest::mouseClick(m->Button24, Qt::LeftButton);
-    EXPECT_EQ(m->ListBox6->item(2)->text(), "new.pcx");
+    EXPECT_EQ(row_text(m->ListBox6, 2), "new.pcx");
     EXPECT_EQ(selected_row(m->ListBox6), 2);
 
     m->Edit5->setText("unused");  // Replace without a selection changes no entry
@@ -119,7 +119,7 @@ TEST_F(WindowTest, PlayStationScriptsKeepTheirLayoutAndMovieRecords) {
     const QString p = open_sample("console.dat", bytes);
     ASSERT_TRUE(dialogs.shown.size() == 1 && dialogs.texts("error").empty());  // the open dialog only
     EXPECT_EQ(form->windowTitle(), p + " [PlayStation]");
-    EXPECT_EQ(form->options()->ListBox8->count(), 80);
+    EXPECT_EQ(row_count(form->options()->ListBox8), 80);
     MediaTab* m = form->media();
     ASSERT_FALSE(m->MovieRecord1->isHidden());
     click_row(m->ListBox4, 1);

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -131,12 +131,12 @@ TEST_F(OptionsTabTest, EveryEditCountsAsAChangeAndSelectingDoesNot) {
 TEST_F(OptionsTabTest, GameStringReplace) {
     const Ttombpcdat doc = make_document(25, 4);
     open_document(file_bytes(doc));
-    ASSERT_EQ(o->ListBox8->count(), 41);
+    ASSERT_EQ(row_count(o->ListBox8), 41);
     click_row(o->ListBox8, 40);
     EXPECT_EQ(o->Edit8->text().toStdString(), doc.game_strings2.strings[40]);
     o->Edit8->setText("Last string");
     QTest::mouseClick(o->Button10, Qt::LeftButton);
-    EXPECT_EQ(o->ListBox8->currentRow(), 40);
+    EXPECT_EQ(current_row(o->ListBox8), 40);
 
     click_row(o->ListBox7, 0);
     EXPECT_EQ(o->Edit7->text().toStdString(), doc.game_strings1.strings[0]);

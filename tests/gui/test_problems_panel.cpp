@@ -39,8 +39,8 @@ TEST_F(WindowTest, ProblemsAreListedLiveAndADoubleClickShowsThePlace) {
     // A double-click goes to the place: the slot and its command line ...
     emit list->itemActivated(list->topLevelItem(0), 0);
     EXPECT_EQ(form->tabs()->currentWidget(), form->script());
-    EXPECT_EQ(form->script()->ListBox9->currentRow(), 2);
-    EXPECT_EQ(form->script()->ListBox10->currentRow(), 0);
+    EXPECT_EQ(current_row(form->script()->ListBox9), 2);
+    EXPECT_EQ(current_row(form->script()->ListBox10), 0);
     // ... or the memo line.
     emit list->itemActivated(list->topLevelItem(1), 0);
     EXPECT_EQ(form->tabs()->currentWidget(), form->keys());

@@ -6,7 +6,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QImage>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 
 #include <functional>
@@ -73,12 +73,12 @@ protected:
     const script_slot& slot(int s) { return record().scripts.at(static_cast<std::size_t>(s)); }
     QStringList commands() const { return rows(t()->ListBox10); }
     Shown shown() const {
-        return {t()->ListBox10->currentRow(), t()->ComboBox1->currentIndex(), t()->SpinEdit10->value()};
+        return {current_row(t()->ListBox10), t()->ComboBox1->currentIndex(), t()->SpinEdit10->value()};
     }
     Demo demo() { return {rows(t()->ListBox11), record().demo_levels, record().demo_level_count}; }
 
-    void select_slot(int s) { t()->ListBox9->setCurrentRow(s); }
-    void select_line(int k) { t()->ListBox10->setCurrentRow(k); }
+    void select_slot(int s) { set_current_row(t()->ListBox9, s); }
+    void select_line(int k) { set_current_row(t()->ListBox10, k); }
     void choose(int command, int operand) {
         t()->ComboBox1->setCurrentIndex(command);
         t()->SpinEdit10->setValue(operand);
@@ -91,7 +91,7 @@ protected:
     }
     // Presses a demo list button with entry `row` selected and `n` in the field.
     void demo_press(QPushButton* b, int row, int n) {
-        t()->ListBox11->setCurrentRow(row);
+        set_current_row(t()->ListBox11, row);
         t()->SpinEdit11->setValue(n);
         b->click();
     }
@@ -120,7 +120,7 @@ TEST_F(WindowTest, ScriptTabWithNoSlotsDoesNothing) {
     form->Copyscriptslot1->trigger();
     form->Pastescriptslot1->trigger();
     EXPECT_EQ(form->script()->copied_slot(), -1);
-    EXPECT_EQ(t->ListBox10->count() + t->ListBox11->count(), 0);
+    EXPECT_EQ(row_count(t->ListBox10) + row_count(t->ListBox11), 0);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{kInvalidDemo});  // demo level 0 of no levels
     EXPECT_FALSE(form->modified());
 }
@@ -142,6 +142,7 @@ TEST_F(ScriptTabTest, ListsASlotByNameOperandAndLookedUpName) {
     }
 
     doc().setEntry(vellumark::table_id::level_names, 2, "Opera House", "Replace level 2");  // names are read when listing
+    EXPECT_EQ(commands().at(3), QStringLiteral("Play level,2 (Opera House)"));  // and when they change
     mark_saved();
     select_slot(2);
     select_slot(1);
@@ -175,9 +176,9 @@ TEST_F(ScriptTabTest, ReplaceOverwritesTheSelectedLineAndKeepsTheCount) {
     EXPECT_EQ(used(slot(2)), (Commands{{10, 5}, {4, 1}, {9, kNone}}));
     EXPECT_TRUE(changes([&] { press(t()->Button14, 0, 18, 7); }));
     EXPECT_EQ(commands(), (QStringList{"Give item,7", "Play level,1 (Venice)", "End of set "}));
-    EXPECT_EQ(t()->ListBox10->currentRow(), 0);
+    EXPECT_EQ(current_row(t()->ListBox10), 0);
     press(t()->Button14, 1, 9, 0);  // the last command made "End of set ": the slot is not shortened
-    EXPECT_EQ(t()->ListBox10->currentRow(), 1);
+    EXPECT_EQ(current_row(t()->ListBox10), 1);
     EXPECT_FALSE(changes([&] { press(t()->Button14, 1, -1, 0); }));  // no command chosen
     EXPECT_EQ(used(slot(2)), (Commands{{18, 7}, {9, kNone}, {9, kNone}}));
 }
@@ -199,17 +200,17 @@ TEST_F(ScriptTabTest, DeleteSelectsTheFollowingLine) {
     EXPECT_EQ(slot(2).command_count, 0);
     select_slot(1);
     select_slot(2);
-    EXPECT_EQ(t()->ListBox10->count(), 0);
+    EXPECT_EQ(row_count(t()->ListBox10), 0);
 }
 
 TEST_F(ScriptTabTest, ASlotHoldsAtMost64Commands) {
     select_slot(3);
-    ASSERT_EQ(t()->ListBox10->count(), 64);
+    ASSERT_EQ(row_count(t()->ListBox10), 64);
     const script_slot before = slot(3);
     EXPECT_FALSE(changes([&] { press(t()->Button15, 10, 10, 2); }));
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>{QStringLiteral("A script slot holds at most 64 commands.")});
     EXPECT_EQ(slot(3), before);
-    EXPECT_EQ(t()->ListBox10->count(), 64);
+    EXPECT_EQ(row_count(t()->ListBox10), 64);
     t()->Button14->click();  // Replace still works on a full slot
     EXPECT_EQ(slot(3).commands[10], (script_command{10, 2}));
     EXPECT_EQ(slot(3).command_count, 64);
@@ -225,7 +226,7 @@ TEST_F(ScriptTabTest, DemoLevelList) {
     EXPECT_EQ(demo(), Demo({"Venice", "Opera"}, {1, 3}, 2));
     EXPECT_FALSE(form->modified());
 
-    d->ListBox11->setCurrentRow(1);
+    set_current_row(d->ListBox11, 1);
     EXPECT_EQ(d->SpinEdit11->value(), 3);  // the selected entry's number
     EXPECT_TRUE(changes([&] { demo_press(d->Button11, 1, 0); }));  // appended whatever is selected
     EXPECT_EQ(demo(), Demo({"Venice", "Opera", "Great Wall"}, {1, 3, 0}, 3));
@@ -261,7 +262,7 @@ TEST_F(ScriptTabTest, PasteCopiesWhatTheSourceHoldsAtPasteTime) {
     form->Copyscriptslot1->trigger();
     confirmed(&LevelsTab::Button5Click);
     confirmed(&LevelsTab::Button5Click);
-    ASSERT_EQ(t()->ListBox9->count(), 3);
+    ASSERT_EQ(row_count(t()->ListBox9), 3);
     select_slot(1);
     const script_slot target = slot(1);
     EXPECT_FALSE(changes([&] { form->Pastescriptslot1->trigger(); }));

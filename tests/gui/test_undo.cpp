@@ -75,14 +75,14 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
          [&] { return QStringList{QString::number(form->options()->check(10)->isChecked())}; }},
         {"Undo Add command to slot 2",
          [&] {
-             s->ListBox9->setCurrentRow(2);
-             s->ListBox10->setCurrentRow(0);
+             set_current_row(s->ListBox9, 2);
+             set_current_row(s->ListBox10, 0);
              s->ComboBox1->setCurrentIndex(10);
              s->SpinEdit10->setValue(7);
              s->Button15->click();
          },
          [&] {
-             s->ListBox9->setCurrentRow(2);
+             set_current_row(s->ListBox9, 2);
              return rows(s->ListBox10);
          }},
         {"Undo Add demo level",
@@ -163,7 +163,7 @@ public:
         switch (pick(12)) {
         case 0:
             if (levels == 0) break;
-            l->ListBox1->setCurrentRow(pick(levels));
+            set_current_row(l->ListBox1, pick(levels));
             l->Edit1->setText(word());
             l->Edit2->setText(word());
             l->Button1->click();
@@ -180,7 +180,7 @@ public:
         case 3: {
             const int column = pick(3);
             const MediaTab::Column c = m->column(column);
-            if (c.list->count() > 0) c.list->setCurrentRow(pick(c.list->count()));
+            if (row_count(c.list) > 0) set_current_row(c.list, pick(row_count(c.list)));
             c.edit->setText(word());
             c.add_edit->setText(word());
             switch (pick(3)) {
@@ -193,9 +193,9 @@ public:
         case 4: o->spin(1 + pick(9))->setValue(int(rng_()) % 100000); break;
         case 5: o->check(1 + pick(10))->click(); break;
         case 6: {
-            QListWidget* list = pick(2) ? o->ListBox7 : o->ListBox8;
-            if (list->count() == 0) break;
-            list->setCurrentRow(pick(list->count()));
+            QListView* list = pick(2) ? o->ListBox7 : o->ListBox8;
+            if (row_count(list) == 0) break;
+            set_current_row(list, pick(row_count(list)));
             (list == o->ListBox7 ? o->Edit7 : o->Edit8)->setText(word());
             (list == o->ListBox7 ? o->Button9 : o->Button10)->click();
             break;
@@ -203,16 +203,16 @@ public:
         case 7: command(s); break;
         case 8: {
             s->SpinEdit11->setValue(levels > 0 ? pick(levels) : 0);
-            if (s->ListBox11->count() > 0) s->ListBox11->setCurrentRow(pick(s->ListBox11->count()));
+            if (row_count(s->ListBox11) > 0) set_current_row(s->ListBox11, pick(row_count(s->ListBox11)));
             QPushButton* buttons[] = {s->Button11, s->Button17, s->Button18};
             if (levels > 0) buttons[pick(3)]->click();
             break;
         }
         case 9:
-            if (s->ListBox9->count() == 0) break;
-            s->ListBox9->setCurrentRow(pick(s->ListBox9->count()));
+            if (row_count(s->ListBox9) == 0) break;
+            set_current_row(s->ListBox9, pick(row_count(s->ListBox9)));
             form_.Copyscriptslot1->trigger();
-            s->ListBox9->setCurrentRow(pick(s->ListBox9->count()));
+            set_current_row(s->ListBox9, pick(row_count(s->ListBox9)));
             form_.Pastescriptslot1->trigger();
             break;
         default: type(form_.keys()->memo(1 + pick(10))); break;
@@ -229,12 +229,12 @@ private:
 
     // Add, Replace or Delete a command, never leaving one after "End of set".
     void command(ScriptTab* s) {
-        if (s->ListBox9->count() == 0) return;
-        s->ListBox9->setCurrentRow(pick(s->ListBox9->count()));
-        const int lines = s->ListBox10->count();
+        if (row_count(s->ListBox9) == 0) return;
+        set_current_row(s->ListBox9, pick(row_count(s->ListBox9)));
+        const int lines = row_count(s->ListBox10);
         if (lines == 0) return;
         const int line = pick(lines);
-        s->ListBox10->setCurrentRow(line);
+        set_current_row(s->ListBox10, line);
         int code = pick(23);
         if (code == vellumark::cmd::kEndOfSet) code = vellumark::cmd::kPlaySoundtrack;
         s->ComboBox1->setCurrentIndex(code);
