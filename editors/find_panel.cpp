@@ -43,8 +43,11 @@ QString tableName(table_id id) {
     case table_id::cutscene_files: return QStringLiteral("Cut-scenes");
     case table_id::game_strings1: return QStringLiteral("Game strings 1");
     case table_id::game_strings2: return QStringLiteral("Game strings 2");
-    default: return QStringLiteral("Key strings #%1").arg(vellumark::key_index(id) + 1);
+    default: break;
     }
+    if (vellumark::is_key_table(id)) return QStringLiteral("Key strings #%1").arg(vellumark::key_index(id) + 1);
+    const std::string_view heading = vellumark::info(id).heading;
+    return QString::fromUtf8(heading.data(), qsizetype(heading.size()));
 }
 
 }  // namespace
@@ -157,12 +160,15 @@ FindPanel::FindPanel(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
         });
         parts_.push_back({a, std::move(tables)});
     };
-    for (table_id id : {table_id::level_names, table_id::level_files, table_id::pic_files, table_id::title_files,
-                        table_id::fmv_files, table_id::cutscene_files, table_id::game_strings1,
-                        table_id::game_strings2})
-        addPart(tableName(id), {id});
+    // Every table the codec knows, in file order; the key-string tables as
+    // one part.
     std::vector<table_id> keys;
-    for (int n = 0; n < vellumark::kKeyStringTables; ++n) keys.push_back(vellumark::key_table(n));
+    for (const vellumark::table_info& t : vellumark::kTables) {
+        if (vellumark::is_key_table(t.id))
+            keys.push_back(t.id);
+        else
+            addPart(tableName(t.id), {t.id});
+    }
     addPart(QStringLiteral("Key strings"), keys);
     addPart(QStringLiteral("Script commands"), {});
     ScopeButton->setMenu(menu);
