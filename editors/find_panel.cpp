@@ -97,6 +97,18 @@ private:
     const std::vector<search_match>& matches_;
 };
 
+namespace {
+
+// The result list asks for five rows or so: opened below the tabs, the panel
+// keeps the window within a 768-pixel-high screen. It can be made taller.
+class ResultView : public QListView {
+public:
+    using QListView::QListView;
+    QSize sizeHint() const override { return {600, 90}; }
+};
+
+}  // namespace
+
 FindPanel::FindPanel(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     : QDockWidget(QStringLiteral("Find"), parent), doc_(doc), dialogs_(dialogs) {
     setObjectName(QStringLiteral("FindPanel"));
@@ -125,11 +137,11 @@ FindPanel::FindPanel(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     ReplaceAllButton->setObjectName(QStringLiteral("ReplaceAllButton"));
     ResultCount = new QLabel(box);
     ResultCount->setObjectName(QStringLiteral("ResultCount"));
-    ResultList = new QListView(box);
+    ResultList = new ResultView(box);
     ResultList->setObjectName(QStringLiteral("ResultList"));
     ResultList->setUniformItemSizes(true);
     ResultList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ResultList->setMinimumHeight(90);
+    ResultList->setMinimumHeight(60);
     results_ = new FindResults(doc_, matches_, this);
     ResultList->setModel(results_);
 

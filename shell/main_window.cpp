@@ -22,6 +22,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
@@ -338,6 +340,8 @@ void TForm1::createActions() {
     addDockWidget(Qt::BottomDockWidgetArea, problems_);
     problems_->hide();
     connect(problems_, &ProblemsPanel::goTo, this, &TForm1::goTo);
+    // Both panels open share the space below the tabs as two tabs.
+    tabifyDockWidget(find_, problems_);
     Problems1 = problems_->toggleViewAction();
     Problems1->setText(QStringLiteral("Problems"));
     Problems1->setObjectName(QStringLiteral("Problems1"));
@@ -575,6 +579,21 @@ void TForm1::goTo(const vellumark::place& where) {
         return;
     default: return;
     }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A panel shown below the tabs makes the window taller: what would then
+    // reach past the screen's right or bottom edge moves back onto it, never
+    // past the left or top edge.
+    const QSize now = event->size(), before = event->oldSize();
+    if (!isVisible() || isMaximized() || isFullScreen() || !screen()) return;
+    if (now.width() <= before.width() && now.height() <= before.height()) return;
+    const QRect room = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int dx = std::max(std::min(0, room.right() - frame.right()), std::min(0, room.left() - frame.left()));
+    const int dy = std::max(std::min(0, room.bottom() - frame.bottom()), std::min(0, room.top() - frame.top()));
+    if (dx != 0 || dy != 0) setGeometry(geometry().translated(dx, dy));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
