@@ -58,6 +58,7 @@ public:
             }
             repairs_of(s);
         }
+        beta_tables_elsewhere();
         if (const auto stray = trailing_bytes_message(doc_))
             warning(problem_kind::trailing_bytes, {}, std::int64_t(doc_.trailing_bytes), 0, *stray);
         return std::move(out_);
@@ -98,25 +99,42 @@ private:
                    n != static_cast<std::size_t>(game_strings2_entries(doc_.layout))) {
             const int wanted = game_strings2_entries(doc_.layout);
             std::string message = quoted(name) + " has " + std::to_string(n) + " entries; ";
-            message.append(doc_.layout == script_layout::pc ? "it always has " : "the PlayStation layout always has ")
-                .append(std::to_string(wanted));
+            if (doc_.layout == script_layout::pc)
+                message.append("it always has ");
+            else
+                message.append("the ").append(layout_name(doc_.layout)).append(" layout always has ");
+            message.append(std::to_string(wanted));
             error(problem_kind::wrong_entry_count, at(id), std::int64_t(n), wanted, std::move(message));
         }
     }
 
-    // The PlayStation layout has one movie record per movie; the PC layout
+    // The console layouts have one movie record per movie; the PC layout
     // has nowhere to store one.
     void movie_records() {
         const std::size_t n = doc_.movie_records.size();
         const std::size_t movies = doc_.fmv_files.strings.size();
-        const bool console = doc_.layout == script_layout::playstation;
+        const bool console = has_records_;
         if (n == (console ? movies : 0)) return;
-        std::string message = console ? "The PlayStation layout needs one movie record per movie: the script has "
-                                      : "The PC layout holds no movie records, but the script has ";
+        std::string message = "The " + std::string(layout_name(doc_.layout)) + " layout ";
+        message.append(console ? "needs one movie record per movie: the script has "
+                               : "holds no movie records, but the script has ");
         if (console) message.append(std::to_string(movies)).append(movies == 1 ? " movie and " : " movies and ");
         message.append(std::to_string(n)).append(n == 1 ? " record" : " records");
         error(problem_kind::wrong_record_count, {place::area::movie_records}, std::int64_t(n),
               console ? std::int64_t(movies) : 0, std::move(message));
+    }
+
+    // The tables of the PlayStation beta alone have no place in the other
+    // layouts: a save would lose what they hold.
+    void beta_tables_elsewhere() {
+        if (doc_.layout == script_layout::playstation_beta) return;
+        for (const table_info& t : kBetaTables) {
+            const auto& lines = table(doc_, t.id).strings;
+            if (std::all_of(lines.begin(), lines.end(), [](const std::string& s) { return s.empty(); })) continue;
+            error(problem_kind::table_not_in_layout, at(t.id), std::int64_t(lines.size()), 0,
+                  "The " + std::string(layout_name(doc_.layout)) + " layout holds no " + quoted(t.heading) +
+                      " table, but the script has text in it");
+        }
     }
 
     void strings(table_id id) {

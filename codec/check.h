@@ -18,7 +18,7 @@ enum class problem_kind : std::uint8_t {
     // Errors: the file could not hold the document, or would read back as
     // something else. A save refuses them.
     too_many_entries,       // a table, or the demo list, over 32767 entries
-    wrong_entry_count,      // level file names not one per level; game strings 2 not 41 (80 on the PlayStation)
+    wrong_entry_count,      // level file names not one per level; game strings 2 not 41 (80, 79 on the consoles)
     string_too_long,        // over 255 bytes
     string_has_nul,         // a NUL byte would end the stored string
     table_too_large,        // a string block over 65535 bytes
@@ -27,7 +27,8 @@ enum class problem_kind : std::uint8_t {
     command_after_end,      // a command after "End of set"
     full_slot_without_end,  // 64 commands and no "End of set"
     sequences_too_large,    // the sequence block over 65535 bytes
-    wrong_record_count,     // movie records not one per movie (PlayStation), or any on the PC
+    wrong_record_count,     // movie records not one per movie (the consoles), or any on the PC
+    table_not_in_layout,    // text in a table of the PlayStation beta alone, in another layout
 
     // Warnings: the file can hold it, but the game needs something else.
     operand_names_nothing,  // a level, movie, cut-scene or picture that is not there
@@ -60,7 +61,8 @@ struct problem {
 };
 
 // Every problem of the document, in file order: the six leading tables, the
-// slots, the demo list, the movie records, the game strings, the key strings.
+// slots, the demo list, the movie records, the game strings, the key strings
+// (text in the beta's tables, in another layout, last of these).
 // The repairs of the file opened are warnings at their places (the flags'
 // first), the stray bytes after it the last warning.
 std::vector<problem> check_script(const Ttombpcdat& doc);

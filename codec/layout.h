@@ -38,7 +38,8 @@ inline constexpr std::size_t kReservedE = 386;
 
 inline constexpr int kGameStrings2Count = 41;         // PC layout
 inline constexpr int kConsoleGameStrings2Count = 80;  // PlayStation layout
-inline constexpr std::size_t kMovieRecordSize = 8;    // PlayStation layout: two 32-bit values
+inline constexpr int kBetaGameStrings2Count = 79;     // PlayStation beta layout
+inline constexpr std::size_t kMovieRecordSize = 8;    // console layouts: two 32-bit values
 inline constexpr int kMaxStringLength = 255;  // the reader takes at most 256 bytes per string
 inline constexpr std::uint32_t kMaxBlockSize = 65535;  // 16-bit offsets and sizes
 

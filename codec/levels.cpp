@@ -149,7 +149,7 @@ struct applier {
 
 std::vector<table_id> tables_moving_with_levels(const Ttombpcdat& doc) {
     std::vector<table_id> ids;
-    for (const table_info& t : kTables)
+    for (const table_info& t : tables_of(doc.layout))
         if (t.per_level) ids.push_back(t.id);
     if (pictures_move_with_levels(doc)) ids.push_back(table_id::pic_files);
     return ids;

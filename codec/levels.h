@@ -1,12 +1,13 @@
 // Level operations that keep every table in step. A level is its name, its
 // file, its picture (when the picture list has exactly one entry per level),
 // its script slot (slot i + 1 belongs to level i; slot 0, the title, never
-// moves) and its line in each of the ten key-string tables. The description
-// bytes shown in Memo12 never move. Every "Play level" and "Play demo level"
-// operand, and every demo list entry, that names a level that moved names its
-// new number; when pictures move with their levels, every "Show Chapter
-// screen" operand follows its picture in the same way. Operands that named no
-// level (or picture) stay as they were.
+// moves) and its line in each key-string table of its layout (ten; sixteen
+// in the PlayStation beta). The description bytes shown in Memo12 never move.
+// Every "Play level" and "Play demo level" operand, and every demo list
+// entry, that names a level that moved names its new number; when pictures
+// move with their levels, every "Show Chapter screen" operand follows its
+// picture in the same way. Operands that named no level (or picture) stay as
+// they were.
 //
 // An operation is first planned: a list of small changes, each applied to
 // the record as the changes before it left it. The command line applies the

@@ -134,8 +134,14 @@ void normalise_script(Ttombpcdat& doc) {
     while (doc.scripts.size() < levels + 1) doc.scripts.push_back(end_of_set_slot());
     doc.script_count = static_cast<std::uint16_t>(doc.scripts.size());
 
-    for (int n = 0; n < kKeyStringTables; ++n) doc.key_strings[static_cast<std::size_t>(n)].strings.resize(levels);
-    for (const table_info& t : kTables) lay_out(table(doc, t.id));
+    const int keys = key_table_count(doc.layout);
+    for (int n = 0; n < kKeyStringTables + kBetaKeyStringTables; ++n) {
+        list_strings& t = table(doc, key_table(n));
+        t.strings.resize(n < keys ? levels : 0);
+        lay_out(t);
+    }
+    for (const table_info& t : kTables)
+        if (!is_key_table(t.id)) lay_out(table(doc, t.id));
 
     doc.level_count = static_cast<std::int16_t>(levels);
     doc.pic_count = static_cast<std::int16_t>(doc.pic_files.strings.size());

@@ -57,8 +57,8 @@ private:
 //   and what a save writes otherwise in repairs; or, when it failed, the
 //   refusal: its own message when it is the script of its layout cut short or
 //   damaged (or every layout failed alike), else "The file is not a script:
-//   read as a PC script: ...; read as a PlayStation script: ..." with each
-//   layout's first problem.
+//   read as a PC script: ...; read as a PlayStation script: ...; read as a
+//   PlayStation beta script: ..." with each layout's first problem.
 Ttombpcdat parse_script(std::span<const std::uint8_t> bytes);
 
 // What opening the record's file has to tell beyond the script itself: that
@@ -70,7 +70,8 @@ std::optional<std::string> trailing_bytes_message(const Ttombpcdat& doc);
 // bytes: the 390-byte header; eighteen tables of at most 32767 offsets, a
 // size word and 65535 bytes of strings (131,071 bytes each); the count of
 // game strings 1; 32768 slot offsets, the block size and 65535 bytes of
-// commands; 32767 demo entries; 32767 movie records of 8 bytes. The limit
+// commands; 32767 demo entries; 32767 movie records of 8 bytes. The
+// PlayStation beta's six more tables make that 3,604,839 bytes. The limit
 // leaves room above that for stray bytes and padding (a console's 2,048-byte
 // sectors) and for a file whose damaged strings run past their tables' sizes,
 // which opens with its repairs named. A longer file is refused before it is
@@ -95,8 +96,10 @@ std::string encode_string(std::uint16_t flags, std::uint8_t key, std::string_vie
 // stores, so that it reads back as itself:
 // - every slot ends with "End of set" (an empty slot becomes a lone one), and
 //   slots are added up to one per level plus the title slot;
-// - each key-string table has one entry per level (missing ones empty, the
-//   ones past the last level dropped);
+// - each key-string table of the layout (the beta's six included) has one
+//   entry per level (missing ones empty, the ones past the last level
+//   dropped); the beta's six are emptied in the other layouts, which have no
+//   place for them (check_script() refuses them while they hold text);
 // - the header counts, game_strings1_count, script_count, every offset and
 //   size and each slot's operand_count follow the tables;
 // - flags becomes saved_flags(flags);

@@ -1,40 +1,38 @@
 #include "codec/sections.h"
 
-#include <array>
+#include <vector>
 
 namespace vellumark {
 
 namespace {
 
-constexpr section table_section(table_id id) { return {section_kind::table, id}; }
-
-// The PC layout, and the PlayStation's with the movie records after the demo
-// list: the same sections otherwise, in the same order.
-template <bool Console>
-constexpr auto sections_of() {
-    std::array<section, kTableCount + 3 + (Console ? 1 : 0)> out{};
-    std::size_t n = 0;
-    out[n++] = {section_kind::header};
-    for (std::size_t t = 0; t < kTableCount; ++t) {
-        const auto id = static_cast<table_id>(t);
-        if (id == table_id::game_strings1) {
-            out[n++] = {section_kind::sequences};
-            out[n++] = {section_kind::demo_levels};
-            if (Console) out[n++] = {section_kind::movie_records};
+// The header, the tables of the layout in its order, and wedged in before
+// game strings 1 the slots, the demo list and, in the console layouts, the
+// movie records.
+std::vector<section> sections_of(script_layout layout) {
+    std::vector<section> out{{section_kind::header}};
+    for (const table_info& t : tables_of(layout)) {
+        if (t.id == table_id::game_strings1) {
+            out.push_back({section_kind::sequences});
+            out.push_back({section_kind::demo_levels});
+            if (has_movie_records(layout)) out.push_back({section_kind::movie_records});
         }
-        out[n++] = table_section(id);
+        out.push_back({section_kind::table, t.id});
     }
     return out;
 }
 
-constexpr auto kPcSections = sections_of<false>();
-constexpr auto kConsoleSections = sections_of<true>();
-
 }  // namespace
 
 std::span<const section> file_sections(script_layout layout) {
-    if (layout == script_layout::playstation) return kConsoleSections;
-    return kPcSections;
+    static const std::vector<section> pc = sections_of(script_layout::pc);
+    static const std::vector<section> console = sections_of(script_layout::playstation);
+    static const std::vector<section> beta = sections_of(script_layout::playstation_beta);
+    switch (layout) {
+    case script_layout::playstation: return console;
+    case script_layout::playstation_beta: return beta;
+    default: return pc;
+    }
 }
 
 }  // namespace vellumark

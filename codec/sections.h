@@ -1,7 +1,8 @@
 // The sections of a script in the order its file holds them, described once.
 // The reader, the writer, the check, `diff` and the JSON form all walk this
 // list, so the order (the script slots wedged in before game strings 1, the
-// PlayStation's movie records after the demo list) is written nowhere else.
+// consoles' movie records after the demo list, the beta's six more tables)
+// is written nowhere else.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,7 @@ enum class section_kind : std::uint8_t {
     table,          // a string table; game strings 1 with its count word ahead of it
     sequences,      // the script slots: level count + 1 offsets, the block size, the commands
     demo_levels,    // the demo level list
-    movie_records,  // PlayStation: one record of two 32-bit values per movie
+    movie_records,  // the console layouts: one record of two 32-bit values per movie
 };
 
 struct section {

@@ -1,5 +1,7 @@
 #include "codec/tables.h"
 
+#include <vector>
+
 namespace vellumark {
 
 const std::array<table_info, kTableCount> kTables = {{
@@ -23,10 +25,46 @@ const std::array<table_info, kTableCount> kTables = {{
     {key_table(9), "Key Strings #10", "key_strings", true},
 }};
 
+const std::array<table_info, kBetaKeyStringTables> kBetaTables = {{
+    {key_table(10), "Secret 1", "secret_strings", true},
+    {key_table(11), "Secret 2", "secret_strings", true},
+    {key_table(12), "Secret 3", "secret_strings", true},
+    {key_table(13), "Secret 4", "secret_strings", true},
+    {key_table(14), "Special 1", "special_strings", true},
+    {key_table(15), "Special 2", "special_strings", true},
+}};
+
+namespace {
+
+// The beta's file: the four puzzle tables (Key Strings #1 to #4), its six,
+// then the pickups and keys (#5 to #10).
+std::vector<table_info> beta_file_order() {
+    std::vector<table_info> all;
+    for (const table_info& t : kTables) {
+        all.push_back(t);
+        if (t.id == key_table(3)) all.insert(all.end(), kBetaTables.begin(), kBetaTables.end());
+    }
+    return all;
+}
+
+}  // namespace
+
+std::span<const table_info> tables_of(script_layout layout) {
+    if (layout != script_layout::playstation_beta) return kTables;
+    static const std::vector<table_info> beta = beta_file_order();
+    return beta;
+}
+
+int member_index(table_id id) {
+    int index = 0;
+    while (index < key_index(id) && info(key_table(key_index(id) - index - 1)).json == info(id).json) ++index;
+    return index;
+}
+
 std::string json_path(table_id id) {
     std::string path(info(id).json);
-    if (is_key_table(id)) path.append("[").append(std::to_string(key_index(id))).append("]");
-    return path;
+    if (!is_key_table(id)) return path;
+    return path.append("[").append(std::to_string(member_index(id))).append("]");
 }
 
 const list_strings& table(const Ttombpcdat& doc, table_id id) {
@@ -39,7 +77,10 @@ const list_strings& table(const Ttombpcdat& doc, table_id id) {
     case table_id::cutscene_files: return doc.cutscene_files;
     case table_id::game_strings1: return doc.game_strings1;
     case table_id::game_strings2: return doc.game_strings2;
-    default: return doc.key_strings[static_cast<std::size_t>(key_index(id))];
+    default: {
+        const auto k = static_cast<std::size_t>(key_index(id));
+        return k < doc.key_strings.size() ? doc.key_strings[k] : doc.beta_key_strings[k - doc.key_strings.size()];
+    }
     }
 }
 

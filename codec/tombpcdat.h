@@ -14,21 +14,37 @@ namespace vellumark {
 
 // How the file is laid out. The PlayStation's script has the PC's sections
 // in the PC's order and coding, plus one movie record per movie ahead of game
-// strings 1, and 80 game strings 2 instead of 41.
-enum class script_layout : std::uint8_t { pc, playstation };
+// strings 1, and 80 game strings 2 instead of 41. The script of the
+// PlayStation beta is the PlayStation's up to the movie records and game
+// strings 1; then come 79 game strings 2 and sixteen per-level tables: the
+// ten key-string tables with six more (Secret 1-4, Special 1-2) after the
+// fourth (codec/tables.h).
+enum class script_layout : std::uint8_t { pc, playstation, playstation_beta };
 
 // Every layout, in the order a file is tried in them: a reading in a later
 // layout has to explain the file better to be taken (codec/script_file.h).
-inline constexpr script_layout kLayouts[] = {script_layout::pc, script_layout::playstation};
+inline constexpr script_layout kLayouts[] = {script_layout::pc, script_layout::playstation,
+                                             script_layout::playstation_beta};
 
 // The entries of game strings 2 in a layout.
 inline constexpr int game_strings2_entries(script_layout l) {
-    return l == script_layout::playstation ? layout::kConsoleGameStrings2Count : layout::kGameStrings2Count;
+    switch (l) {
+    case script_layout::playstation: return layout::kConsoleGameStrings2Count;
+    case script_layout::playstation_beta: return layout::kBetaGameStrings2Count;
+    default: return layout::kGameStrings2Count;
+    }
 }
 
-// "PC" or "PlayStation", as the program names a layout.
+// Whether a layout has one movie record per movie: the consoles' do.
+inline constexpr bool has_movie_records(script_layout l) { return l != script_layout::pc; }
+
+// "PC", "PlayStation" or "PlayStation beta", as the program names a layout.
 inline constexpr std::string_view layout_name(script_layout l) {
-    return l == script_layout::playstation ? "PlayStation" : "PC";
+    switch (l) {
+    case script_layout::playstation: return "PlayStation";
+    case script_layout::playstation_beta: return "PlayStation beta";
+    default: return "PC";
+    }
 }
 
 // One string table. Strings are raw bytes (windows-1252), without terminator.
@@ -136,14 +152,18 @@ struct Ttombpcdat {
 
     std::vector<std::uint16_t> demo_levels;  // level numbers counted from 0
 
-    // PlayStation layout: one per movie, in the order of fmv_files; empty on
-    // the PC.
+    // The console layouts: one per movie, in the order of fmv_files; empty
+    // on the PC.
     std::vector<movie_record> movie_records;
 
     std::int16_t game_strings1_count = 0;
     list_strings game_strings1;
-    list_strings game_strings2;  // 41 entries on the PC, 80 in the PlayStation layout
+    list_strings game_strings2;  // 41 entries on the PC, 80 on the PlayStation, 79 in its beta
     std::array<list_strings, 10> key_strings;  // Memo1..Memo10, level_count entries each
+    // The PlayStation beta's six more per-level tables, Secret 1-4 and
+    // Special 1-2 (Memo11..Memo16), level_count entries each; empty in the
+    // other layouts, which have no place for them.
+    std::array<list_strings, 6> beta_key_strings;
 
     // The bytes that followed the last key-string table of the file opened.
     // They are not part of the script: only their number is kept, and a save

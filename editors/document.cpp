@@ -170,7 +170,8 @@ void ScriptDocument::replaceTables(const vellumark::Ttombpcdat& texts, const QSt
 }
 
 void ScriptDocument::addTableChanges(const vellumark::Ttombpcdat& target, QUndoCommand* step) {
-    for (const vellumark::table_info& t : vellumark::kTables) {
+    // Every table of the layout, the beta's six included in a beta script.
+    for (const vellumark::table_info& t : vellumark::tables_of(record_.layout)) {
         const Lines& now = vellumark::table(record_, t.id).strings;
         const Lines& then = vellumark::table(target, t.id).strings;
         if (now == then) continue;
@@ -244,7 +245,7 @@ void ScriptDocument::replaceMovies(int first, int count, Lines names, std::vecto
     new ReplaceEntries(*this, table_id::fmv_files, first, Lines(now.begin() + first, now.begin() + first + count),
                        std::move(names), {}, false, step);
     const auto& all = record_.movie_records;
-    if (record_.layout == vellumark::script_layout::playstation && std::size_t(first + count) <= all.size())
+    if (vellumark::has_movie_records(record_.layout) && std::size_t(first + count) <= all.size())
         new ReplaceMovieRecords(*this, first, {all.begin() + first, all.begin() + first + count}, std::move(records),
                                 {}, false, step);
     undo_.push(step);

@@ -24,6 +24,8 @@ QColor memo_color(int memo) {
     case 1: case 7: case 10: return QColor(0x9B, 0xDE, 0xFF);
     case 2: case 5: case 9: return QColor(0xFF, 0xFF, 0xB7);
     case 3: case 6: return QColor(0xFF, 0xAE, 0xAE);
+    case 11: case 13: case 15: return QColor(0xD4, 0xF4, 0xC4);  // the beta's six
+    case 12: case 14: case 16: return QColor(0xF2, 0xD9, 0xF7);
     default: return QColor(0xA9, 0xFC, 0xF8);  // 4 and 8
     }
 }
@@ -106,9 +108,11 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
 
     auto* inner = new QWidget;
     auto* row = new QHBoxLayout(inner);
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kMemos; ++i) {
+        // "Key Strings #1" .. "#10", "Secret 1" .. "Special 2".
+        const std::string_view heading = vellumark::info(table_of(i)).heading;
         auto* column = new QVBoxLayout;
-        column->addWidget(new QLabel(QStringLiteral("Key Strings #%1").arg(i), inner));
+        column->addWidget(headings_[i] = new QLabel(QString::fromLatin1(heading.data(), qsizetype(heading.size())), inner));
         KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, doc_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
@@ -119,12 +123,14 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
                 [this, i](int position, int removed, int added) { memoChanged(i, position, removed, added); });
     }
     ScrollBox1->setWidget(inner);
+    showLayout();
 
     connect(&doc_, &ScriptDocument::reset, this, [this] {
-        for (int i = 1; i <= 10; ++i) showAll(i);
+        showLayout();
+        for (int i = 1; i <= kMemos; ++i) showAll(i);
     });
     connect(&doc_, &ScriptDocument::codePageChanged, this, [this] {
-        for (int i = 1; i <= 10; ++i) showAll(i);
+        for (int i = 1; i <= kMemos; ++i) showAll(i);
     });
     connect(&doc_, &ScriptDocument::entriesReplaced, this,
             [this](vellumark::table_id table, int first, int removed, int inserted) {
@@ -140,6 +146,14 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     });
 }
 
+void KeyStringsTab::showLayout() {
+    const int shown = vellumark::key_table_count(doc_.record().layout);
+    for (int i = vellumark::kKeyStringTables + 1; i <= kMemos; ++i) {
+        headings_[i]->setVisible(i <= shown);
+        memos_[i]->setVisible(i <= shown);
+    }
+}
+
 KeyStringMemo* KeyStringsTab::memo(int n) {
     if (stale_[n]) fill(n);
     return memos_[n];
@@ -147,7 +161,7 @@ KeyStringMemo* KeyStringsTab::memo(int n) {
 
 void KeyStringsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    for (int i = 1; i <= 10; ++i)
+    for (int i = 1; i <= kMemos; ++i)
         if (stale_[i]) fill(i);
 }
 
@@ -260,9 +274,10 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
     replaced = std::clamp(replaced, 0, entries - std::min(first, entries));
     if (replaced == int(lines.size()) && std::equal(lines.begin(), lines.end(), now.begin() + first)) return;
 
-    const QString text = replaced == 1 && lines.size() == 1
-                             ? QStringLiteral("Edit Key Strings #%1, line %2").arg(memo).arg(first + 1)
-                             : QStringLiteral("Edit Key Strings #%1").arg(memo);
+    const std::string_view heading = vellumark::info(table).heading;
+    const QString name = QString::fromLatin1(heading.data(), qsizetype(heading.size()));
+    const QString text = replaced == 1 && lines.size() == 1 ? QStringLiteral("Edit %1, line %2").arg(name).arg(first + 1)
+                                                            : QStringLiteral("Edit %1").arg(name);
     const bool was = std::exchange(editing_, true);
     doc_.replaceEntries(table, first, replaced, std::move(lines), text);
     editing_ = was;

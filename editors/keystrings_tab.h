@@ -1,8 +1,9 @@
-// The "Key strings" tab: ten memos, one key string per line and level. Each
-// memo shows one key-string table of the document; an edit of a line is an
-// edit of that entry. A memo is filled from the record when it is first shown
-// or asked for (memo()), not while the tab is hidden: a near-limit script has
-// 29,000 lines.
+// The "Key strings" tab: ten memos, one key string per line and level, and
+// for a script of the PlayStation beta six more after them ("Secret 1" to
+// "Special 2"), hidden in the other layouts. Each memo shows one key-string
+// table of the document; an edit of a line is an edit of that entry. A memo
+// is filled from the record when it is first shown or asked for (memo()),
+// not while the tab is hidden: a near-limit script has 29,000 lines.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -10,6 +11,7 @@
 
 class Dialogs;
 class ScriptDocument;
+class QLabel;
 class QScrollArea;
 
 // A key-string memo: refuses, as it is typed, pasted or dropped, text that a
@@ -37,8 +39,10 @@ class KeyStringsTab : public QWidget {
 public:
     KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Memo1..Memo10 at index 1..10 (index 0 unused), showing the record.
+    // Memo1..Memo16 at index 1..16 (index 0 unused): key_table(n - 1),
+    // showing the record.
     KeyStringMemo* memo(int n);
+    static constexpr int kMemos = 16;
 
     QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
 
@@ -55,8 +59,12 @@ private:
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;
-    KeyStringMemo* memos_[11] = {};
-    bool stale_[11] = {};  // the memo does not show its table yet
+    // Shows the beta's six memos for a script of that layout only.
+    void showLayout();
+
+    KeyStringMemo* memos_[kMemos + 1] = {};
+    QLabel* headings_[kMemos + 1] = {};
+    bool stale_[kMemos + 1] = {};  // the memo does not show its table yet
     bool showing_ = false;  // the memo is being set from the document
     bool editing_ = false;  // the document is being set from the memo
 };

@@ -194,7 +194,7 @@ void MediaTab::addEntry(int index) {
 
 void MediaTab::showMovieRecord() {
     const auto& doc = doc_.record();
-    const bool console = doc.layout == vellumark::script_layout::playstation;
+    const bool console = vellumark::has_movie_records(doc.layout);
     for (QWidget* w : std::initializer_list<QWidget*>{MovieRecordLabel, MovieRecord1, MovieRecord2})
         w->setVisible(console);
     ListBox4->setFixedHeight(console ? 226 : 250);

@@ -4,10 +4,11 @@
 // written by gettext's own library, libgettextpo (po_library.h); the writer
 // is catalogue_writer.cpp, the reader catalogue_reader.cpp.
 //
-// Level names, game strings 1 and 2 and the ten key-string tables are
-// translated; file names are not. Each text is one entry whose msgctxt names
-// its table and position as the JSON form does: "level_names[3]",
-// "game_strings2[0]", "key_strings[2][5]" (Key Strings #3, level 5). Empty
+// Level names, game strings 1 and 2 and the ten key-string tables (sixteen in
+// the PlayStation beta) are translated; file names are not. Each text is one
+// entry whose msgctxt names its table and position as the JSON form does:
+// "level_names[3]", "game_strings2[0]", "key_strings[2][5]" (Key Strings #3,
+// level 5), "special_strings[1][5]" (Special 2, level 5). Empty
 // texts are left out. The byte 0x04, which gettext keeps for itself, shows
 // as its symbol (codepage::kEndOfTransmissionSymbol); line breaks are line
 // breaks of the entry.
@@ -41,7 +42,8 @@ std::optional<std::pair<table_id, std::size_t>> parse_context(std::string_view t
 std::string catalogue_text(const codepage::table& cp, std::string_view bytes);
 
 // The positions of a table that a catalogue may name: every entry, and for
-// key strings one per level, as a save writes them.
+// key strings one per level, as a save writes them (none for a table the
+// script's layout does not have).
 std::size_t positions(const Ttombpcdat& doc, table_id id);
 
 // ---- writing ----------------------------------------------------------------------

@@ -19,8 +19,9 @@ namespace {
 // ---- the longest catalogue --------------------------------------------------------
 // The catalogue of the largest script, every text translated, as gettext's
 // tools write it:
-// - The thirteen translatable tables hold at most kMaxEntries texts each
-//   (game strings 2 at most 80), and an entry's text is never empty.
+// - The translatable tables (nineteen in the PlayStation beta) hold at most
+//   kMaxEntries texts each (game strings 2 at most 80), and an entry's text
+//   is never empty.
 // - Besides its texts an entry takes at most kEntryRoom bytes: the level
 //   comment `#. Level 32766: ""`, the flags `#, fuzzy, no-c-format`,
 //   `msgctxt "key_strings[9][32766]"`, the keywords of msgid and msgstr each
@@ -33,7 +34,7 @@ namespace {
 //   bytes of UTF-8 or a 2-byte escape, plus its share of a wrapped line's
 //   quotes. A table is longest with the most entries.
 // - A key-string entry's comment names its level: each level name (3 bytes
-//   a character at most) stands in at most ten comments.
+//   a character at most) stands in at most sixteen comments.
 // - The header: less than kHeaderRoom.
 // Comments that translators add, previous texts (msgmerge --previous) and
 // obsolete entries are not counted: a catalogue of a real script (a few
@@ -47,7 +48,8 @@ constexpr std::size_t table_bytes(std::size_t entries) {
     return entries * kEntryRoom + 2 * (kBlock - entries) * kCharBytes;
 }
 constexpr std::size_t kEntries = static_cast<std::size_t>(kMaxEntries);
-constexpr std::size_t kTablesOfMostEntries = 2 + kKeyStringTables;  // level names, game strings 1, key strings
+constexpr std::size_t kKeyTables = kKeyStringTables + kBetaKeyStringTables;
+constexpr std::size_t kTablesOfMostEntries = 2 + kKeyTables;  // level names, game strings 1, key strings
 
 // ---- where the entries stand in the catalogue ----------------------------------------
 // libgettextpo reads a catalogue but tells no line of an entry, so the lines
@@ -155,7 +157,7 @@ std::string shown(const std::string& utf8) {
 
 const std::size_t kMostCatalogueBytes = kTablesOfMostEntries * table_bytes(kEntries) +
                                         table_bytes(layout::kConsoleGameStrings2Count) +
-                                        kKeyStringTables * kBlock * 3 + kHeaderRoom;
+                                        kKeyTables * kBlock * 3 + kHeaderRoom;
 
 std::vector<translation> read_translations(std::span<const std::uint8_t> bytes, const std::string& name,
                                            const Ttombpcdat& doc, const codepage::table& cp) {

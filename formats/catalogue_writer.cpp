@@ -25,7 +25,7 @@ std::optional<std::pair<table_id, std::size_t>> parse_context(std::string_view t
     // of texts at most.
     static const std::vector<std::pair<std::string, table_id>> paths = [] {
         std::vector<std::pair<std::string, table_id>> out;
-        for (const table_info& t : kTables)
+        for (const table_info& t : tables_of(script_layout::playstation_beta))
             if (translatable(t.id)) out.emplace_back(json_path(t.id), t.id);
         return out;
     }();
@@ -54,7 +54,9 @@ std::string catalogue_text(const codepage::table& cp, std::string_view bytes) {
 }
 
 std::size_t positions(const Ttombpcdat& doc, table_id id) {
-    return is_key_table(id) ? static_cast<std::size_t>(level_total(doc)) : table(doc, id).strings.size();
+    if (!is_key_table(id)) return table(doc, id).strings.size();
+    // The beta's six tables have no place in another layout.
+    return key_index(id) < key_table_count(doc.layout) ? static_cast<std::size_t>(level_total(doc)) : 0;
 }
 
 std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, const std::string& project_bytes) {
@@ -81,7 +83,7 @@ std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, cons
         po_message_set_fuzzy(header, 1);
         po_message_insert(it.get(), header);
 
-        for (const table_info& t : kTables) {
+        for (const table_info& t : tables_of(doc.layout)) {
             if (!translatable(t.id)) continue;
             const std::vector<std::string>& strings = table(doc, t.id).strings;
             const std::size_t n = std::min(strings.size(), positions(doc, t.id));

@@ -55,7 +55,7 @@ std::string check_text(const std::string& file, const Ttombpcdat& doc, const std
     const tally t = count(problems);
     std::string out;
     for (const auto& [name, n] : counts(doc)) out.append(name).append(": ").append(std::to_string(n)).append("\n");
-    out.append("key_strings: ").append(std::to_string(doc.key_strings.size())).append(" tables of ");
+    out.append("key_strings: ").append(std::to_string(key_table_count(doc.layout))).append(" tables of ");
     out.append(std::to_string(doc.key_strings[0].strings.size())).append("\n");
     out.append("layout: ").append(layout_name(doc.layout)).append("\n");
     out.append("problems: ").append(std::to_string(t.errors)).append(t.errors == 1 ? " error, " : " errors, ");
@@ -74,7 +74,7 @@ std::string check_json(const std::string& file, const Ttombpcdat& doc, const std
     json j = json::object();
     j["file"] = codepage::valid_utf8(file);
     for (const auto& [name, n] : counts(doc)) j[name] = n;
-    j["key_strings"] = {{"tables", doc.key_strings.size()}, {"entries", doc.key_strings[0].strings.size()}};
+    j["key_strings"] = {{"tables", key_table_count(doc.layout)}, {"entries", doc.key_strings[0].strings.size()}};
     j["layout"] = layout_name(doc.layout);
     j["errors"] = t.errors;
     j["warnings"] = t.warnings;

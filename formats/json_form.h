@@ -40,7 +40,7 @@ private:
 // without its trailing blanks, or "---UNKNOWN(n)" for a number past the table.
 std::string command_json_name(std::uint16_t code);
 
-// The value of the "layout" member: "pc" or "playstation".
+// The value of the "layout" member: "pc", "playstation" or "playstation-beta".
 std::string_view layout_json_name(script_layout layout);
 
 // The whole document as JSON, members in a fixed order (the sections in file

@@ -64,8 +64,13 @@ const array_limit kSlotsLimit{std::numeric_limits<std::uint16_t>::max(), "slots"
                               "at most " + std::to_string(std::numeric_limits<std::uint16_t>::max()) + " fit"};
 const array_limit kSlotLimit{kSlotCapacity, "commands", "a slot holds at most " + std::to_string(kSlotCapacity)};
 const array_limit kDemoLimit{kEntries, "entries", kAtMostEntries};
-const array_limit kKeyTablesLimit{kKeyStringTables, "tables",
-                                  "there are always " + std::to_string(kKeyStringTables)};
+// The tables of each group of table_groups().
+const std::vector<array_limit> kGroupLimits = [] {
+    std::vector<array_limit> out;
+    for (const table_group& g : table_groups())
+        out.push_back({g.tables, "tables", "there are always " + std::to_string(g.tables)});
+    return out;
+}();
 const array_limit kRecordsLimit{kEntries, "records", kAtMostEntries};
 // A movie record is two numbers; a few more are kept so that the reader
 // refuses the record in its own words.
@@ -141,14 +146,16 @@ private:
             const std::string& key = parent->keys.back();
             if (key == "slots") return &kSlotsLimit;
             if (key == "demo_levels") return &kDemoLimit;
-            if (key == "key_strings") return &kKeyTablesLimit;
+            for (std::size_t g = 0; g < kGroupLimits.size(); ++g)
+                if (key == table_groups()[g].member) return &kGroupLimits[g];
             if (key == "fmv_records") return &kRecordsLimit;
             const bool table = std::any_of(kTables.begin(), kTables.end(),
                                            [&key](const table_info& t) { return own_member(t.id) && t.json == key; });
             return table ? &kTableLimit : nullptr;
         }
         if (parent->limit == &kSlotsLimit) return &kSlotLimit;
-        if (parent->limit == &kKeyTablesLimit) return &kTableLimit;
+        for (const array_limit& group : kGroupLimits)
+            if (parent->limit == &group) return &kTableLimit;
         if (parent->limit == &kRecordsLimit) return &kRecordLimit;
         return nullptr;
     }
@@ -204,11 +211,31 @@ bool is_identifier(std::string_view key) {
 
 }  // namespace
 
-const std::size_t kMostJsonBytes = kTableCount * kTableBytes + kSlotBytes + kCommandBytes + kDemoBytes +
+const std::size_t kMostJsonBytes = kTableIds * kTableBytes + kSlotBytes + kCommandBytes + kDemoBytes +
                                    kRecordBytes + kFixedRoom;
 
 json_error::json_error(std::string path, const std::string& reason)
     : std::runtime_error(path + ": " + reason), path_(std::move(path)) {}
+
+const std::vector<table_group>& table_groups() {
+    static const std::vector<table_group> groups = [] {
+        std::vector<table_group> out;
+        for (int n = 0; n < kKeyStringTables + kBetaKeyStringTables; ++n) {
+            const table_id id = key_table(n);
+            if (out.empty() || out.back().member != info(id).json)
+                out.push_back({info(id).json, 0, id});
+            ++out.back().tables;
+        }
+        return out;
+    }();
+    return groups;
+}
+
+std::size_t group_of(table_id id) {
+    std::size_t g = 0;
+    while (table_groups()[g].member != info(id).json) ++g;
+    return g;
+}
 
 std::string member_path(const std::string& path, std::string_view key) {
     if (is_identifier(key)) return path.empty() ? std::string(key) : path + "." + std::string(key);

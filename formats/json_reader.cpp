@@ -200,7 +200,8 @@ script_slot read_slot(const json& j, const std::string& path) {
 }
 
 // A problem the codec's check found, named by its JSON path.
-[[noreturn]] void fail_with(const problem& p) {
+[[noreturn]] void fail_with(const problem& p, script_layout layout) {
+    const std::string the_layout = "the " + std::string(layout_name(layout)) + " layout";
     const auto n = [](std::int64_t v) { return std::to_string(v); };
     const std::string slot = p.where.index >= 0 ? index_path("slots", std::size_t(p.where.index)) : "slots";
     std::string at = p.where.in == place::area::table ? json_path(p.where.table) : std::string();
@@ -212,8 +213,7 @@ script_slot read_slot(const json& j, const std::string& path) {
     case problem_kind::wrong_entry_count:
         if (p.where.table == table_id::game_strings2)
             fail(at, "has " + n(p.value) + " entries; " +
-                         (p.limit == layout::kConsoleGameStrings2Count ? "the PlayStation layout always has "
-                                                                       : "it always has ") +
+                         (layout == script_layout::pc ? std::string("it") : the_layout) + " always has " +
                          n(p.limit));
         fail(at, "has " + n(p.value) + " entries; it needs one per level (" + n(p.limit) + ")");
     case problem_kind::string_too_long:
@@ -239,7 +239,7 @@ script_slot read_slot(const json& j, const std::string& path) {
                           n(p.limit));
     case problem_kind::wrong_record_count:
         if (p.limit == 0) fail("fmv_records", "has " + n(p.value) + " records; the PC layout holds none");
-        fail("fmv_records", "has " + n(p.value) + " records; the PlayStation layout needs one per movie (" +
+        fail("fmv_records", "has " + n(p.value) + " records; " + the_layout + " needs one per movie (" +
                                 n(p.limit) + ")");
     default:
         break;
@@ -349,9 +349,10 @@ void read_movie_records(const object_reader& top, Ttombpcdat& doc) {
 
 Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
     std::vector<std::string_view> members = {"format", "format_version", "layout", "codepage", "header", "options",
-                                             "flags", "slots", "demo_levels", "fmv_records", "key_strings"};
+                                             "flags", "slots", "demo_levels", "fmv_records"};
     for (const table_info& t : kTables)
         if (own_member(t.id)) members.push_back(t.json);
+    for (const table_group& g : table_groups()) members.push_back(g.member);
     object_reader top(root, "", members);
     const json& format = top.need("format");
     if (!format.is_string() || format.get<std::string>() != kFormatName)
@@ -371,30 +372,42 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
     if (const json* layout = top.maybe("layout")) {
         if (*layout == kLayoutPlayStation)
             doc.layout = script_layout::playstation;
+        else if (*layout == kLayoutPlayStationBeta)
+            doc.layout = script_layout::playstation_beta;
         else if (*layout != kLayoutPc)
-            fail(top.path("layout"), "must be \"pc\" or \"playstation\"");
+            fail(top.path("layout"), "must be \"pc\", \"playstation\" or \"playstation-beta\"");
     }
+    for (const table_group& g : table_groups())
+        if (!has_group(doc.layout, g) && top.maybe(g.member))
+            fail(top.path(g.member), "only a \"playstation-beta\" script has these tables");
 
     const object_reader header(top.need("header"), top.path("header"),
                                {"version", "description", "reserved_a", "reserved_b", "level_count",
                                 "pic_count", "title_count", "fmv_count", "cutscene_count",
                                 "demo_level_count", "single_level", "reserved_c", "reserved_d",
                                 "cipher_byte", "reserved_f", "reserved_e"});
-    const std::string keys_path = top.path("key_strings");
-    const json* keys = nullptr;
-    for (const section& s : every_section()) {
+    // The per-level tables that stand together, by the index of their group.
+    std::vector<const json*> groups(table_groups().size(), nullptr);
+    const auto grouped = [&groups](table_id t) -> const json& {
+        return (*groups[group_of(t)])[std::size_t(member_index(t))];
+    };
+    for (const section& s : every_section(doc.layout)) {
         switch (s.kind) {
         case section_kind::header:
             read_header(top, header, doc);
-            // The ten key-string tables stand together.
-            keys = &array_of(top.need("key_strings"), keys_path);
-            if (keys->size() != doc.key_strings.size())
-                fail(keys_path, "has " + std::to_string(keys->size()) + " tables; there are always " +
-                                    std::to_string(doc.key_strings.size()));
+            for (std::size_t g = 0; g < groups.size(); ++g) {
+                const table_group& group = table_groups()[g];
+                if (!has_group(doc.layout, group)) continue;
+                const std::string path = top.path(group.member);
+                groups[g] = &array_of(top.need(group.member), path);
+                if (groups[g]->size() != group.tables)
+                    fail(path, "has " + std::to_string(groups[g]->size()) + " tables; there are always " +
+                                   std::to_string(group.tables));
+            }
             break;
         case section_kind::table: {
             const table_id t = s.table;
-            const json& j = own_member(t) ? top.need(info(t).json) : (*keys)[std::size_t(key_index(t))];
+            const json& j = own_member(t) ? top.need(info(t).json) : grouped(t);
             read_table(j, own_member(t) ? top.path(info(t).json) : json_path(t), table(doc, t), cp);
             break;
         }
@@ -406,14 +419,14 @@ Ttombpcdat document_from_json(const json& root, const codepage::table* chosen) {
     // The JSON form holds exactly one key string per level; the editor's
     // memos may hold more or fewer lines, which a save pads or drops.
     const std::size_t levels = doc.level_names.strings.size();
-    for (int n = 0; n < kKeyStringTables; ++n)
+    for (int n = 0; n < key_table_count(doc.layout); ++n)
         if (const std::size_t k = table(doc, key_table(n)).strings.size(); k != levels)
             fail(json_path(key_table(n)),
                  "has " + std::to_string(k) + " entries; it needs one per level (" + std::to_string(levels) + ")");
 
     // What the file cannot hold, as a save refuses it.
     for (const problem& p : check_script(doc))
-        if (p.level == severity::error) fail_with(p);
+        if (p.level == severity::error) fail_with(p, doc.layout);
 
     // Counts: taken from the tables; the header's, when given, must agree.
     const std::size_t actual[] = {levels, doc.pic_files.strings.size(), doc.title_files.strings.size(),

@@ -2,6 +2,7 @@
 // stable text of dump.
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "codec/commands.h"
 #include "codec/options.h"
@@ -129,7 +130,11 @@ std::string command_json_name(std::uint16_t code) {
 }
 
 std::string_view layout_json_name(script_layout layout) {
-    return layout == script_layout::playstation ? kLayoutPlayStation : kLayoutPc;
+    switch (layout) {
+    case script_layout::playstation: return kLayoutPlayStation;
+    case script_layout::playstation_beta: return kLayoutPlayStationBeta;
+    default: return kLayoutPc;
+    }
 }
 
 json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
@@ -139,7 +144,8 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
     out["layout"] = layout_json_name(doc.layout);
     out["codepage"] = cp.name();
 
-    json keys = json::array();
+    // The per-level tables by the member they stand under.
+    std::vector<json> groups(table_groups().size(), json::array());
     for (const section& s : file_sections(doc.layout)) {
         switch (s.kind) {
         case section_kind::header:
@@ -149,7 +155,7 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
             if (own_member(s.table))
                 out[std::string(info(s.table).json)] = strings_json(table(doc, s.table), cp);
             else
-                keys.push_back(strings_json(table(doc, s.table), cp));
+                groups[group_of(s.table)].push_back(strings_json(table(doc, s.table), cp));
             break;
         case section_kind::sequences: {
             json slots = json::array();
@@ -173,7 +179,8 @@ json document_to_json(const Ttombpcdat& doc, const codepage::table& cp) {
         }
         }
     }
-    out["key_strings"] = std::move(keys);
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        if (has_group(doc.layout, table_groups()[g])) out[std::string(table_groups()[g].member)] = std::move(groups[g]);
     return out;
 }
 

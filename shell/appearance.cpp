@@ -88,7 +88,7 @@ std::vector<QWidget*> recolourable_controls(const TForm1& window) {
                             l->Edit3,     l->shit,      m->ListBox4,  m->ListBox5,  m->ListBox6,
                             o->ListBox7,  o->ListBox8,  s->ListBox9,  s->ListBox10, s->ListBox11,
                             m->Edit4,     m->Edit5,     m->Edit6,     o->Edit7,     o->Edit8};
-    for (int n = 1; n <= 10; ++n) w.push_back(window.keys()->memo(n));
+    for (int n = 1; n <= KeyStringsTab::kMemos; ++n) w.push_back(window.keys()->memo(n));
     return w;
 }
 

@@ -63,6 +63,9 @@
 
 namespace {
 
+// A name of the program's own (a layout, a table heading), plain ASCII.
+QString latin1(std::string_view name) { return QString::fromLatin1(name.data(), qsizetype(name.size())); }
+
 QString& settings_file_override() {
     static QString path;
     return path;
@@ -415,7 +418,9 @@ void TForm1::load_script_file(const QString& path) {
     }
     const vellumark::codepage::table& texts = vellumark::codepage::get(rememberedCodePage(path));
     const auto stray = vellumark::trailing_bytes_message(record);
-    const bool console = record.layout == vellumark::script_layout::playstation;
+    const QString layout = record.layout == vellumark::script_layout::pc
+                               ? QString()
+                               : QStringLiteral(" [%1]").arg(latin1(vellumark::layout_name(record.layout)));
     {
         // The file was read whole: only now does anything change.
         BusyCursor busy;
@@ -425,7 +430,7 @@ void TForm1::load_script_file(const QString& path) {
         document_->load(std::move(record));
         recent_->add(path);
         // The caption names the layout of a console script after its path.
-        setWindowTitle(console ? path + QStringLiteral(" [PlayStation]") : path);
+        setWindowTitle(path + layout);
         current_file_name_ = path;
         current_stamp_ = stampOf(path);
         file_opened_ = true;
@@ -491,14 +496,13 @@ bool TForm1::save_to(const QString& path) {
     // Key-string lines past the last level are not saved: say which.
     const std::size_t levels = record.level_names.strings.size();
     QStringList dropped;
-    for (int n = 0; n < vellumark::kKeyStringTables; ++n) {
-        const std::size_t last = vellumark::dropped_text_end(record.key_strings[std::size_t(n)].strings, levels);
+    for (int n = 0; n < vellumark::key_table_count(record.layout); ++n) {
+        const vellumark::table_id id = vellumark::key_table(n);
+        const std::size_t last = vellumark::dropped_text_end(vellumark::table(record, id).strings, levels);
         if (last <= levels) continue;  // empty lines lose nothing
-        dropped.append(last == levels + 1 ? QStringLiteral("Key Strings #%1, line %2").arg(n + 1).arg(levels + 1)
-                                          : QStringLiteral("Key Strings #%1, lines %2 to %3")
-                                                .arg(n + 1)
-                                                .arg(levels + 1)
-                                                .arg(last));
+        const QString heading = latin1(vellumark::info(id).heading);
+        dropped.append(last == levels + 1 ? QStringLiteral("%1, line %2").arg(heading).arg(levels + 1)
+                                          : QStringLiteral("%1, lines %2 to %3").arg(heading).arg(levels + 1).arg(last));
     }
     if (!dropped.isEmpty() &&
         !dialogs_.confirm(this, QStringLiteral("The script has %1 levels, so these key strings will not be saved:\n%2"

@@ -94,7 +94,25 @@ TEST(BadJson, RefusedWithItsPathAndNothingWritten) {
          "flags.value: 1792 does not agree with the flags named beside it."},
         {[](json& j) { j["game_strings1"] = json(std::vector<json>(300, std::string(250, 'g'))); },
          "game_strings1: takes 75300 bytes stored; a table holds at most 65535."},
-        {[](json& j) { j["layout"] = "psx"; }, "layout: must be \"pc\" or \"playstation\""},
+        {[](json& j) { j["layout"] = "psx"; }, "layout: must be \"pc\", \"playstation\" or \"playstation-beta\""},
+        {[](json& j) { j["special_strings"] = json::array(); },
+         "special_strings: only a \"playstation-beta\" script has these tables."},
+        {[](json& j) {
+             j["layout"] = "playstation-beta";
+             j["fmv_records"] = json(std::vector<json>(j["fmv_files"].size(), {1, 0}));
+             j["game_strings2"] = json(std::vector<json>(79, "s"));
+             j["secret_strings"] = json(std::vector<json>(4, j["key_strings"][0]));
+             j["special_strings"] = json(std::vector<json>(1, j["key_strings"][0]));
+         },
+         "special_strings: has 1 tables; there are always 2."},
+        {[](json& j) {
+             j["layout"] = "playstation-beta";
+             j["fmv_records"] = json(std::vector<json>(j["fmv_files"].size(), {1, 0}));
+             j["game_strings2"] = json(std::vector<json>(80, "s"));
+             j["secret_strings"] = json(std::vector<json>(4, j["key_strings"][0]));
+             j["special_strings"] = json(std::vector<json>(2, j["key_strings"][0]));
+         },
+         "game_strings2: has 80 entries; the PlayStation beta layout always has 79."},
         {[](json& j) {
              j["layout"] = "playstation";
              j["fmv_records"] = json(std::vector<json>(j["fmv_files"].size(), {1, 0}));

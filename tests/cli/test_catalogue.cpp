@@ -43,7 +43,8 @@ std::string line_of(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-// In every code page and on every real-size sample: the exported catalogue
+// In every code page and on every real-size sample (a PlayStation beta script
+// among them, whose six more tables are texts too): the exported catalogue
 // passes msgfmt --check; taken back unchanged, or filled with its own texts
 // by msgen, it gives the script's bytes back; so do dump and build, the JSON
 // naming the code page.
@@ -51,7 +52,8 @@ TEST(Catalogue, EveryCodePageGivesTheBytesBack) {
     scratch_dir dir;
     const std::string script = dir / "TOMBPC.DAT", pot = dir / "texts.pot", po = dir / "texts.po",
                       json_file = dir / "script.json", out = dir / "out.dat";
-    for (const auto& bytes : {samples::real_size_bytes(), all_bytes_script()}) {
+    for (const auto& bytes : {samples::real_size_bytes(), all_bytes_script(),
+                              samples::file_bytes(samples::make_beta_document(2028, 12, true))}) {
         samples::write_file(script, bytes);
         const Ttombpcdat doc = parse_script(bytes);
         for (const codepage::page page : codepage::kPages) {
@@ -112,6 +114,8 @@ TEST(Catalogue, RefusalsNameTheLineAndWriteNothing) {
              ": the translation holds the character \"Ż\" (U+017B), which the code page windows-1252 cannot store."},
         {polish + "\nmsgctxt \"level_names[3]\"\nmsgid \"Tibet\"\nmsgstr \"Tybet\"\n", "cp1250",
          po + ":" + after_end(2) + ": unknown msgctxt \"level_names[3]\": the script has no such text."},
+        {polish + "\nmsgctxt \"special_strings[1][0]\"\nmsgid \"Key\"\nmsgstr \"Klucz\"\n", "cp1250",
+         po + ":" + after_end(2) + ": unknown msgctxt \"special_strings[1][0]\": the script has no such text."},
         {polish + "\nmsgctxt \"game_strings2[5]\"\nmsgid \"Save Game\"\nmsgstr \"" + std::string(256, 'z') + "\"\n",
          "cp1250",
          po + ":" + after_end(4) + ": the translation is 256 characters long; a script text holds at most 255."},

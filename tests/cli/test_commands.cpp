@@ -199,6 +199,53 @@ TEST(Commands, PlayStationScriptsAndStrayBytesAreNamed) {
     EXPECT_NE(r.out.find("\ngame_strings2: 41 entries -> 80 entries\n"), std::string::npos) << r.out;
 }
 
+// A script of the PlayStation beta through every command: its layout and
+// sixteen tables named, resaved, dumped and built, translated and moved
+// level by level byte for byte, its six more tables compared and moved with
+// their levels.
+TEST(Commands, PlayStationBetaScriptsGoThroughEveryCommandByteForByte) {
+    scratch_dir dir;
+    Ttombpcdat made = samples::make_beta_document(8, 7);
+    made.beta_key_strings[5].strings[6] = "Talion";  // Special 2 of level 6
+    const std::vector<std::uint8_t> beta = samples::file_bytes(made);
+    const std::string in = dir / "beta.dat", out = dir / "out.dat";
+    samples::write_file(in, beta);
+
+    result r = run_cli({"check", in});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\ngame_strings2: 79\n"), std::string::npos) << r.out;
+    EXPECT_TRUE(r.out.ends_with("\nkey_strings: 16 tables of 7\nlayout: PlayStation beta\nproblems: 0 errors, 0 warnings\n"))
+        << r.out;
+
+    const auto same_bytes = [&](const std::vector<std::string>& args) {
+        std::filesystem::remove(out);
+        const result run = run_cli(args);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(samples::read_file(out), beta) << args[0];
+    };
+    same_bytes({"resave", in, out});
+    ASSERT_EQ(run_cli({"dump", in, "-o", dir / "beta.json"}).code, 0);
+    EXPECT_EQ(json::parse(slurp(dir / "beta.json"))["layout"], "playstation-beta");
+    same_bytes({"build", dir / "beta.json", "-o", out});
+    ASSERT_EQ(run_cli({"strings", "export", in, "-o", dir / "beta.pot"}).code, 0);
+    EXPECT_NE(slurp(dir / "beta.pot").find("msgctxt \"special_strings[1][6]\"\nmsgid \"Talion\"\n"), std::string::npos);
+    same_bytes({"strings", "import", in, dir / "beta.pot", "-o", out});
+    ASSERT_EQ(run_cli({"level", "move", in, "6", "0", "-o", dir / "moved.dat"}).code, 0);
+    same_bytes({"level", "move", dir / "moved.dat", "0", "6", "-o", out});
+    ASSERT_EQ(run_cli({"level", "insert", in, "3", "-o", dir / "inserted.dat"}).code, 0);
+    same_bytes({"level", "delete", dir / "inserted.dat", "3", "-o", out});
+
+    // The moved level's Special 2 went with it.
+    r = run_cli({"diff", in, dir / "moved.dat"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("\nspecial_strings[1][0]: "), std::string::npos) << r.out;
+    EXPECT_EQ(parse_script(samples::read_file(dir / "moved.dat")).beta_key_strings[5].strings[0], "Talion");
+    samples::write_file(dir / "console.dat", samples::file_bytes(samples::make_console_document(8, 7)));
+    r = run_cli({"diff", dir / "console.dat", in});
+    EXPECT_TRUE(r.out.starts_with("layout: \"playstation\" -> \"playstation-beta\"\n")) << r.out;
+    EXPECT_NE(r.out.find("\nsecret_strings[0]: 0 entries -> 7 entries\n"), std::string::npos) << r.out;
+}
+
 TEST(Commands, UsageHelpVersionAndExitCodesOfTheExecutable) {
     for (const args_t& args : {args_t{}, {"frobnicate"}, {"check"}, {"check", "a", "b"}, {"resave", "a"},
                                {"build", "in.json"}, {"dump", "a", "-o"}, {"check", "-x", "a"}, {"diff", "a"},

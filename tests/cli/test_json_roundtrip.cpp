@@ -49,13 +49,22 @@ TEST(JsonRoundTrip, GeneratedDocumentsComeBackByteForByte) {
 }
 
 TEST(JsonRoundTrip, PlayStationScriptsComeBackByteForByte) {
+    for (bool beta : {false, true})
     for (bool all_bytes : {false, true})
         for (int levels : {0, 3, 22}) {
-            SCOPED_TRACE("levels " + std::to_string(levels) + (all_bytes ? ", all bytes" : ""));
-            const Ttombpcdat doc = samples::make_console_document(31, levels, all_bytes);
+            SCOPED_TRACE("levels " + std::to_string(levels) + (all_bytes ? ", all bytes" : "") + (beta ? ", beta" : ""));
+            const Ttombpcdat doc = beta ? samples::make_beta_document(31, levels, all_bytes)
+                                        : samples::make_console_document(31, levels, all_bytes);
             const auto bytes = samples::file_bytes(doc);
             const json j = document_to_json(parse_script(bytes));
-            EXPECT_EQ(j["layout"], "playstation");
+            EXPECT_EQ(j["layout"], beta ? "playstation-beta" : "playstation");
+            EXPECT_EQ(j.contains("special_strings"), beta);
+            if (beta) {
+                ASSERT_EQ(j["secret_strings"].size(), 4u);
+                ASSERT_EQ(j["special_strings"].size(), 2u);
+                for (int n = 0; n < 6; ++n)  // Secret 1 .. Special 2
+                    EXPECT_EQ(j[n < 4 ? "secret_strings" : "special_strings"][n % 4].size(), std::size_t(levels));
+            }
             ASSERT_EQ(j["fmv_records"].size(), doc.movie_records.size());
             for (std::size_t i = 0; i < doc.movie_records.size(); ++i)
                 EXPECT_EQ(j["fmv_records"][i], json({doc.movie_records[i].first, doc.movie_records[i].second}));

@@ -19,7 +19,8 @@ TEST(Problems, GeneratedScriptsHaveNone) {
     for (unsigned seed = 1; seed <= 30; ++seed)
         for (int levels : {0, 1, 5, 20}) {
             for (const auto& doc : {samples::make_document(seed, levels, seed % 2 == 0),
-                                    samples::make_console_document(seed, levels, seed % 2 == 0)}) {
+                                    samples::make_console_document(seed, levels, seed % 2 == 0),
+                                    samples::make_beta_document(seed, levels, seed % 2 == 0)}) {
                 const auto found = check_script(doc);
                 EXPECT_TRUE(found.empty()) << "seed " << seed << ", " << levels << " levels: " << found.front().message;
             }

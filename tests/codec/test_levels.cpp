@@ -49,6 +49,10 @@ std::string summary(const Ttombpcdat& doc) {
     for (const auto& s : doc.pic_files.strings) out += s;
     out += " ";
     for (const auto& s : doc.key_strings[9].strings) out += s.empty() ? "-" : s.substr(1);
+    if (doc.layout == script_layout::playstation_beta) {  // and Special 2
+        out += " ";
+        for (const auto& s : doc.beta_key_strings[5].strings) out += s.empty() ? "-" : s.substr(1);
+    }
     out += " |";
     for (std::size_t k = 0; k < doc.scripts.size(); ++k) {
         const script_slot& slot = doc.scripts[k];
@@ -76,6 +80,13 @@ std::string chapters(const Ttombpcdat& doc) {
         out.append(out.empty() ? "" : " ").append(operands.empty() ? std::string("-") : operands);
     }
     return out;
+}
+
+// four_levels() as a script of the PlayStation beta, whose six more tables
+// move with the levels too.
+void make_beta(Ttombpcdat& doc) {
+    doc.layout = script_layout::playstation_beta;
+    for (auto& t : doc.beta_key_strings) t.strings = {"sa", "sb", "sc", "sd"};
 }
 
 // The level a slot plays: the operand of its first "Play level".
@@ -107,6 +118,12 @@ TEST(LevelOperations, RenumberEveryTableCommandAndDemoEntry) {
          "ABD abd papbpd abd | 65535,2,99, 0, 1, 2, | demo 2 0", "- 0,2 1 2"},
         {"delete 3", [](Ttombpcdat& d) { delete_level(d, 3); },
          "ABC abc papbpc abc | 2,65535,99, 0, 1, 2, | demo 0", "- 0,65535 1 2"},
+        {"move 3 to 1 in the PlayStation beta",
+         [](Ttombpcdat& d) {
+             make_beta(d);
+             move_level(d, 3, 1);
+         },
+         "ADBC adbc papdpbpc adbc adbc | 3,1,99, 0, 1, 2, 3, | demo 1 0", "- 0,1 1 2 3"},
     };
     for (const auto& c : cases) {
         Ttombpcdat doc = four_levels();
@@ -147,8 +164,9 @@ TEST(LevelOperations, RenumberEveryTableCommandAndDemoEntry) {
 }
 
 TEST(LevelOperations, MovedThereAndBackTheFileIsTheSameAndEverySlotPlaysItsLevel) {
-    for (unsigned seed = 1; seed <= 5; ++seed) {
-        const auto bytes = samples::file_bytes(samples::make_document(seed, 20));
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        const auto bytes = samples::file_bytes(seed <= 5 ? samples::make_document(seed, 20)
+                                                         : samples::make_beta_document(seed, 20));
         for (const auto& [a, b] : {std::pair{7, 3}, std::pair{0, 19}, std::pair{12, 13}}) {
             Ttombpcdat doc = parse_script(bytes);
             move_level(doc, a, b);

@@ -1,6 +1,6 @@
-// The PlayStation layout, told apart from the PC's at open and kept by a
-// save; a file read in the layout that explains it, with its stray bytes and
-// repairs named.
+// The PlayStation layout and its beta's, told apart from the PC's and from
+// each other at open and kept by a save; a file read in the layout that
+// explains it, with its stray bytes and repairs named.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -35,6 +35,15 @@ std::string first_error(const Ttombpcdat& doc) {
     return "";
 }
 
+// A generated script in a layout.
+Ttombpcdat make_in(script_layout as, unsigned seed, int levels, bool all_bytes = false) {
+    switch (as) {
+    case script_layout::playstation: return samples::make_console_document(seed, levels, all_bytes);
+    case script_layout::playstation_beta: return samples::make_beta_document(seed, levels, all_bytes);
+    default: return samples::make_document(seed, levels, all_bytes);
+    }
+}
+
 }  // namespace
 
 TEST(PlayStation, MovieRecordsSitBetweenTheDemoLevelsAndGameStrings1) {
@@ -66,14 +75,55 @@ TEST(PlayStation, MovieRecordsSitBetweenTheDemoLevelsAndGameStrings1) {
     EXPECT_EQ(samples::file_bytes(back), b);
 }
 
+// The beta: the console's sections up to game strings 1, then 79 game
+// strings 2 and sixteen per-level tables, the six of its own after the
+// fourth key-string table.
+TEST(PlayStation, TheBetaHolds79GameStrings2AndSixteenPerLevelTablesInItsOrder) {
+    Ttombpcdat doc;
+    doc.layout = script_layout::playstation_beta;
+    doc.flags = 0x0300;
+    doc.level_names.strings = {"L"};
+    doc.level_files.strings = {"f"};
+    doc.fmv_files.strings = {"m"};
+    doc.movie_records = {{1, 9}};
+    doc.game_strings2.strings.assign(79, "");
+    std::string texts;  // one letter per table, in the order the file holds them
+    for (const table_info& t : tables_of(doc.layout))
+        if (is_key_table(t.id)) {
+            texts.push_back(static_cast<char>('a' + key_index(t.id)));
+            table(doc, t.id).strings = {texts.substr(texts.size() - 1)};
+        }
+    EXPECT_EQ(texts, "abcdklmnopefghij");
+    const bytes_t b = samples::file_bytes(doc);
+    const Ttombpcdat back = parse_script(b);
+
+    // After game strings 2 (79 offsets, its size, 79 empty strings) each
+    // table is one offset, its size 2, a letter and its end.
+    const std::size_t gs2 = samples::section_at(back, {section_kind::table, table_id::game_strings2});
+    ASSERT_EQ(b.size(), gs2 + 79 * 2 + 2 + 79 + 16 * 6);
+    EXPECT_EQ(b[gs2 + 79 * 2], 79);
+    for (std::size_t k = 0; k < 16; ++k)
+        EXPECT_EQ(bytes_t(b.begin() + long(gs2 + 79 * 3 + 2 + 6 * k), b.begin() + long(gs2 + 79 * 3 + 2 + 6 * k + 6)),
+                  (bytes_t{0, 0, 2, 0, static_cast<std::uint8_t>(texts[k]), 0}))
+            << "table " << k;
+
+    EXPECT_EQ(back.layout, script_layout::playstation_beta);
+    EXPECT_EQ(back.beta_key_strings[5].strings, (std::vector<std::string>{"p"}));  // Special 2
+    EXPECT_EQ(back.key_strings[4].strings, (std::vector<std::string>{"e"}));       // Pickup 1
+    EXPECT_EQ(info(key_table(15)).heading, "Special 2");
+    EXPECT_EQ(json_path(key_table(12)), "secret_strings[2]");
+    EXPECT_EQ(json_path(key_table(9)), "key_strings[9]");
+}
+
 TEST(PlayStation, GeneratedScriptsOpenAsThemselvesAndSaveByteForByte) {
+    for (const script_layout as : {script_layout::playstation, script_layout::playstation_beta})
     for (bool all_bytes : {false, true})
         for (int levels : {0, 1, 3, 22, 60})
             for (unsigned seed = 1; seed <= 6; ++seed) {
                 SCOPED_TRACE("seed " + std::to_string(seed) + ", levels " + std::to_string(levels));
-                const bytes_t b = samples::file_bytes(samples::make_console_document(seed, levels, all_bytes));
+                const bytes_t b = samples::file_bytes(make_in(as, seed, levels, all_bytes));
                 const Ttombpcdat doc = parse_script(b);
-                ASSERT_EQ(doc.layout, script_layout::playstation);
+                ASSERT_EQ(doc.layout, as);
                 EXPECT_EQ(doc.movie_records.size(), doc.fmv_files.strings.size());
                 EXPECT_EQ(first_error(doc), "");
                 EXPECT_EQ(trailing_bytes_message(doc), std::nullopt);
@@ -88,8 +138,8 @@ TEST(PlayStation, GeneratedScriptsOpenAsThemselvesAndSaveByteForByte) {
 // short. The stray bytes and the repair are named, and a save writes the
 // script as it was made.
 TEST(LayoutChoice, AScriptOpensInItsOwnLayoutWithWhatASaveDropsNamed) {
-    for (const bool console : {false, true}) {
-        const Ttombpcdat made = console ? samples::make_console_document(7, 22) : samples::make_document(7, 22);
+    for (const script_layout as : kLayouts) {
+        const Ttombpcdat made = make_in(as, 7, 22);
         const bytes_t script = samples::file_bytes(made);
         const std::string layout(layout_name(made.layout));
         SCOPED_TRACE(layout);
@@ -148,7 +198,8 @@ struct mutant {
 };
 
 // Twenty damaged copies of a script: bytes appended, padding, wrong sizes
-// and offsets, cuts, flipped bytes, a word overwritten.
+// and offsets (of any table of its layout), cuts, flipped bytes, a word
+// overwritten.
 std::vector<mutant> damaged(const Ttombpcdat& doc, const bytes_t& file, std::mt19937& rng) {
     const auto below = [&rng](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
     const auto put16 = [](bytes_t& b, std::size_t at, unsigned v) {
@@ -167,7 +218,8 @@ std::vector<mutant> damaged(const Ttombpcdat& doc, const bytes_t& file, std::mt1
         out.push_back({"padded with zeros", pad0, true});
         out.push_back({"padded with 0xFF", pad_ff, true});
 
-        const auto id = static_cast<table_id>(below(kTableCount));
+        const auto tables = tables_of(doc.layout);
+        const table_id id = tables[below(tables.size())].id;
         const std::size_t size_at = samples::size_word_at(doc, id);
         bytes_t size = file, offset = file, block = file, cut = file, flipped = file, word = file;
         put16(size, size_at, twice ? unsigned(below(65536)) : table(doc, id).total_size + 1 + unsigned(below(300)));
@@ -193,25 +245,28 @@ std::vector<mutant> damaged(const Ttombpcdat& doc, const bytes_t& file, std::mt1
 
 }  // namespace
 
-// Generated scripts of both layouts, damaged in many ways. A PC script is
-// never read as a PlayStation one; a PlayStation script whose bytes are all
-// there opens as one; and whatever opens and names nothing that a save would
-// change is saved as the very bytes that were read.
+// Generated scripts of the three layouts, damaged in many ways. A PC script
+// is never read as a console one; a script whose bytes are all there opens in
+// its own layout; a damaged one read in another layout (the reading that
+// explains more of it) names what a save would change; and whatever opens and
+// names nothing that a save would change is saved as the very bytes that were
+// read.
 TEST(LayoutChoice, DamagedScriptsKeepTheirLayoutAndASaveChangesOnlyWhatIsNamed) {
     std::mt19937 rng(20260611);
+    constexpr std::size_t kinds = std::size(kLayouts);
     struct counts {
-        int files = 0, as_pc = 0, as_console = 0, refused = 0;
+        int files = 0, refused = 0;
+        int as[kinds] = {};
     };
-    std::map<std::string, counts> by_kind[2];
+    std::map<std::string, counts> by_kind[kinds];
     int unnamed = 0;
-    for (const bool console : {false, true})
+    for (const script_layout as : kLayouts)
         for (const int levels : {0, 1, 2, 5, 9, 22})
-            for (unsigned seed = 1; seed <= (console ? 20u : 41u); ++seed) {  // about 4,800 PC files
-                const Ttombpcdat doc = console ? samples::make_console_document(seed, levels, seed % 2 == 0)
-                                               : samples::make_document(seed, levels, seed % 2 == 0);
+            for (unsigned seed = 1; seed <= (as == script_layout::pc ? 41u : 20u); ++seed) {  // about 4,800 PC files
+                const Ttombpcdat doc = make_in(as, seed, levels, seed % 2 == 0);
                 const bytes_t file = samples::file_bytes(doc);
                 for (const mutant& m : damaged(doc, file, rng)) {
-                    counts& c = by_kind[console][m.kind];
+                    counts& c = by_kind[std::size_t(as)][m.kind];
                     ++c.files;
                     Ttombpcdat read;
                     try {
@@ -221,12 +276,16 @@ TEST(LayoutChoice, DamagedScriptsKeepTheirLayoutAndASaveChangesOnlyWhatIsNamed) 
                         ASSERT_FALSE(m.script_whole) << m.kind << ": " << e.what();
                         continue;
                     }
-                    ++(read.layout == script_layout::playstation ? c.as_console : c.as_pc);
-                    if (!console) {
+                    ++c.as[std::size_t(read.layout)];
+                    if (as == script_layout::pc) {
                         ASSERT_EQ(read.layout, script_layout::pc) << m.kind << ", seed " << seed;
                     }
                     if (m.script_whole) {
                         ASSERT_EQ(read.layout, doc.layout) << m.kind << ", seed " << seed;
+                    }
+                    // A damaged script read in another layout names what a save changes.
+                    if (read.layout != doc.layout) {
+                        ASSERT_FALSE(read_notices(read).empty()) << m.kind << ", seed " << seed;
                     }
 
                     // A save writes the bytes that were read, unless a notice says otherwise.
@@ -240,15 +299,20 @@ TEST(LayoutChoice, DamagedScriptsKeepTheirLayoutAndASaveChangesOnlyWhatIsNamed) 
                     }
                 }
             }
-    for (const bool console : {false, true}) {
+    for (const script_layout as : kLayouts) {
         counts all;
-        for (const auto& [kind, c] : by_kind[console]) {
-            std::printf("[ figures  ] %s, %s: %d files, %d opened as PC, %d as PlayStation, %d refused\n",
-                        console ? "PlayStation" : "PC", kind.c_str(), c.files, c.as_pc, c.as_console, c.refused);
-            all.files += c.files, all.as_pc += c.as_pc, all.as_console += c.as_console, all.refused += c.refused;
+        const auto print = [as](const std::string& what, const counts& c) {
+            std::printf("[ figures  ] %s, %s: %d files, %d opened as PC, %d as PlayStation, %d as PlayStation beta, "
+                        "%d refused\n",
+                        std::string(layout_name(as)).c_str(), what.c_str(), c.files, c.as[0], c.as[1], c.as[2],
+                        c.refused);
+        };
+        for (const auto& [kind, c] : by_kind[std::size_t(as)]) {
+            print(kind, c);
+            all.files += c.files, all.refused += c.refused;
+            for (std::size_t k = 0; k < kinds; ++k) all.as[k] += c.as[k];
         }
-        std::printf("[ figures  ] damaged %s scripts: %d files, %d opened as PC, %d as PlayStation, %d refused\n",
-                    console ? "PlayStation" : "PC", all.files, all.as_pc, all.as_console, all.refused);
+        print("all damaged scripts", all);
     }
     std::printf("[ figures  ] %d opened files named nothing a save changes, and saved as read\n", unnamed);
 }
@@ -271,6 +335,7 @@ TEST(StrayBytes, AreCountedNamedAndLeftOutOfASave) {
 
 TEST(PlayStation, SaveRefusesCountsTheLayoutCannotHold) {
     const Ttombpcdat console = samples::make_console_document(3, 4);
+    const Ttombpcdat beta = samples::make_beta_document(3, 4);
     const Ttombpcdat pc = samples::make_document(3, 4);
     const std::size_t movies = pc.fmv_files.strings.size();
     ASSERT_GT(movies, 1u);
@@ -291,6 +356,13 @@ TEST(PlayStation, SaveRefusesCountsTheLayoutCannotHold) {
              " movies and " + std::to_string(movies) + " records"},
         {with(pc, [](Ttombpcdat& d) { d.movie_records = {{1, 2}}; }),
          "The PC layout holds no movie records, but the script has 1 record"},
+        {with(beta, [](Ttombpcdat& d) { d.game_strings2.strings.resize(80); }),
+         "\"Game String 2\" has 80 entries; the PlayStation beta layout always has 79"},
+        {with(beta, [](Ttombpcdat& d) { d.movie_records.pop_back(); }),
+         "The PlayStation beta layout needs one movie record per movie: the script has " + std::to_string(movies) +
+             " movies and " + std::to_string(movies - 1) + " records"},
+        {with(console, [](Ttombpcdat& d) { d.beta_key_strings[4].strings = {"", "x"}; }),
+         "The PlayStation layout holds no \"Special 1\" table, but the script has text in it"},
     };
     for (const auto& [doc, message] : cases) {
         EXPECT_EQ(first_error(doc), message);

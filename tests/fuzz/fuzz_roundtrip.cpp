@@ -40,6 +40,7 @@ void describe_difference(const Ttombpcdat& a, const Ttombpcdat& b) {
     VM_FIELD(cutscene_files) VM_FIELD(script_count) VM_FIELD(script_offsets)
     VM_FIELD(script_size) VM_FIELD(scripts) VM_FIELD(demo_levels) VM_FIELD(game_strings1_count)
     VM_FIELD(movie_records) VM_FIELD(game_strings1) VM_FIELD(game_strings2) VM_FIELD(key_strings)
+    VM_FIELD(beta_key_strings)
     VM_FIELD(trailing_bytes) VM_FIELD(repairs)
 #undef VM_FIELD
 }

@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
         const auto console = samples::make_console_document(seed++, levels, levels % 2 == 1);
         const std::vector<std::uint8_t> console_bytes = samples::file_bytes(console);
         put(dir, "levels" + std::to_string(levels) + "_playstation", console_bytes);
+        put(dir, "levels" + std::to_string(levels) + "_playstation_beta",
+            samples::file_bytes(samples::make_beta_document(seed++, levels, levels % 2 == 0)));
+        ++count;
         bytes.insert(bytes.end(), {0x00, 0x5A, 0xFF, static_cast<std::uint8_t>(levels)});
         put(dir, "levels" + std::to_string(levels) + "_stray", bytes);
         count += 2;

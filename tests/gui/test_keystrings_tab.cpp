@@ -6,7 +6,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 
+#include "codec/check.h"
 #include "codec/script_file.h"
 #include "editors/keystrings_tab.h"
 #include "support/window_fixture.h"
@@ -122,6 +124,61 @@ TEST_F(KeyStringsTabTest, SaveRefusesALineItCannotStoreByNameAndKeepsTheFile) {
         EXPECT_EQ(vellumark::samples::read_file(file.toStdString()), before);
         EXPECT_TRUE(form->modified());
     }
+}
+
+// A PlayStation beta script: six more memos after the ten, "Secret 1" to
+// "Special 2", edited, named by the check and undone like the others, and
+// saved as the bytes that were opened; hidden for the other layouts.
+TEST_F(KeyStringsTabTest, TheBetasSixMoreMemosAreEditedCheckedAndUndoneLikeTheOthers) {
+    form->tabs()->setCurrentWidget(k());
+    form->show();
+    open_document(make_document(34, 4));
+    for (int m = 11; m <= 16; ++m) EXPECT_FALSE(k()->memo(m)->isVisible()) << m;
+
+    vellumark::Ttombpcdat beta = vellumark::samples::make_beta_document(34, 4);
+    beta.beta_key_strings[5].strings = {"Sun", "Moon", "Star", "Sky"};  // Special 2
+    form->tabs()->setCurrentIndex(0);  // the memos are filled when the tab is shown
+    open_document(beta);
+    const std::vector<std::uint8_t> opened = vellumark::samples::read_file(file.toStdString());
+    EXPECT_EQ(form->windowTitle(), file + " [PlayStation beta]");
+    form->tabs()->setCurrentWidget(k());
+    QApplication::processEvents();
+    EXPECT_EQ(lines_of(k()->findChild<QPlainTextEdit*>(QStringLiteral("Memo15"))),
+              texts(beta.beta_key_strings[4].strings));
+    QStringList captions;
+    for (QLabel* label : k()->ScrollBox1->widget()->findChildren<QLabel*>())
+        if (label->isVisible()) captions.append(label->text());
+    EXPECT_EQ(captions.mid(10), (QStringList{"Secret 1", "Secret 2", "Secret 3", "Secret 4", "Special 1", "Special 2"}));
+    for (int m = 11; m <= 16; ++m) EXPECT_GT(k()->memo(m)->x(), k()->memo(m - 1)->x()) << m;
+    EXPECT_EQ(lines_of(k()->memo(16)), (QStringList{"Sun", "Moon", "Star", "Sky"}));
+    EXPECT_EQ(lines_of(k()->memo(11)), texts(beta.beta_key_strings[0].strings));
+
+    QPlainTextEdit* memo = k()->memo(16);
+    memo->setFocus();
+    memo->setTextCursor(QTextCursor(memo->document()->findBlockByNumber(1)));
+    QTest::keyClicks(memo, "Full ");
+    EXPECT_EQ(record().beta_key_strings[5].strings[1], "Full Moon");
+    EXPECT_EQ(form->Undo1->text(), "Undo Edit Special 2, line 2");
+
+    // Too long to save: listed in Problems, which goes to its line; refused
+    // by its name, the file kept.
+    k()->memo(16)->setPlainText(QStringLiteral("Sun\nMoon\n") + QString(256, QLatin1Char('x')));
+    QApplication::processEvents();
+    EXPECT_EQ(form->ProblemCount->text(), "1 error, 0 warnings");
+    form->tabs()->setCurrentIndex(0);
+    form->goTo(vellumark::check_script(record()).front().where);
+    EXPECT_EQ(form->tabs()->currentWidget(), k());
+    EXPECT_EQ(k()->memo(16)->textCursor().blockNumber(), 2);
+    form->Save1Click();
+    EXPECT_EQ(dialogs.texts("error"),
+              std::vector<QString>{"Special 2, line 3 is longer than 255 characters and cannot be saved."});
+    EXPECT_EQ(vellumark::samples::read_file(file.toStdString()), opened);
+
+    while (form->document()->undoStack()->canUndo()) form->Undo1->trigger();
+    EXPECT_EQ(lines_of(k()->memo(16)), (QStringList{"Sun", "Moon", "Star", "Sky"}));
+    EXPECT_FALSE(form->modified());
+    form->Save1Click();
+    EXPECT_EQ(vellumark::samples::read_file(file.toStdString()), opened);
 }
 
 }  // namespace

@@ -171,7 +171,8 @@ TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
 }
 
 // Scripts that the level operations meet: pictures one per level or not,
-// chapter screens, short and long key-string tables, fewer slots than levels,
+// chapter screens, short and long key-string tables (the PlayStation beta's
+// six more too), fewer slots than levels,
 // demo entries naming the first, a middle and the last level.
 std::vector<std::pair<std::string, Ttombpcdat>> level_scripts() {
     Ttombpcdat base = vellumark::samples::make_document(31, 7);
@@ -189,6 +190,10 @@ std::vector<std::pair<std::string, Ttombpcdat>> level_scripts() {
     d.key_strings[5].strings.clear();
     d.key_strings[7].strings.resize(9, "past the last level");
     out.emplace_back("short and long key-string tables", d);
+    d = vellumark::samples::make_beta_document(31, 7);
+    d.beta_key_strings[1].strings.resize(3);
+    d.beta_key_strings[5].strings.resize(9, "past the last level");
+    out.emplace_back("a PlayStation beta script, its own tables short and long", d);
     d = base;
     d.scripts.resize(5);
     d.script_count = 5;

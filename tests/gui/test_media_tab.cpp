@@ -110,36 +110,42 @@ TEST_F(MediaTabTest, ReplaceAndAddNew) {
 
 }  // namespace
 
-// A PlayStation script: its layout in the caption, its movie records beside
-// the movie list, 80 game strings 2, and the same bytes saved.
+// A PlayStation script and a script of its beta: the layout in the caption,
+// the movie records beside the movie list, 80 (79) game strings 2, and the
+// same bytes saved.
 TEST_F(WindowTest, PlayStationScriptsKeepTheirLayoutAndMovieRecords) {
-    const auto console = vellumark::samples::make_console_document(6, 6);
-    const auto bytes = file_bytes(console);
-    ASSERT_GE(console.fmv_files.strings.size(), 2u);
-    const QString p = open_sample("console.dat", bytes);
-    ASSERT_TRUE(dialogs.shown.size() == 1 && dialogs.texts("error").empty());  // the open dialog only
-    EXPECT_EQ(form->windowTitle(), p + " [PlayStation]");
-    EXPECT_EQ(row_count(form->options()->ListBox8), 80);
     MediaTab* m = form->media();
-    ASSERT_FALSE(m->MovieRecord1->isHidden());
-    click_row(m->ListBox4, 1);
-    EXPECT_EQ(m->MovieRecord2->text(), QString::number(console.movie_records[1].second));
+    for (const bool beta : {false, true}) {
+        SCOPED_TRACE(beta ? "beta" : "PlayStation");
+        const auto console = beta ? vellumark::samples::make_beta_document(6, 6)
+                                  : vellumark::samples::make_console_document(6, 6);
+        const auto bytes = file_bytes(console);
+        ASSERT_GE(console.fmv_files.strings.size(), 2u);
+        dialogs.clear();
+        const QString p = open_sample(beta ? "beta.dat" : "console.dat", bytes);
+        ASSERT_TRUE(dialogs.shown.size() == 1 && dialogs.texts("error").empty());  // the open dialog only
+        EXPECT_EQ(form->windowTitle(), p + (beta ? " [PlayStation beta]" : " [PlayStation]"));
+        EXPECT_EQ(row_count(form->options()->ListBox8), beta ? 79 : 80);
+        ASSERT_FALSE(m->MovieRecord1->isHidden());
+        click_row(m->ListBox4, 1);
+        EXPECT_EQ(m->MovieRecord2->text(), QString::number(console.movie_records[1].second));
 
-    m->MovieRecord2->setFocus();
-    m->MovieRecord2->selectAll();
-    QTest::keyClicks(m->MovieRecord2, "4321");  // one step
-    EXPECT_EQ(record().movie_records[1].second, 4321u);
-    EXPECT_EQ(form->Undo1->text(), "Undo Change the record of movie 1");
-    m->Edit9->setText("new.rpl");
-    QTest::mouseClick(m->Button3, Qt::LeftButton);  // the new movie comes with a record
-    EXPECT_EQ(record().movie_records.size(), console.fmv_files.strings.size() + 1);
-    click_row(m->ListBox4, 0);
-    QTest::mouseClick(m->Button7, Qt::LeftButton);  // and goes with its own
-    EXPECT_EQ(record().movie_records.front().second, 4321u);
-    for (int i = 0; i < 3; ++i) form->Undo1->trigger();
-    EXPECT_FALSE(form->modified());
-    form->Save1Click();
-    EXPECT_EQ(vellumark::samples::read_file(p.toStdString()), bytes);
+        m->MovieRecord2->setFocus();
+        m->MovieRecord2->selectAll();
+        QTest::keyClicks(m->MovieRecord2, "4321");  // one step
+        EXPECT_EQ(record().movie_records[1].second, 4321u);
+        EXPECT_EQ(form->Undo1->text(), "Undo Change the record of movie 1");
+        m->Edit9->setText("new.rpl");
+        QTest::mouseClick(m->Button3, Qt::LeftButton);  // the new movie comes with a record
+        EXPECT_EQ(record().movie_records.size(), console.fmv_files.strings.size() + 1);
+        click_row(m->ListBox4, 0);
+        QTest::mouseClick(m->Button7, Qt::LeftButton);  // and goes with its own
+        EXPECT_EQ(record().movie_records.front().second, 4321u);
+        for (int i = 0; i < 3; ++i) form->Undo1->trigger();
+        EXPECT_FALSE(form->modified());
+        form->Save1Click();
+        EXPECT_EQ(vellumark::samples::read_file(p.toStdString()), bytes);
+    }
 
     // A PC script followed by stray bytes opens and says so.
     auto stray = small_script(5, 3);

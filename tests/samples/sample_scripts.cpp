@@ -143,17 +143,32 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes) {
     return parse_script(file_bytes(doc));
 }
 
-Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes) {
+namespace {
+
+// make_document in a console layout: its game strings 2 and movie records.
+Ttombpcdat console_document(script_layout as, unsigned seed, int levels, bool all_bytes) {
     Ttombpcdat doc = make_document(seed, levels, all_bytes);
     generator g(~seed, all_bytes);
-    doc.layout = script_layout::playstation;
-    const auto extra = g.table(layout::kConsoleGameStrings2Count - layout::kGameStrings2Count, 12);
+    doc.layout = as;
+    const auto extra = g.table(game_strings2_entries(as) - layout::kGameStrings2Count, 12);
     doc.game_strings2.strings.insert(doc.game_strings2.strings.end(), extra.begin(), extra.end());
     // The first value is 1 in the scripts seen; any value is kept.
     for (std::size_t i = 0; i < doc.fmv_files.strings.size(); ++i)
         doc.movie_records.push_back(all_bytes ? movie_record{g.u32(), g.u32()}
                                               : movie_record{1, static_cast<std::uint32_t>(g.between(0, 20000))});
-    return parse_script(file_bytes(doc));
+    if (as == script_layout::playstation_beta)
+        for (auto& t : doc.beta_key_strings) set_table(t, g.table(levels, levels > 1000 ? 24 : 12));
+    return doc;
+}
+
+}  // namespace
+
+Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes) {
+    return parse_script(file_bytes(console_document(script_layout::playstation, seed, levels, all_bytes)));
+}
+
+Ttombpcdat make_beta_document(unsigned seed, int levels, bool all_bytes) {
+    return parse_script(file_bytes(console_document(script_layout::playstation_beta, seed, levels, all_bytes)));
 }
 
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc) {

@@ -25,6 +25,10 @@ Ttombpcdat make_document(unsigned seed, int levels, bool all_bytes = false);
 // make_document and 39 more) and one movie record per movie.
 Ttombpcdat make_console_document(unsigned seed, int levels, bool all_bytes = false);
 
+// make_console_document in the PlayStation beta's layout: 79 game strings 2
+// (the 41 of make_document and 38 more) and the six more per-level tables.
+Ttombpcdat make_beta_document(unsigned seed, int levels, bool all_bytes = false);
+
 // The file image of a document, as Save writes it.
 std::vector<std::uint8_t> file_bytes(const Ttombpcdat& doc);
 
