@@ -79,9 +79,10 @@ const command_help kCommandHelp[] = {
      "  --in NAME...             only these tables and slots: level_names, pic_files,\n"
      "                           title_files, fmv_files, level_files, cutscene_files,\n"
      "                           game_strings1, game_strings2, key_strings (all ten) or\n"
-     "                           key_strings[0] to key_strings[9], slots (every slot's\n"
-     "                           command lines) or slot[N]; several follow --in or are\n"
-     "                           separated by commas\n"
+     "                           key_strings[0] to key_strings[9], secret_strings and\n"
+     "                           special_strings (the PlayStation beta's) or one of\n"
+     "                           them, slots (every slot's command lines) or slot[N];\n"
+     "                           several follow --in or are separated by commas\n"
      "  --json                   print every match as JSON: its place, start and length\n"
      "                           in characters, the match and the whole text\n"},
     {"replace",

@@ -57,23 +57,34 @@ bool add_to_scope(search_scope& scope, std::string_view name) {
         if (!scope.covers_slot(*slot)) scope.slot_numbers.push_back(*slot);
         return true;
     }
-    if (name == "key_strings") {
-        for (int n = 0; n < kKeyStringTables; ++n) scope.tables.set(std::size_t(key_table(n)));
-        return true;
-    }
-    for (const table_info& t : kTables)
-        if (json_path(t.id) == name) {
+    // Every table of every layout, the beta's with the rest.
+    bool found = false;
+    for (const table_info& t : tables_of(script_layout::playstation_beta))
+        if (json_path(t.id) == name || (is_key_table(t.id) && t.json == name)) {
             scope.tables.set(std::size_t(t.id));
-            return true;
+            found = true;
         }
-    return false;
+    return found;
 }
 
 std::string scope_names() {
+    // "level_names, ..., key_strings, key_strings[0] to key_strings[9], ...":
+    // a member of several tables once, with the first and last of them.
     std::string names;
-    for (const table_info& t : kTables) {
-        if (is_key_table(t.id) && key_index(t.id) > 0) continue;
-        names.append(t.json).append(is_key_table(t.id) ? ", key_strings[0] to key_strings[9], " : ", ");
+    const auto all = tables_of(script_layout::playstation_beta);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const table_info& t = all[i];
+        if (!is_key_table(t.id)) {
+            names.append(t.json).append(", ");
+            continue;
+        }
+        if (member_index(t.id) != 0) continue;
+        std::size_t last = i;
+        for (std::size_t j = i + 1; j < all.size(); ++j)
+            if (all[j].json == t.json) last = j;
+        names.append(t.json).append(", ").append(json_path(t.id));
+        if (last != i) names.append(" to ").append(json_path(all[last].id));
+        names.append(", ");
     }
     return names + "slots, slot[N]";
 }

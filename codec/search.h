@@ -42,7 +42,7 @@ struct search_options {
 // What is searched: string tables, and the command lines of all or some
 // slots. Command lines are found, never replaced.
 struct search_scope {
-    std::bitset<kTableCount> tables;
+    std::bitset<kTableIds> tables;  // by table_id, the PlayStation beta's six included
     bool every_slot = false;
     std::vector<int> slot_numbers;  // when not every_slot, in any order
 
@@ -53,8 +53,10 @@ struct search_scope {
 };
 
 // Adds the part of a script a name gives to a scope: a table by its JSON path
-// ("level_names", "key_strings[2]"), "key_strings" for all ten key-string
-// tables, "slots" for the command lines of every slot, "slot[5]" for one.
+// ("level_names", "key_strings[2]", "secret_strings[0]"), a JSON member for
+// all its tables ("key_strings": the ten; "secret_strings", "special_strings":
+// the PlayStation beta's), "slots" for the command lines of every slot,
+// "slot[5]" for one. A script is searched in the tables its layout has.
 // False, changing nothing, for any other name.
 bool add_to_scope(search_scope& scope, std::string_view name);
 // The names add_to_scope() takes, for a usage text.

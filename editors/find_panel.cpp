@@ -32,7 +32,7 @@ const vellumark::codepage::table& textsOf(const ScriptDocument& doc) {
     return doc.codePageTable() ? *doc.codePageTable() : vellumark::codepage::get(doc.codePage());
 }
 
-// A table as the panel names it: "Level names", "Key strings #3".
+// A table as the panel names it: "Level names", "Key strings #3", "Secret 1".
 QString tableName(table_id id) {
     switch (id) {
     case table_id::level_names: return QStringLiteral("Level names");
@@ -45,7 +45,8 @@ QString tableName(table_id id) {
     case table_id::game_strings2: return QStringLiteral("Game strings 2");
     default: break;
     }
-    if (vellumark::is_key_table(id)) return QStringLiteral("Key strings #%1").arg(vellumark::key_index(id) + 1);
+    if (vellumark::is_key_table(id) && vellumark::key_index(id) < vellumark::kKeyStringTables)
+        return QStringLiteral("Key strings #%1").arg(vellumark::key_index(id) + 1);
     const std::string_view heading = vellumark::info(id).heading;
     return QString::fromUtf8(heading.data(), qsizetype(heading.size()));
 }
@@ -172,10 +173,11 @@ FindPanel::FindPanel(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
         });
         parts_.push_back({a, std::move(tables)});
     };
-    // Every table the codec knows, in file order; the key-string tables as
-    // one part.
+    // Every table of every layout, in file order; the tables of the Key
+    // strings tab (the PlayStation beta's Secret and Special ones too) as one
+    // part. A script is searched in the tables its layout has.
     std::vector<table_id> keys;
-    for (const vellumark::table_info& t : vellumark::kTables) {
+    for (const vellumark::table_info& t : vellumark::tables_of(vellumark::script_layout::playstation_beta)) {
         if (vellumark::is_key_table(t.id))
             keys.push_back(t.id);
         else

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
@@ -554,6 +555,7 @@ void TForm1::goTo(const vellumark::place& where) {
             const QTextBlock line = memo->document()->findBlockByNumber(std::max(where.index, 0));
             if (line.isValid()) memo->setTextCursor(QTextCursor(line));
             memo->ensureCursorVisible();
+            keys_->ScrollBox1->ensureWidgetVisible(memo);  // the sixteenth may lie far to the right
             memo->setFocus();
             return;
         }

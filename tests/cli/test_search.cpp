@@ -52,7 +52,8 @@ TEST(Search, FindAndReplaceExitCodesOutputAndRefusals) {
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
               "vellumark-cli: unknown table \"keys\" for --in; give level_names, pic_files, title_files, fmv_files, "
               "level_files, cutscene_files, game_strings1, game_strings2, key_strings, key_strings[0] to "
-              "key_strings[9], slots, slot[N]");
+              "key_strings[9], secret_strings, secret_strings[0] to secret_strings[3], special_strings, "
+              "special_strings[0] to special_strings[1], slots, slot[N]");
     EXPECT_EQ(run_cli({"replace", file, "P1", "P2"}).code, 2);  // no -o
 
     // Replace: capture groups; command lines stay; the count is printed.

@@ -112,6 +112,19 @@ TEST(Search, FindsWhatEachOptionAndScopeSays) {
     for (const row& r : rows)
         EXPECT_EQ(found(doc, r.pattern, r.options, scope_of(r.scope)), r.expected)
             << r.pattern << " regex " << r.options.regex << " case " << r.options.match_case;
+
+    // The tables of the script's layout, in its file order: the PlayStation
+    // beta's Secret and Special tables after the fourth key-string table.
+    Ttombpcdat beta = doc;
+    beta.beta_key_strings[0].strings = {"P1 secret"};
+    beta.beta_key_strings[5].strings = {"", "P1"};
+    EXPECT_EQ(found(beta, "P1", kCase, scope_of({"key_strings", "special_strings"})),
+              "key_strings[2][0]@0+2 key_strings[2][2]@0+2 key_strings[2][2]@3+2");
+    beta.layout = script_layout::playstation_beta;
+    EXPECT_EQ(found(beta, "P1", kCase, scope_of({"key_strings", "special_strings"})),
+              "key_strings[2][0]@0+2 key_strings[2][2]@0+2 key_strings[2][2]@3+2 special_strings[1][1]@0+2");
+    EXPECT_EQ(found(beta, "P1 ", kCase, scope_of({})), "game_strings1[2]@0+3 key_strings[2][2]@0+3 "
+                                                       "secret_strings[0][0]@0+3");
 }
 
 TEST(Search, ReplacesStringsOnlyAndRefusesWholeWhatCannotBeStored) {
