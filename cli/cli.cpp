@@ -36,6 +36,7 @@ struct arguments {
     std::optional<std::string> output;
     std::optional<std::string> name, file;  // of "level insert"
     bool strict = false, json = false;        // of "check" (--json also of "find" and "replace")
+    bool backup = false;                      // "--backup" of the commands that write a file
     search_options search{true, false, false};  // of "find" and "replace": case matters unless --ignore-case
     std::optional<search_scope> scope;          // --in
     std::optional<codepage::page> codepage;
@@ -43,6 +44,8 @@ struct arguments {
 
     // The chosen code page, windows-1252 when none is given.
     const codepage::table& texts() const { return codepage::get(codepage.value_or(codepage::kDefaultPage)); }
+    // An existing output file is kept as "NAME.bak" before it is written.
+    backup_rule backups() const { return backup ? backup_rule::keep : backup_rule::none; }
 };
 
 codepage::page code_page_named(const std::string& name) {
@@ -106,6 +109,8 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
             if (a == "--codepage" && i + 1 >= args.size())
                 throw usage_error{"option --codepage needs a code page name"};
             parsed.codepage = code_page_named(a == "--codepage" ? args[++i] : a.substr(11));
+        } else if ((takes_output || args[0] == "resave") && a == "--backup") {
+            parsed.backup = true;
         } else if (takes_output && (a == "-o" || a == "--output")) {
             if (i + 1 >= args.size()) throw usage_error{"option " + a + " needs a file name"};
             if (parsed.output) throw usage_error{"option " + a + " given twice"};
@@ -141,7 +146,8 @@ int do_check(const std::string& operand, const arguments& a, std::ostream& out) 
     const Ttombpcdat doc = load_input_script(operand);
     const std::vector<problem> problems = check_script(doc);
     const std::string name = input_name(operand);
-    out << (a.json ? report::check_json(name, doc, problems) : report::check_text(name, doc, problems));
+    out << (a.json ? report::check_json(name, doc, problems, a.texts())
+                   : report::check_text(name, doc, problems, a.texts()));
     const bool errors = std::any_of(problems.begin(), problems.end(),
                                     [](const problem& p) { return p.level == severity::error; });
     return errors || (a.strict && !problems.empty()) ? kExitFailure : kExitOk;
@@ -155,9 +161,9 @@ Ttombpcdat open_script(const std::string& operand, std::ostream& err) {
     return doc;
 }
 
-int do_resave(const std::string& path, const std::string& target, std::ostream& err) {
+int do_resave(const std::string& path, const std::string& target, backup_rule backup, std::ostream& err) {
     Ttombpcdat doc = open_script(path, err);
-    save_script_file(target, doc);
+    save_script_file(target, doc, backup);
     return kExitOk;
 }
 
@@ -170,20 +176,20 @@ int do_transcript(const std::string& path, const codepage::table& cp, std::ostre
 }
 
 int do_dump(const std::string& path, const codepage::table& cp, const std::optional<std::string>& target,
-            std::ostream& out, std::ostream& err) {
+            backup_rule backup, std::ostream& out, std::ostream& err) {
     std::string text = json_form::json_text(json_form::document_to_json(open_script(path, err), cp));
     if (target)
-        write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        write_output_file(*target, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, backup);
     else
         out << text;
     return kExitOk;
 }
 
-int do_build(const std::string& path, const codepage::table* cp, const std::string& target) {
+int do_build(const std::string& path, const codepage::table* cp, const std::string& target, backup_rule backup) {
     // Everything is checked before the target is touched.
     const auto text = read_input(path, json_form::kMostJsonBytes, json_form::kJsonWhat);
     const Ttombpcdat doc = json_form::document_from_json(json_form::parse_json(text), cp);
-    json_form::save_document(target, doc);
+    json_form::save_document(target, doc, backup);
     return kExitOk;
 }
 
@@ -236,7 +242,7 @@ int do_level(const std::vector<std::string>& args, std::ostream& out) {
                      a.file ? script_text("--file", *a.file, a.texts()) : std::string());
     else
         delete_level(doc, n);
-    save_script_file(*a.output, doc);
+    save_script_file(*a.output, doc, a.backups());
     return kExitOk;
 }
 
@@ -273,7 +279,7 @@ int do_search(const std::string& command, const arguments& a, std::ostream& out)
     // Everything is planned and checked before the target is touched.
     const replace_plan plan = plan_replace(doc, a.texts(), pattern, scope, a.operands[2]);
     apply(doc, plan);
-    save_script_file(*a.output, doc);
+    save_script_file(*a.output, doc, a.backups());
     out << (a.json ? report::replace_json(plan) : report::replace_text(plan));
     return kExitOk;
 }
@@ -302,7 +308,7 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
                                         ? input_name(a.operands[0])
                                         : std::filesystem::path(a.operands[0]).filename().string();
         if (a.output)
-            catalogue::write_template(*a.output, doc, a.texts(), project);
+            catalogue::write_template(*a.output, doc, a.texts(), project, a.backups());
         else
             out << catalogue::template_text(doc, a.texts(), project);
         return kExitOk;
@@ -315,7 +321,7 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
     const std::string& po = a.operands[1];
     const auto bytes = read_input(po, catalogue::kMostCatalogueBytes, catalogue::kCatalogueWhat);
     catalogue::apply(doc, catalogue::read_translations(bytes, input_name(po), doc, a.texts()));
-    save_script_file(*a.output, doc);
+    save_script_file(*a.output, doc, a.backups());
     return kExitOk;
 }
 
@@ -353,7 +359,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "resave") {
             expect_operands(a, command, 2);
-            return do_resave(a.operands[0], a.operands[1], err);
+            return do_resave(a.operands[0], a.operands[1], a.backups(), err);
         }
         if (command == "transcript") {
             expect_operands(a, command, 1);
@@ -361,12 +367,12 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "dump") {
             expect_operands(a, command, 1);
-            return do_dump(a.operands[0], a.texts(), a.output, out, err);
+            return do_dump(a.operands[0], a.texts(), a.output, a.backups(), out, err);
         }
         if (command == "build") {
             expect_operands(a, command, 1);
             if (!a.output) throw usage_error{"\"build\" needs -o FILE"};
-            return do_build(a.operands[0], a.codepage ? &a.texts() : nullptr, *a.output);
+            return do_build(a.operands[0], a.codepage ? &a.texts() : nullptr, *a.output, a.backups());
         }
         expect_operands(a, command, 2);
         expect_one_standard_input(a.operands);

@@ -31,7 +31,7 @@ const command_help kCommandHelp[] = {
     {"resave",
      "Usage: vellumark-cli resave FILE OUT\n"
      "Open FILE and save it as OUT, as the editor's Save does.\n",
-     ""},
+     "  --backup                 keep an existing OUT as OUT.bak first\n"},
     {"transcript",
      "Usage: vellumark-cli transcript FILE\n"
      "Print the transcript lines that opening FILE writes, in UTF-8.\n",
@@ -39,12 +39,14 @@ const command_help kCommandHelp[] = {
     {"dump",
      "Usage: vellumark-cli dump FILE [-o OUT.json]\n"
      "Write the whole script as JSON.\n",
-     "  -o, --output OUT.json    write to OUT.json (standard output without it)\n"},
+     "  -o, --output OUT.json    write to OUT.json (standard output without it)\n"
+     "  --backup                 keep an existing output file as NAME.bak first\n"},
     {"build",
      "Usage: vellumark-cli build IN.json -o FILE\n"
      "Write the script that IN.json describes, in the code page the JSON names unless\n"
      "--codepage is given.\n",
-     "  -o, --output FILE        the script to write\n"},
+     "  -o, --output FILE        the script to write\n"
+     "  --backup                 keep an existing FILE as FILE.bak first\n"},
     {"diff",
      "Usage: vellumark-cli diff A B\n"
      "List the differences between two scripts.\n",
@@ -53,19 +55,22 @@ const command_help kCommandHelp[] = {
      "Usage: vellumark-cli level move FILE FROM TO -o OUT\n"
      "Move level FROM to the place of level TO; its name, file, picture, slot and key\n"
      "strings go with it and the commands and demo entries naming levels follow.\n",
-     "  -o, --output OUT         the script to write\n"},
+     "  -o, --output OUT         the script to write\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"},
     {"level insert",
      "Usage: vellumark-cli level insert FILE AT -o OUT [--name TEXT] [--file TEXT]\n"
      "Insert an empty level before level AT (the level count: at the end), with a\n"
      "slot holding \"End of set\".\n",
      "  -o, --output OUT         the script to write\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"
      "  --name TEXT              the new level's name\n"
      "  --file TEXT              the new level's file\n"},
     {"level delete",
      "Usage: vellumark-cli level delete FILE N -o OUT\n"
      "Delete level N; commands naming it name no level and demo entries naming it\n"
      "are removed.\n",
-     "  -o, --output OUT         the script to write\n"},
+     "  -o, --output OUT         the script to write\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"},
     {"find",
      "Usage: vellumark-cli find FILE PATTERN [--regex] [--ignore-case] [--word]\n"
      "                          [--in NAME...] [--json]\n"
@@ -94,17 +99,20 @@ const command_help kCommandHelp[] = {
      "\\\\ a backslash. A string that would grow past 255 characters or hold a character\n"
      "the code page cannot store refuses the whole replace.\n",
      "  -o, --output OUT         the script to write\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"
      "  --regex, --ignore-case, --word, --in NAME...\n"
      "                           as for \"find\"\n"
      "  --json                   print the count as JSON\n"},
     {"strings export",
      "Usage: vellumark-cli strings export FILE [-o OUT.pot]\n"
      "Write a PO template of the texts to translate.\n",
-     "  -o, --output OUT.pot     write to OUT.pot (standard output without it)\n"},
+     "  -o, --output OUT.pot     write to OUT.pot (standard output without it)\n"
+     "  --backup                 keep an existing output file as NAME.bak first\n"},
     {"strings import",
      "Usage: vellumark-cli strings import FILE IN.po -o OUT\n"
      "Write FILE with the translations of IN.po as OUT.\n",
-     "  -o, --output OUT         the script to write\n"},
+     "  -o, --output OUT         the script to write\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"},
 };
 
 }  // namespace
@@ -184,6 +192,10 @@ std::string usage_text() {
            "  --codepage NAME          the code page of the script's texts: windows-1250\n"
            "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
            "                           when not given (\"build\": the one the JSON names)\n"
+           "  --backup                 (resave, build, dump, level, replace, strings) keep\n"
+           "                           an existing output file's bytes as NAME.bak beside\n"
+           "                           it before it is written; when that fails, nothing\n"
+           "                           is written\n"
            "  -h, --help               show this text (after a command: its own usage)\n"
            "  --version                show the version\n"
            "\n"

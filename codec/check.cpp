@@ -164,8 +164,9 @@ private:
                 warning(problem_kind::key_lines_dropped, at(id, int(n)), std::int64_t(all.size()), std::int64_t(n),
                         name + " has " + counted(all.size(), "line", "lines") + " but the script has " +
                             counted(n, "level", "levels") + "; a save drops " +
-                            (last == n + 1 ? "line " + std::to_string(n + 1)
-                                           : "lines " + std::to_string(n + 1) + " to " + std::to_string(last)));
+                            (last == n + 1 ? "the line of level " + std::to_string(n)
+                                           : "the lines of levels " + std::to_string(n) + " to " +
+                                                 std::to_string(last - 1)));
         }
         if (id == table_id::game_strings1 && all.size() != 89 && all.size() != 92)
             warning(problem_kind::game_strings1_count, at(id), std::int64_t(all.size()), 89,
@@ -296,11 +297,11 @@ std::string hex4(std::uint32_t v) {
     return s;
 }
 
-// "entry 3 of Level's File Names", "line 4 of Key Strings #2".
+// "entry 3 of Level's File Names", "level 3 of Key Strings #2".
 std::string entry_of(table_id id, std::int32_t index) {
-    const bool lines = is_key_table(id);
-    return (lines ? "line " + std::to_string(index + 1) : "entry " + std::to_string(index)) + " of " +
-           std::string(info(id).heading);
+    std::string m = is_key_table(id) ? "level " : "entry ";
+    m.append(std::to_string(index)).append(" of ").append(info(id).heading);
+    return m;
 }
 
 // The offset repair: the first offset that disagrees, and how many more.
@@ -358,8 +359,8 @@ std::string repair_message(const Ttombpcdat& doc, const read_repair& r) {
 }
 
 std::string entry_text(table_id id, std::size_t index) {
-    // Key strings are lines of a memo; the other tables have entries.
-    if (is_key_table(id)) return std::string(info(id).heading) + ", line " + std::to_string(index + 1);
+    // Key strings are a level's; the other tables have entries.
+    if (is_key_table(id)) return std::string(info(id).heading) + ", level " + std::to_string(index);
     return "Entry " + std::to_string(index) + " of " + quoted(info(id).heading);
 }
 
@@ -367,17 +368,35 @@ std::string place_text(const place& where) {
     switch (where.in) {
     case place::area::table:
         if (where.index < 0) return std::string(info(where.table).heading);
-        return std::string(info(where.table).heading) + (is_key_table(where.table) ? ", line " : ", entry ") +
-               std::to_string(is_key_table(where.table) ? where.index + 1 : where.index);
+        return std::string(info(where.table).heading) + (is_key_table(where.table) ? ", level " : ", entry ") +
+               std::to_string(where.index);
     case place::area::slot:
         if (where.index < 0) return "slots";
         return "slot " + std::to_string(where.index) +
-               (where.line >= 0 ? ", line " + std::to_string(where.line + 1) : std::string());
+               (where.line >= 0 ? ", command " + std::to_string(where.line + 1) : std::string());
     case place::area::demo_levels:
         return where.index < 0 ? std::string("demo level list") : "demo level entry " + std::to_string(where.index);
     default:
         return {};
     }
+}
+
+std::string key_line_text(const Ttombpcdat& doc, int key, int level, const codepage::table* cp) {
+    std::string text = place_text({place::area::table, key_table(key), level, -1});
+    const auto& names = doc.level_names.strings;
+    if (level >= 0 && std::size_t(level) < names.size()) {
+        text += " (";
+        const std::string& name = names[std::size_t(level)];
+        text += codepage::with_line_break_symbols(cp ? cp->bytes_to_utf8(name) : codepage::bytes_to_utf8(name));
+        text += ")";
+    }
+    return text;
+}
+
+std::string place_text(const place& where, const Ttombpcdat& doc, const codepage::table* cp) {
+    if (where.in == place::area::table && is_key_table(where.table) && where.index >= 0)
+        return key_line_text(doc, key_index(where.table), where.index, cp);
+    return place_text(where);
 }
 
 void refuse_errors(const std::vector<problem>& problems) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/codepage.h"
 #include "codec/tables.h"
 #include "codec/tombpcdat.h"
 
@@ -75,15 +76,24 @@ std::vector<problem> read_notices(const Ttombpcdat& doc);
 // strings take 309; a save writes 309".
 std::string repair_message(const Ttombpcdat& doc, const read_repair& r);
 
-// A string of a table as messages name it at the start of a sentence:
-// "Entry 4 of \"RPLs File Names\"", "Key Strings #3, line 13" (lines count
-// from 1, entries from 0).
+// A string of a table as messages name it at the start of a sentence, levels
+// counted from 0 as "Play level,3" counts them: "Entry 4 of \"RPLs File
+// Names\"", "Key Strings #3, level 12".
 std::string entry_text(table_id id, std::size_t index);
 
-// Where a problem is, in words: "slot 5, line 3", "Level's Description,
-// entry 4", "Key Strings #3, line 13", "demo level entry 2"; empty for the
-// whole document.
+// Where a problem is, in words, levels counted from 0 as "Play level,3"
+// counts them and the commands of a slot from 1: "slot 5, command 3",
+// "Level's Description, entry 4", "Key Strings #3, level 12", "demo level
+// entry 2"; empty for the whole document.
 std::string place_text(const place& where);
+// The same, a key-string line with its level's name in the code page cp
+// (UTF-8, line breaks as their symbols; windows-1252 when cp is null) when
+// the script has that level: "Key Strings #1, level 4 (Opera House)".
+std::string place_text(const place& where, const Ttombpcdat& doc, const codepage::table* cp);
+
+// A key-string line as the window names it: "Key Strings #N, level L
+// (NAME)", NAME as above; without it past the last level. key: 0..9.
+std::string key_line_text(const Ttombpcdat& doc, int key, int level, const codepage::table* cp);
 
 // Throws script_error with the message of the first error, if there is one.
 void refuse_errors(const std::vector<problem>& problems);

@@ -233,7 +233,37 @@ std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t m
 
 void set_write_hook(write_hook h) { hook() = std::move(h); }
 
-void atomic_write_file(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::string backup_name(const std::string& path) {
+    std::string name = path;
+    name += ".bak";
+    return name;
+}
+
+namespace {
+
+// The largest file kept as a backup: far more than any script.
+constexpr std::size_t kMostBackupBytes = std::size_t(1) << 30;
+
+// Keeps the bytes of target, the regular file that path names, as path's
+// backup.
+void keep_backup(const std::string& path, const std::string& target) {
+    const std::string bak = backup_name(path);
+    try {
+        const std::vector<std::uint8_t> previous = read_file_bytes(target, kMostBackupBytes, "a file kept as a backup");
+        atomic_write_file(bak, previous);
+    } catch (const script_error& e) {
+        std::string m = quoted(path);
+        m += " was not saved: its backup ";
+        m += quoted(bak);
+        m += " could not be written: ";
+        m += e.what();
+        throw script_error(m);
+    }
+}
+
+}  // namespace
+
+void atomic_write_file(const std::string& path, std::span<const std::uint8_t> bytes, backup_rule backup) {
     if (path.empty()) throw_io_error(kErrInvalidFilename);
     const std::string target = resolve_target(path);
 
@@ -249,6 +279,7 @@ void atomic_write_file(const std::string& path, std::span<const std::uint8_t> by
         // Permission as the kernel sees it for this process: root may write a
         // read-only file, another user's file is refused.
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw_errno(errno);
+        if (backup == backup_rule::keep) keep_backup(path, target);
         // A replacement would leave the other names with the old content.
         if (st.st_nlink > 1) return write_in_place(path, target, bytes);
     }
@@ -293,7 +324,7 @@ void atomic_write_file(const std::string& path, std::span<const std::uint8_t> by
     }
 }
 
-void write_output_file(const std::string& path, std::span<const std::uint8_t> bytes) {
+void write_output_file(const std::string& path, std::span<const std::uint8_t> bytes, backup_rule backup) {
     struct stat st {};
     if (!path.empty() && ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
         fd_closer out{::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY)};
@@ -305,7 +336,7 @@ void write_output_file(const std::string& path, std::span<const std::uint8_t> by
         }
         // Replaced by something else meanwhile: saved as any file is.
     }
-    atomic_write_file(path, bytes);
+    atomic_write_file(path, bytes, backup);
 }
 
 }  // namespace vellumark

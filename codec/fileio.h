@@ -39,12 +39,25 @@ std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t m
 // failure after that point says that the file may be incomplete.
 //
 // script_error carries the message ("Disk full", "File access denied", ...).
-void atomic_write_file(const std::string& path, std::span<const std::uint8_t> bytes);
+//
+// With backup_rule::keep, a regular file already at path first has its
+// present bytes kept as backup_name(path) beside it, once the write itself is
+// known to be allowed; that file is written as any file is (above), so an
+// older backup is replaced whole. When the backup cannot be read or written,
+// nothing is saved: script_error says so in the program's words and the
+// target keeps its content.
+enum class backup_rule : std::uint8_t { none, keep };
+void atomic_write_file(const std::string& path, std::span<const std::uint8_t> bytes,
+                       backup_rule backup = backup_rule::none);
+
+// The name a backup of path is kept under: "NAME.bak" beside it.
+std::string backup_name(const std::string& path);
 
 // Writes bytes to path as a command-line tool writes its output: into a FIFO
-// or a character device directly (a FIFO waits for its reader), anything else
-// through atomic_write_file.
-void write_output_file(const std::string& path, std::span<const std::uint8_t> bytes);
+// or a character device directly (a FIFO waits for its reader, and nothing
+// is kept of it), anything else through atomic_write_file.
+void write_output_file(const std::string& path, std::span<const std::uint8_t> bytes,
+                       backup_rule backup = backup_rule::none);
 
 // Test seam: every write(2) of the two functions above goes through this
 // function when it is set. Writes are made in chunks of at most kWriteChunk

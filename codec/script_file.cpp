@@ -224,9 +224,9 @@ std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc) {
     return bytes;
 }
 
-void save_script_file(const std::string& path, Ttombpcdat& doc) {
+void save_script_file(const std::string& path, Ttombpcdat& doc, backup_rule backup) {
     Ttombpcdat work = checked_copy(doc);
-    atomic_write_file(path, serialise_script(work));
+    atomic_write_file(path, serialise_script(work), backup);
     doc = std::move(work);
 }
 

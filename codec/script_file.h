@@ -121,7 +121,8 @@ std::vector<std::uint8_t> write_script_file(Ttombpcdat& doc);
 // replacement would break a link or change the owner). doc takes the
 // normalised values only when the file is complete. A refused or failed save
 // leaves doc unchanged, and the target as it was unless the message says
-// that the file may be incomplete.
-void save_script_file(const std::string& path, Ttombpcdat& doc);
+// that the file may be incomplete. With backup_rule::keep an existing file
+// first has its bytes kept as "NAME.bak" (atomic_write_file).
+void save_script_file(const std::string& path, Ttombpcdat& doc, backup_rule backup = backup_rule::none);
 
 }  // namespace vellumark

@@ -1,6 +1,7 @@
 #include "editors/dialogs.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -52,8 +53,8 @@ SaveChoice QtDialogs::askToSave(QWidget* parent, const QString& text) {
     }
 }
 
-QString QtDialogs::openFileName(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+QString QtDialogs::openFileName(QWidget* parent, const QString& filter, const QString& dir) {
+    return QFileDialog::getOpenFileName(parent, QString(), dir, filter);
 }
 
 QString QtDialogs::saveFileName(QWidget* parent, const QString& filter, const QString& lastName) {
@@ -62,11 +63,19 @@ QString QtDialogs::saveFileName(QWidget* parent, const QString& filter, const QS
                                         QFileDialog::DontConfirmOverwrite);
 }
 
-std::optional<int> QtDialogs::number(QWidget* parent, const QString& title, const QString& label, int value,
-                                     int min, int max) {
-    bool ok = false;
-    const int n = QInputDialog::getInt(parent, title, label, value, min, max, 1, &ok);
-    return ok ? std::optional<int>(n) : std::nullopt;
+std::optional<int> QtDialogs::choice(QWidget* parent, const QString& title, const QString& label,
+                                     const QStringList& items, int current) {
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    if (current >= 0 && current < items.size()) dialog.setTextValue(items[current]);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    // The items may repeat: the index is the combo box's own.
+    auto* box = dialog.findChild<QComboBox*>();
+    const int at = box ? box->currentIndex() : int(items.indexOf(dialog.textValue()));
+    return at >= 0 ? std::optional<int>(at) : std::nullopt;
 }
 
 void add_help_button(QColorDialog& dialog, const std::function<void()>& help) {
@@ -82,6 +91,9 @@ QColor QtDialogs::color(QWidget* parent, const QColor& initial, const std::funct
     QColorDialog dialog(initial, parent);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     add_help_button(dialog, help);
+    // Modal to the main window only: the help window its Help button opens
+    // (a window of its own) takes input while the dialog is open.
+    dialog.setWindowModality(Qt::WindowModal);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedColor() : QColor();
 }
 

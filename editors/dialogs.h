@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -33,15 +34,16 @@ public:
     // Discard and Cancel; Escape answers Cancel.
     virtual SaveChoice askToSave(QWidget* parent, const QString& text) = 0;
 
-    // File dialogs; an empty string when the user cancels.
-    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+    // File dialogs; an empty string when the user cancels. dir: the folder
+    // the open dialog starts in, the working folder when empty.
+    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& dir = QString()) = 0;
     // lastName: the name last chosen in this dialog, offered again.
     virtual QString saveFileName(QWidget* parent, const QString& filter,
                                  const QString& lastName) = 0;
-    // Asks for a whole number from min to max, starting at value; nothing
-    // when the user cancels.
-    virtual std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value,
-                                      int min, int max) = 0;
+    // Offers items in a drop-down list with items[current] chosen; the index
+    // of the item chosen, or nothing when the user cancels.
+    virtual std::optional<int> choice(QWidget* parent, const QString& title, const QString& label,
+                                      const QStringList& items, int current) = 0;
     // Colour dialog; an invalid colour when the user cancels. Its Help button
     // runs help.
     virtual QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) = 0;
@@ -59,10 +61,10 @@ public:
     void error(QWidget* parent, const QString& caption, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveChoice askToSave(QWidget* parent, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& filter) override;
+    QString openFileName(QWidget* parent, const QString& filter, const QString& dir = QString()) override;
     QString saveFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
-    std::optional<int> number(QWidget* parent, const QString& title, const QString& label, int value, int min,
-                              int max) override;
+    std::optional<int> choice(QWidget* parent, const QString& title, const QString& label, const QStringList& items,
+                              int current) override;
     QColor color(QWidget* parent, const QColor& initial, const std::function<void()>& help) override;
     void exec(QDialog* dialog) override;
 };

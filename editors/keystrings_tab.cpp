@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "codec/check.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"
@@ -276,8 +277,13 @@ void KeyStringsTab::memoChanged(int memo, int position, int, int added_chars) {
 
     const std::string_view heading = vellumark::info(table).heading;
     const QString name = QString::fromLatin1(heading.data(), qsizetype(heading.size()));
-    const QString text = replaced == 1 && lines.size() == 1 ? QStringLiteral("Edit %1, line %2").arg(name).arg(first + 1)
-                                                            : QStringLiteral("Edit %1").arg(name);
+    // One line: named by its level, counted from 0, and the level's name.
+    const vellumark::place line{vellumark::place::area::table, table, first, -1};
+    const QString text =
+        replaced == 1 && lines.size() == 1
+            ? QStringLiteral("Edit ") +
+                  QString::fromStdString(vellumark::place_text(line, doc_.record(), doc_.codePageTable()))
+            : QStringLiteral("Edit %1").arg(name);
     const bool was = std::exchange(editing_, true);
     doc_.replaceEntries(table, first, replaced, std::move(lines), text);
     editing_ = was;

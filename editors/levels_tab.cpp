@@ -395,9 +395,14 @@ void LevelsTab::moveLevelTo() {
     const int level = selectedLevel();
     const int levels = levelCount();
     if (level < 0 || levels < 2) return;
-    const auto to = dialogs_.number(this, QStringLiteral("Move level to"),
-                                    QStringLiteral("Move level %1 to the place of level:").arg(level), level, 0,
-                                    levels - 1);
+    // The levels by number and name, the level's own place chosen first.
+    QStringList places;
+    for (int n = 0; n < levels; ++n)
+        places.append(QStringLiteral("%1 %2").arg(n).arg(entry_text(doc_, table_id::level_names, n)));
+    const auto to = dialogs_.choice(
+        this, QStringLiteral("Move level to"),
+        QStringLiteral("Move level %1 (%2) to the place of level:").arg(level).arg(entry_text(doc_, table_id::level_names, level)),
+        places, level);
     if (!to || *to == level) return;
     doc_.moveLevel(level, *to);
     showLevel(*to);
@@ -413,7 +418,7 @@ void LevelsTab::deleteLevel() {
     if (!refs.commands.empty() || !refs.demo_entries.empty()) {
         QStringList places;
         for (const auto& [slot, line] : refs.commands)
-            places.append(QStringLiteral("Script slot %1, line %2").arg(slot).arg(line + 1));
+            places.append(QStringLiteral("Script slot %1, command %2").arg(slot).arg(line + 1));
         for (int entry : refs.demo_entries) places.append(QStringLiteral("Demo level entry %1").arg(entry));
         text += QStringLiteral("\n\nIt is named by:\n%1\n\nThe commands will name no level; the demo level "
                                "entries will be removed.")

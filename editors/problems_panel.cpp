@@ -79,7 +79,10 @@ void ProblemsPanel::checkNow() {
     QList<QTreeWidgetItem*> rows;
     rows.reserve(qsizetype(problems_.size()));
     for (const auto& p : problems_) {
-        auto* row = new QTreeWidgetItem({doc_.toText(vellumark::place_text(p.where)), doc_.toText(p.message)});
+        // The place names a key-string line's level by its name, as text.
+        auto* row = new QTreeWidgetItem(
+            {QString::fromStdString(vellumark::place_text(p.where, doc_.record(), doc_.codePageTable())),
+             doc_.toText(p.message)});
         row->setIcon(0, p.level == vellumark::severity::error ? error : warning);
         rows.append(row);
     }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "codec/codepage.h"
+#include "codec/fileio.h"
 #include "codec/tables.h"
 #include "codec/tombpcdat.h"
 
@@ -55,9 +56,10 @@ std::size_t positions(const Ttombpcdat& doc, table_id id);
 // script_error when libgettextpo fails.
 std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, const std::string& project);
 
-// template_text written to path atomically: on failure the target is as it was.
+// template_text written to path atomically: on failure the target is as it
+// was. With backup_rule::keep an existing file is first kept as "NAME.bak".
 void write_template(const std::string& path, const Ttombpcdat& doc, const codepage::table& cp,
-                    const std::string& project);
+                    const std::string& project, backup_rule backup = backup_rule::none);
 
 // ---- reading ----------------------------------------------------------------------
 

@@ -110,9 +110,9 @@ std::string template_text(const Ttombpcdat& doc, const codepage::table& cp, cons
 }
 
 void write_template(const std::string& path, const Ttombpcdat& doc, const codepage::table& cp,
-                    const std::string& project) {
+                    const std::string& project, backup_rule backup) {
     const std::string text = template_text(doc, cp, project);
-    atomic_write_file(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    atomic_write_file(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, backup);
 }
 
 }  // namespace vellumark::catalogue

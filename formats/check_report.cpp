@@ -31,7 +31,7 @@ std::vector<std::pair<const char*, std::size_t>> counts(const Ttombpcdat& d) {
             {"game_strings1", d.game_strings1.strings.size()}, {"game_strings2", d.game_strings2.strings.size()}};
 }
 
-json problem_json(const problem& p) {
+json problem_json(const problem& p, const Ttombpcdat& doc, const codepage::table& cp) {
     json where = json::object();
     switch (p.where.in) {
     case place::area::table: where["table"] = json_path(p.where.table); break;
@@ -43,7 +43,7 @@ json problem_json(const problem& p) {
     if (p.where.line >= 0) where["line"] = p.where.line;
     json j = json::object();
     j["severity"] = p.level == severity::error ? "error" : "warning";
-    j["place"] = place_text(p.where);
+    j["place"] = place_text(p.where, doc, &cp);
     j["where"] = std::move(where);
     j["message"] = p.message;
     return j;
@@ -51,7 +51,8 @@ json problem_json(const problem& p) {
 
 }  // namespace
 
-std::string check_text(const std::string& file, const Ttombpcdat& doc, const std::vector<problem>& problems) {
+std::string check_text(const std::string& file, const Ttombpcdat& doc, const std::vector<problem>& problems,
+                       const codepage::table& cp) {
     const tally t = count(problems);
     std::string out;
     for (const auto& [name, n] : counts(doc)) out.append(name).append(": ").append(std::to_string(n)).append("\n");
@@ -62,14 +63,15 @@ std::string check_text(const std::string& file, const Ttombpcdat& doc, const std
     out.append(std::to_string(t.warnings)).append(t.warnings == 1 ? " warning\n" : " warnings\n");
     for (const problem& p : problems) {
         out.append(file).append(p.level == severity::error ? ": error: " : ": warning: ");
-        const std::string where = place_text(p.where);
+        const std::string where = place_text(p.where, doc, &cp);
         if (p.level == severity::warning && !where.empty()) out.append(where).append(": ");
         out.append(p.message).append("\n");
     }
     return out;
 }
 
-std::string check_json(const std::string& file, const Ttombpcdat& doc, const std::vector<problem>& problems) {
+std::string check_json(const std::string& file, const Ttombpcdat& doc, const std::vector<problem>& problems,
+                       const codepage::table& cp) {
     const tally t = count(problems);
     json j = json::object();
     j["file"] = codepage::valid_utf8(file);
@@ -79,7 +81,7 @@ std::string check_json(const std::string& file, const Ttombpcdat& doc, const std
     j["errors"] = t.errors;
     j["warnings"] = t.warnings;
     j["problems"] = json::array();
-    for (const problem& p : problems) j["problems"].push_back(problem_json(p));
+    for (const problem& p : problems) j["problems"].push_back(problem_json(p, doc, cp));
     return j.dump(2) + "\n";
 }
 

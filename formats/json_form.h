@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "codec/codepage.h"
+#include "codec/fileio.h"
 #include "codec/tombpcdat.h"
 
 namespace vellumark::json_form {
@@ -86,6 +87,7 @@ Ttombpcdat document_from_json(const json& j, const codepage::table* chosen = nul
 std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc);
 
 // Writes that image to path atomically; the target is untouched on failure.
-void save_document(const std::string& path, const Ttombpcdat& doc);
+// With backup_rule::keep an existing file is first kept as "NAME.bak".
+void save_document(const std::string& path, const Ttombpcdat& doc, backup_rule backup = backup_rule::none);
 
 }  // namespace vellumark::json_form

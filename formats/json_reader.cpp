@@ -453,9 +453,9 @@ std::vector<std::uint8_t> saved_image(const Ttombpcdat& doc) {
     return write_script_file(copy);
 }
 
-void save_document(const std::string& path, const Ttombpcdat& doc) {
+void save_document(const std::string& path, const Ttombpcdat& doc, backup_rule backup) {
     Ttombpcdat copy = doc;
-    save_script_file(path, copy);
+    save_script_file(path, copy, backup);
 }
 
 }  // namespace vellumark::json_form

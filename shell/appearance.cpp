@@ -1,5 +1,6 @@
 #include "shell/appearance.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QListView>
 #include <QLineEdit>
@@ -94,6 +95,10 @@ std::vector<QWidget*> recolourable_controls(const TForm1& window) {
 
 void change_color(TForm1& window, QColor& last_color) {
     const QColor chosen = window.dialogs().color(&window, last_color, [&window] {
+        // Beside the open colour dialog, covering none of its buttons; the
+        // dialog blocks only the main window, so the manual can be read.
+        if (const QWidget* dialog = QApplication::activeModalWidget())
+            window.form5()->placeBeside(dialog->frameGeometry());
         window.form5()->showAndRaise();
         window.form5()->showSection(QStringLiteral("Colours"));
     });

@@ -1,6 +1,7 @@
 #include "shell/help_window.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTextBlock>
@@ -60,6 +61,35 @@ void TForm5::showSection(const QString& heading) {
     RichEdit1->moveCursor(QTextCursor::End);
     RichEdit1->setTextCursor(at);
     RichEdit1->ensureCursorVisible();
+}
+
+void TForm5::placeBeside(const QRect& other) {
+    shown_once_ = true;  // not centred over it at the show
+    const QScreen* screen = QGuiApplication::screenAt(other.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // The frame around the window: known once it was shown, guessed before.
+    const QRect frame = frameGeometry();
+    const QSize decorations = isVisible() ? frame.size() - size() : QSize(16, 40);
+    const QSize outer = size() + decorations;
+    constexpr int kGap = 8;
+    const int top = std::clamp(other.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    if (other.right() + kGap + outer.width() <= area.right() + 1) {
+        move(other.right() + 1 + kGap, top);
+    } else if (other.left() - kGap - outer.width() >= area.left()) {
+        move(other.left() - kGap - outer.width(), top);
+    } else {
+        // No room at either side: the larger room above or below, the
+        // window shortened to it.
+        const int above = other.top() - kGap - area.top();
+        const int below = area.bottom() + 1 - (other.bottom() + 1 + kGap);
+        const int room = std::max(above, below) - decorations.height();
+        resize(width(), std::clamp(room, 120, height()));
+        const int x = std::clamp(other.center().x() - outer.width() / 2, area.left(),
+                                 std::max(area.left(), area.right() + 1 - outer.width()));
+        move(x, above >= below ? area.top() : other.bottom() + 1 + kGap);
+    }
 }
 
 void TForm5::showEvent(QShowEvent* event) {

@@ -14,6 +14,10 @@ public:
     void showAndRaise();
     // Scrolls the manual to the line that is the heading, at the top.
     void showSection(const QString& heading);
+    // Puts the window beside another (a dialog's frame), on the same screen:
+    // to its right, else to its left, else above or below it, shortened to
+    // the room there, so that it covers none of the other.
+    void placeBeside(const QRect& other);
 
     QTextEdit* RichEdit1 = nullptr;
 

@@ -118,6 +118,8 @@ std::string file_name_bytes(const QString& path) { return QFile::encodeName(path
 // store: group "Form1.CodePages", an array of File and CodePage. Files read in
 // windows-1252 are not listed.
 constexpr int kRememberedCodePages = 100;
+// Whether the first save over a file keeps a backup, in the settings store.
+const QString kKeepBackupKey = QStringLiteral("Form1/KeepBackup");
 const QString kCodePagesGroup = QStringLiteral("Form1.CodePages");
 
 struct chosen_code_page {
@@ -145,7 +147,13 @@ void TForm1::set_skin_file(const QString& path) { skin_file_override() = path; }
 TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
     document_ = new ScriptDocument(this);
-    setWindowTitle(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    showCaption(QStringLiteral("<----\u00A1\u00A1 The Vellumark !!---->"));
+    // Unsaved changes show as " *" after the caption, gone again once Undo
+    // returns to the state last opened or saved.
+    connect(document_, &ScriptDocument::modifiedChanged, this, [this](bool changed) {
+        setWindowModified(changed);
+        showCaption(caption_);
+    });
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
@@ -221,8 +229,11 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     }
     FormCreate();
 
-    form5_ = new TForm5(this);
-    form5_->setWindowFlag(Qt::Window);
+    // A window of its own, not the main window's child: a dialog modal to
+    // the main window (the colour dialog) leaves it readable and scrollable.
+    // Deleted with the main window.
+    form5_ = new TForm5();
+    form5_->setFont(font);
     form5_->hide();
     form6_ = new TForm6(dialogs_, this);
     form6_->hide();
@@ -233,6 +244,10 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+    // The document goes with the window's children, after this object's own
+    // members: what it announces then must not reach them.
+    disconnect(document_, nullptr, this, nullptr);
+    delete form5_;
     auto store = open_store();
     recent_->write(*store);
 }
@@ -316,6 +331,19 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    // On by default and remembered: the first save over a file after it was
+    // opened keeps its previous bytes as NAME.bak.
+    KeepBackup1 = action(OtherCommand1, "KeepBackup1", QStringLiteral("Keep a backup on first save"), nullptr);
+    KeepBackup1->setCheckable(true);
+    {
+        auto store = open_store();
+        KeepBackup1->setChecked(store->value(kKeepBackupKey, true).toBool());
+    }
+    connect(KeepBackup1, &QAction::toggled, this, [](bool on) {
+        auto store = open_store();
+        store->setValue(kKeepBackupKey, on);
+        store->sync();
+    });
     CodePage1 = OtherCommand1->addMenu(QStringLiteral("Code page"));
     CodePage1->setObjectName(QStringLiteral("CodePage1"));
     CodePages = new QActionGroup(this);
@@ -411,6 +439,13 @@ bool TForm1::run_command(const std::function<void()>& command) {
 
 bool TForm1::modified() const { return document_->modified(); }
 
+void TForm1::showCaption(const QString& caption) {
+    caption_ = caption;
+    // Qt shows the placeholder as "*" while the window is modified; a style
+    // that marks modified windows otherwise (macOS) drops it.
+    setWindowTitle(isWindowModified() ? caption + QStringLiteral(" [*]") : caption);
+}
+
 void TForm1::load_script_file(const QString& path) {
     vellumark::Ttombpcdat record;
     {
@@ -431,10 +466,11 @@ void TForm1::load_script_file(const QString& path) {
         document_->load(std::move(record));
         recent_->add(path);
         // The caption names the layout of a console script after its path.
-        setWindowTitle(path + layout);
+        showCaption(path + layout);
         current_file_name_ = path;
         current_stamp_ = stampOf(path);
         file_opened_ = true;
+        saved_over_.clear();
     }
     // The bytes after the script's last table open, but a save drops them.
     if (stray) dialogs_.message(this, QString::fromStdString(*stray));
@@ -501,9 +537,10 @@ bool TForm1::save_to(const QString& path) {
         const vellumark::table_id id = vellumark::key_table(n);
         const std::size_t last = vellumark::dropped_text_end(vellumark::table(record, id).strings, levels);
         if (last <= levels) continue;  // empty lines lose nothing
+        // Named by the levels they would belong to, counted from 0.
         const QString heading = latin1(vellumark::info(id).heading);
-        dropped.append(last == levels + 1 ? QStringLiteral("%1, line %2").arg(heading).arg(levels + 1)
-                                          : QStringLiteral("%1, lines %2 to %3").arg(heading).arg(levels + 1).arg(last));
+        dropped.append(last == levels + 1 ? QStringLiteral("%1, level %2").arg(heading).arg(levels)
+                                          : QStringLiteral("%1, levels %2 to %3").arg(heading).arg(levels).arg(last - 1));
     }
     if (!dropped.isEmpty() &&
         !dialogs_.confirm(this, QStringLiteral("The script has %1 levels, so these key strings will not be saved:\n%2"
@@ -527,8 +564,13 @@ bool TForm1::save_to(const QString& path) {
         // What save_script_file does, without checking the record again.
         vellumark::Ttombpcdat work = record;
         vellumark::normalise_script(work);
-        vellumark::atomic_write_file(file_name_bytes(path), vellumark::serialise_script(work));
+        // The first save over a file since the open keeps what it held.
+        const bool first = !saved_over_.contains(path);
+        vellumark::atomic_write_file(file_name_bytes(path), vellumark::serialise_script(work),
+                                     first && KeepBackup1->isChecked() ? vellumark::backup_rule::keep
+                                                                       : vellumark::backup_rule::none);
         document_->adoptSaved(std::move(work));
+        saved_over_.insert(path);
     }
     current_file_name_ = path;
     current_stamp_ = stampOf(path);
@@ -686,9 +728,14 @@ void TForm1::rememberCodePage(const QString& path, vellumark::codepage::page pag
 
 void TForm1::ExportTexts1Click() {
     if (!file_opened_) return;
-    const QString path =
-        dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), last_catalogue_name_);
+    // First offered: the script's name with ".pot", beside the script.
+    const QFileInfo script(current_file_name_);
+    const QString offered = !last_catalogue_name_.isEmpty()
+                                ? last_catalogue_name_
+                                : script.absoluteDir().filePath(script.completeBaseName() + QStringLiteral(".pot"));
+    QString path = dialogs_.saveFileName(this, QStringLiteral("Translation templates (*.pot)"), offered);
     if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".pot"), Qt::CaseInsensitive)) path += QStringLiteral(".pot");
     last_catalogue_name_ = path;
     run_command([&] {
         vellumark::catalogue::write_template(file_name_bytes(path), document_->record(),
@@ -700,7 +747,8 @@ void TForm1::ExportTexts1Click() {
 
 void TForm1::ImportTranslation1Click() {
     if (!file_opened_) return;
-    const QString path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po)"));
+    const QString path = dialogs_.openFileName(this, QStringLiteral("Translations (*.po *.pot)"),
+                                               QFileInfo(current_file_name_).absolutePath());
     if (path.isEmpty()) return;
     run_command([&] {
         // The whole catalogue is read and checked before the document changes.

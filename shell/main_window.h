@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QSet>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -131,6 +132,7 @@ public:
     QAction* FindPrevious1 = nullptr;  // Shift+F3
     QAction* SaveText1 = nullptr;
     QAction* ChangeColor1 = nullptr;
+    QAction* KeepBackup1 = nullptr;      // "Keep a backup on first save", checked
     QMenu* CodePage1 = nullptr;          // one checkable entry per code page
     QActionGroup* CodePages = nullptr;
     QAction* HelpmePlease1 = nullptr;
@@ -157,6 +159,9 @@ private:
     void createActions();
     void FormCreate();
     void load_skin();
+    // Sets the caption; " *" follows it while the document has unsaved
+    // changes.
+    void showCaption(const QString& caption);
     // "Save" as the close prompt runs it; true unless it failed or the user
     // chose not to save.
     bool save_command();
@@ -191,6 +196,8 @@ private:
     TForm8* form8_ = nullptr;
 
     QString current_file_name_;
+    QString caption_;  // the caption without the unsaved-changes mark
+    QSet<QString> saved_over_;  // the files saved since the open, which keep no further backup
     std::optional<FileStamp> current_stamp_;  // of current_file_name_ at its open or save
     bool file_opened_ = false;     // "Save" acts once a file has been opened
     QString last_save_name_;       // offered again by "Save As..."

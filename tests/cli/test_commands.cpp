@@ -389,7 +389,7 @@ TEST(Commands, CheckListsTheProblemsAsCompilersDo) {
     doc.scripts[0].commands[0] = {cmd::kPlayLevel, 25};
     doc.game_strings1.strings.resize(90);
     samples::write_file(f.path, samples::file_bytes(doc));
-    const std::string lines = f.path + ": warning: slot 0, line 1: Play level 25 names no level (the script has 5 levels)\n" +
+    const std::string lines = f.path + ": warning: slot 0, command 1: Play level 25 names no level (the script has 5 levels)\n" +
                               f.path + ": warning: Game String 1: Game String 1 has 90 entries; Tomb Raider II has 89 "
                                        "and Tomb Raider III 92\n";
     result r = run_cli({"check", f.path});
@@ -401,7 +401,7 @@ TEST(Commands, CheckListsTheProblemsAsCompilersDo) {
     EXPECT_EQ(r.code, 0);
     const json j = json::parse(r.out);
     EXPECT_EQ(j["warnings"], 2);
-    EXPECT_EQ(j["problems"][0]["place"], "slot 0, line 1");  // in file order
+    EXPECT_EQ(j["problems"][0]["place"], "slot 0, command 1");  // in file order
     EXPECT_EQ(j["problems"][0]["where"], json::parse(R"({"area": "slots", "slot": 0, "line": 0})"));
     EXPECT_EQ(j["problems"][1]["where"]["table"], "game_strings1");
 }

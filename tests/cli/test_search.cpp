@@ -70,7 +70,7 @@ TEST(Search, FindAndReplaceExitCodesOutputAndRefusals) {
     r = run_program(dir, {"replace", file, "P1", std::string(200, 'x'), "-o", out});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
-              "Key Strings #3, line 4 cannot take the replacement: it would have 405 characters, and a script string "
+              "Key Strings #3, level 3 cannot take the replacement: it would have 405 characters, and a script string "
               "holds at most 255. Nothing was replaced.\n");
     r = run_cli({"replace", file, "Xian", "Сиань", "-o", out});
     EXPECT_EQ(r.code, 1);

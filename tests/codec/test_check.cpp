@@ -59,23 +59,24 @@ TEST(Problems, EachPlantedWarningIsFoundAtItsPlace) {
         std::function<void(Ttombpcdat&)> plant;
         std::string place, message;
     } cases[] = {
-        {[&](Ttombpcdat& d) { command(d, 0, 0, {cmd::kPlayLevel, 25}); }, "slot 0, line 1",
+        {[&](Ttombpcdat& d) { command(d, 0, 0, {cmd::kPlayLevel, 25}); }, "slot 0, command 1",
          "Play level 25 names no level (the script has 6 levels)"},
-        {[&](Ttombpcdat& d) { command(d, 0, 0, {cmd::kPlayDemoLevel, 6}); }, "slot 0, line 1",
+        {[&](Ttombpcdat& d) { command(d, 0, 0, {cmd::kPlayDemoLevel, 6}); }, "slot 0, command 1",
          "Play demo level 6 names no level (the script has 6 levels)"},
-        {[&](Ttombpcdat& d) { command(d, 2, 0, {cmd::kPlayFmv, 2}); }, "slot 2, line 1",
+        {[&](Ttombpcdat& d) { command(d, 2, 0, {cmd::kPlayFmv, 2}); }, "slot 2, command 1",
          "Play FMV file 2 names no movie (the script has 2 movies)"},
-        {[&](Ttombpcdat& d) { command(d, 0, 0, {cmd::kPlayCutscene, 1}); }, "slot 0, line 1",
+        {[&](Ttombpcdat& d) { command(d, 0, 0, {cmd::kPlayCutscene, 1}); }, "slot 0, command 1",
          "Play CutScene 1 names no cut-scene (the script has 1 cut-scene)"},
-        {[&](Ttombpcdat& d) { command(d, 5, 0, {cmd::kShowChapterScreen, 4}); }, "slot 5, line 1",
+        {[&](Ttombpcdat& d) { command(d, 5, 0, {cmd::kShowChapterScreen, 4}); }, "slot 5, command 1",
          "Show Chapter screen 4 names no picture (the script has 4 pictures)"},
         {[&](Ttombpcdat& d) { command(d, 3, plays(d, 3), {cmd::kLevelComplete, 0xFFFF}); }, "slot 3",
          "The slot of level 2 has no \"Play level\" or \"Play demo level:\""},
         {[&](Ttombpcdat& d) { command(d, 3, plays(d, 3), {cmd::kPlayLevel, 4}); },
-         "slot 3, line " + std::to_string(plays(base, 3) + 1),
+         "slot 3, command " + std::to_string(plays(base, 3) + 1),
          "Play level 4 names another level than the slot's own level 2"},
         {[](Ttombpcdat& d) { d.key_strings[2].strings.insert(d.key_strings[2].strings.end(), {"x", "", "y", ""}); },
-         "Key Strings #3, line 7", "Key Strings #3 has 10 lines but the script has 6 levels; a save drops lines 7 to 9"},
+         "Key Strings #3, level 6",
+         "Key Strings #3 has 10 lines but the script has 6 levels; a save drops the lines of levels 6 to 8"},
         {[](Ttombpcdat& d) { d.game_strings1.strings.resize(90); }, "Game String 1",
          "Game String 1 has 90 entries; Tomb Raider II has 89 and Tomb Raider III 92"},
     };
@@ -153,8 +154,8 @@ TEST(Problems, EachRepairIsNamedAsTheFileWasRead) {
          "the offset of entry 2 of Level's Description says " + n(name2 + 1) + ", its strings put it at " + n(name2) +
              "; a save writes " + n(name2),
          file},
-        {three, "Key Strings #2, line 2",
-         "the offset of line 2 of Key Strings #2 says " + n(line2 + 5) + ", its strings put it at " + n(line2) +
+        {three, "Key Strings #2, level 1",
+         "the offset of level 1 of Key Strings #2 says " + n(line2 + 5) + ", its strings put it at " + n(line2) +
              ", and 2 more disagree; a save writes them from the strings",
          file},
         {changed(block_at - 2 * doc.script_offsets.size() + 6, slot3 + 2), "slot 3",
@@ -182,4 +183,49 @@ TEST(Problems, EachRepairIsNamedAsTheFileWasRead) {
         EXPECT_EQ(write_script_file(read), c.saved);
         EXPECT_TRUE(read_notices(read).empty()) << "the saved record has nothing to repair";
     }
+}
+
+// Every place is named as the script counts it: levels (and so key-string
+// lines) from 0 as "Play level,3" does, the commands of a slot from 1; a
+// key-string line of a level that exists carries the level's name in the
+// document's code page.
+TEST(Problems, PlacesNameLevelsAsTheScriptCountsThem) {
+    Ttombpcdat doc = samples::make_document(3, 5);
+    doc.level_names.strings[4] = "Opera House";
+    doc.level_names.strings[1] = "\xCE\xEF\xE5\xF0\xE0\nB";  // "Опера" and a line break in windows-1251
+    const codepage::table& cyrillic = codepage::get(codepage::page::cp1251);
+    using area = place::area;
+    const struct {
+        place where;
+        const codepage::table* cp;
+        std::string bare, named;
+    } cases[] = {
+        {{area::table, key_table(0), 4, -1}, nullptr, "Key Strings #1, level 4", "Key Strings #1, level 4 (Opera House)"},
+        {{area::table, key_table(9), 1, -1}, &cyrillic, "Key Strings #10, level 1",
+         "Key Strings #10, level 1 (\u041E\u043F\u0435\u0440\u0430\u240AB)"},
+        {{area::table, key_table(2), 5, -1}, nullptr, "Key Strings #3, level 5", "Key Strings #3, level 5"},
+        {{area::table, key_table(2), -1, -1}, nullptr, "Key Strings #3", "Key Strings #3"},
+        {{area::table, table_id::level_names, 3, -1}, nullptr, "Level's Description, entry 3",
+         "Level's Description, entry 3"},
+        {{area::slot, table_id::level_names, 5, 2}, nullptr, "slot 5, command 3", "slot 5, command 3"},
+        {{area::slot, table_id::level_names, 5, -1}, nullptr, "slot 5", "slot 5"},
+        {{area::demo_levels, table_id::level_names, 2, -1}, nullptr, "demo level entry 2", "demo level entry 2"},
+        {{}, nullptr, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bare);
+        EXPECT_EQ(place_text(c.where), c.bare);
+        EXPECT_EQ(place_text(c.where, doc, c.cp), c.named);
+    }
+    EXPECT_EQ(key_line_text(doc, 0, 4, nullptr), "Key Strings #1, level 4 (Opera House)");
+
+    // The messages count the same way.
+    doc.key_strings[3].strings[2] = std::string(256, 'k');
+    doc.key_strings[3].strings.resize(7, "x");
+    const std::vector<problem> found = check_script(doc);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].message, "Key Strings #4, level 2 is longer than 255 characters and cannot be saved");
+    EXPECT_EQ(found[1].message,
+              "Key Strings #4 has 7 lines but the script has 5 levels; a save drops the lines of levels 5 to 6");
+    EXPECT_EQ(place_text(found[1].where, doc, nullptr), "Key Strings #4, level 5");
 }

@@ -169,7 +169,7 @@ TEST(Search, ReplacesStringsOnlyAndRefusesWholeWhatCannotBeStored) {
               "character that cannot be stored in a script. Only characters of the Windows-1251 code page can be "
               "used. Nothing was replaced");
     EXPECT_EQ(refusal([&] { plan_replace(doc, cyrillic(), p1, all, std::string(200, 'x')); }),
-              "Key Strings #3, line 3 cannot take the replacement: it would have 401 characters, and a script "
+              "Key Strings #3, level 2 cannot take the replacement: it would have 401 characters, and a script "
               "string holds at most 255. Nothing was replaced");
     EXPECT_EQ(refusal([&] { plan_replace(doc, cyrillic(), key, all, "\\2"); }),
               "The replacement refers to \\2, but the regular expression has only 1 capture group");

@@ -105,7 +105,7 @@ TEST(Refusals, NothingIsProducedForDataThatWouldNotReadBack) {
 
     Ttombpcdat long_line = doc;
     long_line.key_strings[2].strings[1] = std::string(300, 'k');
-    EXPECT_EQ(refusal(long_line), "Key Strings #3, line 2 is longer than 255 characters and cannot be saved");
+    EXPECT_EQ(refusal(long_line), "Key Strings #3, level 1 is longer than 255 characters and cannot be saved");
 
     Ttombpcdat nul = doc;
     nul.level_files.strings[2] = std::string("a\0b", 3);

@@ -52,7 +52,7 @@ TEST_F(WindowTest, CtrlFFindsShowsThePlaceAndReplacesAllAsOneStep) {
     EXPECT_EQ(find->ResultCount->text(), "2 matches");
     EXPECT_EQ(rows(find->ResultList),
               QStringList({"Level names, level 3 (Bartoli's Hideout): Bartoli's Hideout",
-                           QString("Script commands, slot 4, line %1: Play level,3 (Bartoli's Hideout)").arg(line + 1)}));
+                           QString("Script commands, slot 4, command %1: Play level,3 (Bartoli's Hideout)").arg(line + 1)}));
 
     // Enter shows the first match and keeps the text for the next Enter; F3
     // the next, Shift+F3 the one before, from anywhere in the window.
@@ -98,7 +98,7 @@ TEST_F(WindowTest, CtrlFFindsShowsThePlaceAndReplacesAllAsOneStep) {
     dialogs.clear();
     QTest::mouseClick(find->ReplaceAllButton, Qt::LeftButton);
     EXPECT_EQ(dialogs.texts("message"),
-              std::vector<QString>{"Key Strings #5, line 3 cannot take the replacement: it would have 505 characters, "
+              std::vector<QString>{"Key Strings #5, level 2 cannot take the replacement: it would have 505 characters, "
                                    "and a script string holds at most 255. Nothing was replaced."});
     EXPECT_EQ(undo->count(), steps + 1);
     EXPECT_EQ(record().key_strings[0].strings[1], "Key");

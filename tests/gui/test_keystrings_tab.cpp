@@ -112,7 +112,7 @@ TEST_F(KeyStringsTabTest, SaveRefusesALineItCannotStoreByNameAndKeepsTheFile) {
     const std::vector<std::uint8_t> before = vellumark::samples::read_file(file.toStdString());
     const std::pair<QString, QString> cases[] = {
         {QString("a\n") + QString(255, QLatin1Char('y')) + "\n" + QString(256, QLatin1Char('x')),
-         "Key Strings #6, line 3 is longer than 255 characters and cannot be saved."},
+         "Key Strings #6, level 2 is longer than 255 characters and cannot be saved."},
     };
     for (const auto& [text, error] : cases) {
         SCOPED_TRACE(error.toStdString());
@@ -158,7 +158,7 @@ TEST_F(KeyStringsTabTest, TheBetasSixMoreMemosAreEditedCheckedAndUndoneLikeTheOt
     memo->setTextCursor(QTextCursor(memo->document()->findBlockByNumber(1)));
     QTest::keyClicks(memo, "Full ");
     EXPECT_EQ(record().beta_key_strings[5].strings[1], "Full Moon");
-    EXPECT_EQ(form->Undo1->text(), "Undo Edit Special 2, line 2");
+    EXPECT_EQ(form->Undo1->text(), "Undo Edit Special 2, level 1 (" + texts(beta.level_names.strings).value(1) + ")");
 
     // Too long to save: listed in Problems, which goes to its line; refused
     // by its name, the file kept.
@@ -171,7 +171,7 @@ TEST_F(KeyStringsTabTest, TheBetasSixMoreMemosAreEditedCheckedAndUndoneLikeTheOt
     EXPECT_EQ(k()->memo(16)->textCursor().blockNumber(), 2);
     form->Save1Click();
     EXPECT_EQ(dialogs.texts("error"),
-              std::vector<QString>{"Special 2, line 3 is longer than 255 characters and cannot be saved."});
+              std::vector<QString>{"Special 2, level 2 is longer than 255 characters and cannot be saved."});
     EXPECT_EQ(vellumark::samples::read_file(file.toStdString()), opened);
 
     while (form->document()->undoStack()->canUndo()) form->Undo1->trigger();

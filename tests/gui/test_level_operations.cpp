@@ -106,9 +106,11 @@ TEST_F(LevelOperationsTest, MoveLevelUpAndDown) {
 TEST_F(LevelOperationsTest, MoveLevelTo) {
     click_row(l()->ListBox1, 4);
     l()->MoveLevelTo1->trigger();  // cancelled
-    EXPECT_EQ(dialogs.texts("number"), std::vector<QString>{"Move level 4 to the place of level:"});
+    EXPECT_EQ(dialogs.texts("choice"), std::vector<QString>{"Move level 4 (E) to the place of level:"});
+    EXPECT_EQ(dialogs.lastChoices, (QStringList{"0 A", "1 B", "2 C", "3 D", "4 E"}));
+    EXPECT_EQ(dialogs.lastChoiceCurrent, 4);
     EXPECT_FALSE(form->modified());
-    dialogs.numbers.push_back(0);
+    dialogs.choices.push_back(0);
     l()->MoveLevelTo1->trigger();
     EXPECT_EQ(rows(l()->ListBox1), (QStringList{"E", "A", "B", "C", "D"}));
     EXPECT_EQ(played(), (QStringList{"E", "A", "B", "C", "D"}));
@@ -124,7 +126,7 @@ TEST_F(LevelOperationsTest, DeleteThisLevelNamesWhereItIsNamed) {
     l()->DeleteLevel1->trigger();  // answered No
     EXPECT_EQ(dialogs.texts("confirm"),
               std::vector<QString>{"Are you sure you want to delete level 3 (D)?\n\nIt is named by:\nScript slot 0, "
-                                   "line 1\nDemo level entry 0\n\nThe commands will name no level; the demo level "
+                                   "command 1\nDemo level entry 0\n\nThe commands will name no level; the demo level "
                                    "entries will be removed."});
     EXPECT_EQ(image(), bytes);
     dialogs.confirms.push_back(true);
@@ -145,7 +147,7 @@ TEST_F(LevelOperationsTest, TheCopiedSlotFollowsItsLevel) {
     set_current_row(t->ListBox9, 4);  // the slot of level 3, D
     form->Copyscriptslot1->trigger();
     click_row(l()->ListBox1, 3);
-    dialogs.numbers.push_back(0);
+    dialogs.choices.push_back(0);
     l()->MoveLevelTo1->trigger();
     EXPECT_EQ(t->copied_slot(), 1);
     ASSERT_EQ(played().value(0), "D");

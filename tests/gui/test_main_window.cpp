@@ -164,7 +164,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     EXPECT_EQ(dialogs.texts("error"),
               (std::vector<QString>{"Read beyond end of file.", "File not found.", "Invalid filename."}));
     EXPECT_EQ(dialogs.shown.back().caption, application_title());
-    EXPECT_EQ(form->windowTitle(), good);
+    EXPECT_EQ(shown_caption(), good + " *");  // the unsaved edits stay
     EXPECT_EQ(form->recent_files(), QStringList{good});
     EXPECT_EQ(rows(*form, 1), levels);
     EXPECT_EQ(transcript(), shown);
@@ -187,7 +187,7 @@ TEST_F(WindowTest, AFailedOpenOrARefusedSaveChangesNothing) {
     EXPECT_EQ(dialogs.texts("error"),
               (std::vector<QString>{
                   "Entry 0 of \"Level's Pic file Names\" is longer than 255 characters and cannot be saved.",
-                  "Key Strings #4, line 1 is longer than 255 characters and cannot be saved."}));
+                  "Key Strings #4, level 0 is longer than 255 characters and cannot be saved."}));
     EXPECT_TRUE(dialogs.texts("information").empty());
     EXPECT_EQ(read_file(good.toStdString()), bytes);
     EXPECT_TRUE(form->modified());
@@ -386,7 +386,7 @@ TEST_F(WindowTest, PictureStripAndItsFailures) {
 // page and changes nothing; "Import translation..." takes a Polish catalogue
 // as one undo step; saved and opened again in the code page remembered for
 // the file, the script exports the same texts through "Export texts for
-// translation...".
+// translation..." (offered beside the script, ".pot" added).
 TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
     namespace codepage = vellumark::codepage;
     const codepage::table& cp1250 = codepage::get(codepage::page::cp1250);
@@ -413,7 +413,8 @@ TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
     dialogs.fileNames.push_back(po);
     form->ImportTranslation1Click();
     ASSERT_TRUE(dialogs.texts("error").empty()) << dialogs.texts("error")[0].toStdString();
-    EXPECT_EQ(dialogs.shown[0].text, "Translations (*.po)");
+    EXPECT_EQ(dialogs.shown[0].text, "Translations (*.po *.pot)");
+    EXPECT_EQ(dialogs.lastOpenDir, dir.path());  // beside the script
     EXPECT_EQ(dialogs.texts("information"), one("Translations imported from " + po + ": 3"));
     vellumark::Ttombpcdat translated = opened;
     for (const auto& t : vellumark::samples::polish_translations()) {
@@ -435,9 +436,11 @@ TEST_F(WindowTest, CodePageImportAndExportOfATranslation) {
     open_path(script);
     EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("CodePage1250"))->isChecked());
     same_texts(translated);
+    // Offered beside the script under its name; ".pot" is added when missing.
     const QString pot = path(QStringLiteral("pl.pot"));
-    dialogs.fileNames.push_back(pot);
+    dialogs.fileNames.push_back(path(QStringLiteral("pl")));
     form->ExportTexts1Click();
+    EXPECT_EQ(dialogs.lastSaveOffered, pot);
     EXPECT_EQ(dialogs.texts("information"), one(pot + " Saved!"));
     const std::vector<std::uint8_t> bytes = read_file(pot.toStdString());
     const std::string exported(bytes.begin(), bytes.end());

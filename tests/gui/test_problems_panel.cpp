@@ -33,7 +33,7 @@ TEST_F(WindowTest, ProblemsAreListedLiveAndADoubleClickShowsThePlace) {
     QTreeWidget* list = form->problems()->ProblemList;
     ASSERT_TRUE(form->problems()->isVisible());
     ASSERT_EQ(list->topLevelItemCount(), 2);
-    EXPECT_EQ(list->topLevelItem(0)->text(0), "slot 2, line 1");
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "slot 2, command 1");
     EXPECT_EQ(list->topLevelItem(0)->text(1), "Play level 25 names no level (the script has 6 levels)");
 
     // A double-click goes to the place: the slot and its command line ...

@@ -1,7 +1,10 @@
 // Nothing is lost at the edges: line breaks inside strings, key-string lines
 // past the last level, unsaved work under a new open, a file another program
-// rewrote, over-long and unstorable input.
+// rewrote, over-long and unstorable input, the file a first save replaces.
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListView>
@@ -70,7 +73,7 @@ TEST_F(WindowTest, KeyStringLinesPastTheLastLevelAreNamedBeforeTheSave) {
     form->Save1Click();  // answered No: nothing is saved
     QString expected = "The script has 3 levels, so these key strings will not be saved:\n";
     for (int n = 1; n <= 10; ++n)
-        expected += n == 3 ? "Key Strings #3, lines 4 to 5\n" : QString("Key Strings #%1, line 4\n").arg(n);
+        expected += n == 3 ? "Key Strings #3, levels 3 to 4\n" : QString("Key Strings #%1, level 3\n").arg(n);
     EXPECT_EQ(dialogs.texts("confirm"), std::vector<QString>{expected + "\nSave without them?"});
     EXPECT_TRUE(dialogs.texts("information").empty());
     EXPECT_EQ(read(p), before);
@@ -169,3 +172,66 @@ TEST_F(WindowTest, InputIsRefusedWholeWithAMessageNeverCut) {
 }
 
 }  // namespace
+
+namespace {
+
+// The previous bytes of path as its backup holds them; empty when it has none.
+Bytes backup_of(const QString& p) {
+    return QFileInfo(p + ".bak").isFile() ? read(p + ".bak") : Bytes{};
+}
+
+}  // namespace
+
+// The first save over a file after it was opened, by Save or by Save As onto
+// an existing file, keeps its previous bytes as NAME.bak; later saves keep
+// that backup. "Keep a backup on first save" is on by default and
+// remembered; a backup that cannot be written stops the save.
+TEST_F(WindowTest, TheFirstSaveOverAFileKeepsItsPreviousBytes) {
+    ASSERT_TRUE(form->KeepBackup1->isChecked());
+    const Bytes a_bytes = small_script(31, 3), b_bytes = small_script(32, 4);
+    const QString a = open_sample("a.dat", a_bytes);
+    const QString b = write_sample("b.dat", b_bytes);
+    form->options()->spin(1)->setValue(7);
+    form->Save1Click();
+    EXPECT_EQ(backup_of(a), a_bytes);
+    const Bytes first_save = read(a);
+    form->options()->spin(1)->setValue(8);
+    form->Save1Click();
+    EXPECT_EQ(backup_of(a), a_bytes) << "only the first save keeps a backup";
+    EXPECT_NE(read(a), first_save);
+
+    dialogs.fileNames.push_back(b);  // Save As onto an existing file
+    form->SaveAS1Click();
+    EXPECT_EQ(backup_of(b), b_bytes);
+    dialogs.fileNames.push_back(path("new.dat"));  // nothing to keep
+    form->SaveAS1Click();
+    EXPECT_FALSE(QFileInfo::exists(path("new.dat.bak")));
+    const Bytes reopened = read(a);
+    open_path(a);  // a new open: its first save keeps a backup again
+    form->options()->spin(1)->setValue(9);
+    form->Save1Click();
+    EXPECT_EQ(backup_of(a), reopened);
+
+    // Off, and remembered.
+    form->KeepBackup1->trigger();
+    restart();
+    EXPECT_FALSE(form->KeepBackup1->isChecked());
+    const QString c = open_sample("c.dat", small_script(33, 3));
+    form->options()->spin(1)->setValue(7);
+    form->Save1Click();
+    EXPECT_FALSE(QFileInfo::exists(c + ".bak"));
+
+    // A backup that cannot be written: nothing is saved, the edit stays.
+    form->KeepBackup1->trigger();
+    const Bytes d_bytes = small_script(34, 3);
+    const QString d = open_sample("d.dat", d_bytes);
+    ASSERT_TRUE(QDir().mkdir(d + ".bak"));
+    form->options()->spin(1)->setValue(7);
+    dialogs.clear();
+    form->Save1Click();
+    EXPECT_EQ(dialogs.texts("error"), std::vector<QString>{"\"" + d + "\" was not saved: its backup \"" + d +
+                                                           ".bak\" could not be written: File access denied."});
+    EXPECT_TRUE(dialogs.texts("information").empty());
+    EXPECT_EQ(read(d), d_bytes);
+    EXPECT_TRUE(form->modified());
+}

@@ -48,14 +48,16 @@ protected:
 
 // Each kind of step, made through its view: the undo entry names it, undo
 // gives back the opened file's image and what the views showed, redo makes it
-// again, and modified follows.
+// again, and modified follows, shown as " *" after the caption.
 TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
     file = open_sample("undo.dat", file_bytes(make_document(5, 6)));
     const Bytes opened = image();
     LevelsTab* l = form->levels();
     ScriptTab* s = form->script();
+    // A key-string line is named by its level, counted from 0, and its name.
+    const QString level0 = texts(record().level_names.strings).value(0);
     const struct {
-        const char* undo;
+        QString undo;
         std::function<void()> edit;
         std::function<QStringList()> view;
     } steps[] = {
@@ -91,7 +93,7 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
              s->Button11->click();
          },
          [&] { return rows(s->ListBox11); }},
-        {"Undo Edit Key Strings #2, line 1",
+        {"Undo Edit Key Strings #2, level 0 (" + level0 + ")",
          [&] {
              QPlainTextEdit* memo = form->keys()->memo(2);
              memo->setFocus();
@@ -101,7 +103,7 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
          [&] { return lines_of(form->keys()->memo(2)); }},
     };
     for (const auto& step : steps) {
-        SCOPED_TRACE(step.undo);
+        SCOPED_TRACE(step.undo.toStdString());
         const QStringList before = step.view();
         step.edit();
         const QStringList after = step.view();
@@ -109,11 +111,13 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
         EXPECT_NE(after, before);
         EXPECT_EQ(form->Undo1->text(), step.undo);
         EXPECT_TRUE(form->modified());
+        EXPECT_EQ(shown_caption(), file + " *");
 
         form->Undo1->trigger();
         EXPECT_EQ(step.view(), before);
         EXPECT_EQ(image(), opened);
         EXPECT_FALSE(form->modified());
+        EXPECT_EQ(shown_caption(), file);
         EXPECT_EQ(form->Redo1->text(), QString(step.undo).replace("Undo", "Redo"));
 
         form->Redo1->trigger();
@@ -133,6 +137,7 @@ TEST_F(UndoTest, EachKindOfStepIsTakenBackAndMadeAgain) {
     EXPECT_TRUE(form->modified());
     form->Redo1->trigger();
     EXPECT_FALSE(form->modified());
+    EXPECT_EQ(shown_caption(), file);
 
     // Ctrl+Z and Ctrl+Y act on the document also inside a text field.
     form->show();

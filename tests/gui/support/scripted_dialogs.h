@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -15,7 +16,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;     // "message", "information", "error", "confirm", "askToSave", "number", "open", "save", "color", "exec"
+        QString kind;     // "message", "information", "error", "confirm", "askToSave", "choice", "open", "save", "color", "exec"
         QString caption;  // error caption, or the dialog's window title for exec
         QString text;     // the box's text, or the filter of a file dialog
     };
@@ -25,11 +26,14 @@ public:
     std::deque<SaveChoice> saveChoices;  // answers of askToSave; Cancel when empty
     std::deque<QString> fileNames;  // answers of open and save dialogs, in order
     std::deque<QColor> colors;
-    std::deque<int> numbers;  // answers of number(); a cancel when empty
+    std::deque<int> choices;  // answers of choice(), the index chosen; a cancel when empty
     // Actions run on a modal window in place of its event loop, in order.
     std::deque<std::function<void(QDialog*)>> modal;
     QString lastSaveOffered;  // lastName passed to the latest save dialog
+    QString lastOpenDir;      // the folder the latest open dialog started in
     QColor lastColorOffered;
+    QStringList lastChoices;     // the items of the latest choice()
+    int lastChoiceCurrent = -1;  // and the one it offered first
     std::function<void()> lastColorHelp;  // what the colour dialog's Help button runs
 
     void message(QWidget*, const QString& text) override { shown.push_back({"message", {}, text}); }
@@ -53,8 +57,9 @@ public:
         saveChoices.pop_front();
         return a;
     }
-    QString openFileName(QWidget*, const QString& filter) override {
+    QString openFileName(QWidget*, const QString& filter, const QString& dir = QString()) override {
         shown.push_back({"open", {}, filter});
+        lastOpenDir = dir;
         return next_name();
     }
     QString saveFileName(QWidget*, const QString& filter, const QString& lastName) override {
@@ -62,11 +67,14 @@ public:
         lastSaveOffered = lastName;
         return next_name();
     }
-    std::optional<int> number(QWidget*, const QString& title, const QString& label, int, int, int) override {
-        shown.push_back({"number", title, label});
-        if (numbers.empty()) return std::nullopt;
-        const int n = numbers.front();
-        numbers.pop_front();
+    std::optional<int> choice(QWidget*, const QString& title, const QString& label, const QStringList& items,
+                              int current) override {
+        shown.push_back({"choice", title, label});
+        lastChoices = items;
+        lastChoiceCurrent = current;
+        if (choices.empty()) return std::nullopt;
+        const int n = choices.front();
+        choices.pop_front();
         return n;
     }
     QColor color(QWidget*, const QColor& initial, const std::function<void()>& help) override {

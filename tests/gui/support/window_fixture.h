@@ -13,6 +13,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QUndoStack>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -143,6 +144,12 @@ protected:
     }
 
     ScriptDocument& doc() const { return *form->document(); }
+    // The caption as the window system shows it: the "[*]" placeholder shown
+    // as "*" while the window is modified, dropped otherwise.
+    QString shown_caption() const {
+        form->winId();
+        return form->windowHandle()->title();
+    }
     // The lines of the transcript pane, once every open has put in all of
     // its listing (a long one goes in over several passes of the event loop).
     QStringList transcript() const {
