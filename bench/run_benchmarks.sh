@@ -67,6 +67,15 @@ else
   echo "== main window: gui_bench was not built (VELLUMARK_GUI off?)"
 fi
 
+if [ -x "$build/bench/flow_bench" ]; then
+  echo "== game flow window (offscreen, Graphviz's dot)"
+  if "$build/bench/flow_bench" | tee "$out/flow.txt"; then
+    grep '^@@ ' "$out/flow.txt" >>"$rows"
+  else
+    echo "flow_bench failed"; status=1
+  fi
+fi
+
 echo
 echo "== machine"
 cpu=$(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)

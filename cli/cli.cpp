@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -18,6 +19,8 @@
 #include "formats/catalogue.h"
 #include "formats/check_report.h"
 #include "formats/diff.h"
+#include "formats/flow_dot.h"
+#include "formats/flow_graph.h"
 #include "formats/json_form.h"
 #include "formats/search_report.h"
 
@@ -36,6 +39,7 @@ struct arguments {
     std::optional<std::string> output;
     std::optional<std::string> name, file;  // of "level insert"
     bool strict = false, json = false;        // of "check" (--json also of "find" and "replace")
+    std::optional<std::string> format;        // of "flow": dot, svg or png
     bool backup = false;                      // "--backup" of the commands that write a file
     search_options search{true, false, false};  // of "find" and "replace": case matters unless --ignore-case
     std::optional<search_scope> scope;          // --in
@@ -104,6 +108,12 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
             if (!add_scope_names(parsed.scope, first_names))
                 throw usage_error{"unknown table \"" + first_names + "\" for --in; give " + scope_names()};
             while (a == "--in" && i + 1 < args.size() && add_scope_names(parsed.scope, args[i + 1])) ++i;
+        } else if (args[0] == "flow" && (a == "--format" || a.rfind("--format=", 0) == 0)) {
+            if (parsed.format) throw usage_error{"option --format given twice"};
+            if (a == "--format" && i + 1 >= args.size()) throw usage_error{"option --format needs dot, svg or png"};
+            parsed.format = a == "--format" ? args[++i] : a.substr(9);
+            if (*parsed.format != "dot" && *parsed.format != "svg" && *parsed.format != "png")
+                throw usage_error{"unknown format \"" + *parsed.format + "\"; give dot, svg or png"};
         } else if (a == "--codepage" || a.rfind("--codepage=", 0) == 0) {
             if (parsed.codepage) throw usage_error{"option --codepage given twice"};
             if (a == "--codepage" && i + 1 >= args.size())
@@ -190,6 +200,26 @@ int do_build(const std::string& path, const codepage::table* cp, const std::stri
     const auto text = read_input(path, json_form::kMostJsonBytes, json_form::kJsonWhat);
     const Ttombpcdat doc = json_form::document_from_json(json_form::parse_json(text), cp);
     json_form::save_document(target, doc, backup);
+    return kExitOk;
+}
+
+// The game flow as DOT, or as an SVG or PNG picture drawn by Graphviz's dot:
+// by --format, else by OUT's extension (DOT for any other).
+int do_flow(const std::string& path, const arguments& a, std::ostream& out) {
+    const Ttombpcdat doc = load_input_script(path);
+    const std::string dot = flow::dot_text(flow::build_graph(doc, a.texts()));
+    std::string format = a.format.value_or("dot");
+    if (!a.format && a.output) {
+        std::string ext = std::filesystem::path(*a.output).extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        if (ext == ".svg" || ext == ".png") format = ext.substr(1);
+    }
+    const std::string picture = format == "dot" ? dot : flow::run_dot(dot, format);
+    if (a.output)
+        write_output_file(*a.output, {reinterpret_cast<const std::uint8_t*>(picture.data()), picture.size()},
+                          a.backups());
+    else
+        out << picture;
     return kExitOk;
 }
 
@@ -342,7 +372,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "level") return do_level(args, out);
         if (command == "strings") return do_strings(args, out);
-        const bool takes_output = command == "dump" || command == "build" || command == "replace";
+        const bool takes_output =
+            command == "dump" || command == "build" || command == "flow" || command == "replace";
         const bool searches = command == "find" || command == "replace";
         if (command != "check" && command != "resave" && command != "transcript" && !takes_output &&
             command != "diff" && !searches)
@@ -368,6 +399,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (command == "dump") {
             expect_operands(a, command, 1);
             return do_dump(a.operands[0], a.texts(), a.output, a.backups(), out, err);
+        }
+        if (command == "flow") {
+            expect_operands(a, command, 1);
+            return do_flow(a.operands[0], a, out);
         }
         if (command == "build") {
             expect_operands(a, command, 1);

@@ -47,6 +47,15 @@ const command_help kCommandHelp[] = {
      "--codepage is given.\n",
      "  -o, --output FILE        the script to write\n"
      "  --backup                 keep an existing FILE as FILE.bak first\n"},
+    {"flow",
+     "Usage: vellumark-cli flow FILE [-o OUT] [--format dot|svg|png]\n"
+     "Write the game flow: the title and each level's slot in play order with their\n"
+     "movies, cut-scenes, chapter screens, soundtracks, items and ends, as Graphviz\n"
+     "DOT. SVG and PNG are drawn by Graphviz's dot program (package graphviz).\n",
+     "  -o, --output OUT         write to OUT (standard output without it), as SVG or\n"
+     "                           PNG when OUT ends in .svg or .png, else as DOT\n"
+     "  --format dot|svg|png     the format, whatever OUT's name\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"},
     {"diff",
      "Usage: vellumark-cli diff A B\n"
      "List the differences between two scripts.\n",
@@ -164,6 +173,9 @@ std::string usage_text() {
            "                           without -o)\n"
            "  build IN.json -o FILE    write the script that IN.json describes\n"
            "  diff A B                 list the differences between two scripts\n"
+           "  flow FILE [-o OUT] [--format dot|svg|png]\n"
+           "                           write the game flow as Graphviz DOT, or as an SVG or\n"
+           "                           PNG picture drawn by Graphviz's dot (by OUT's name)\n"
            "  level move FILE FROM TO -o OUT\n"
            "                           move level FROM to the place of level TO; its name,\n"
            "                           file, picture, slot and key strings go with it and\n"

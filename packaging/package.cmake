@@ -108,7 +108,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 # The libraries from dpkg-shlibdeps; the lists show U+240A and U+240D, which
 # the FreeFont faces draw.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-freefont-ttf")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-freefont-ttf, graphviz")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

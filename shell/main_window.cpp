@@ -59,6 +59,7 @@
 #include "shell/about_window.h"
 #include "shell/close_prompt.h"
 #include "shell/data_files.h"
+#include "shell/flow_window.h"
 #include "shell/appearance.h"
 #include "shell/recent_files.h"
 
@@ -276,6 +277,7 @@ void TForm1::createActions() {
                           &TForm1::ExportTexts1Click);
     ImportTranslation1 =
         action(File1, "ImportTranslation1", QStringLiteral("Import translation..."), &TForm1::ImportTranslation1Click);
+    ExportFlow1 = action(File1, "ExportFlow1", QStringLiteral("Export game flow picture..."), &TForm1::ExportFlow1Click);
     File1->addSeparator()->setObjectName(QStringLiteral("N1"));
     Exit1 = action(File1, "Exit1", QStringLiteral("Exit"), &TForm1::Exit1Click, QKeySequence(Qt::CTRL | Qt::Key_X));
     N3 = File1->addSeparator();
@@ -331,6 +333,7 @@ void TForm1::createActions() {
     OtherCommand1->setObjectName(QStringLiteral("OtherCommand1"));
     SaveText1 = action(OtherCommand1, "SaveText1", QStringLiteral("Save Text"), &TForm1::SaveText1Click);
     ChangeColor1 = action(OtherCommand1, "ChangeColor1", QStringLiteral("Change Color"), &TForm1::ChangeColor1Click);
+    GameFlow1 = action(OtherCommand1, "GameFlow1", QStringLiteral("Game flow..."), &TForm1::GameFlow1Click);
     // On by default and remembered: the first save over a file after it was
     // opened keeps its previous bytes as NAME.bak.
     KeepBackup1 = action(OtherCommand1, "KeepBackup1", QStringLiteral("Keep a backup on first save"), nullptr);
@@ -759,6 +762,39 @@ void TForm1::ImportTranslation1Click() {
         document_->replaceTables(texts, QStringLiteral("Import translation"));
         dialogs_.information(this,
                              QStringLiteral("Translations imported from %1: %2").arg(path).arg(translations.size()));
+    });
+}
+
+void TForm1::GameFlow1Click() {
+    if (!flow_) {
+        flow_ = new GameFlowWindow(*document_, this);
+        connect(flow_, &GameFlowWindow::goTo, this, [this](const vellumark::place& where) {
+            goTo(where);
+            raise();
+            activateWindow();
+        });
+        // Beside the main window, on its right, as far as the screen allows.
+        QPoint at = frameGeometry().topRight() + QPoint(1, 0);
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - flow_->frameGeometry().width())));
+            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - flow_->frameGeometry().height())));
+        }
+        flow_->move(at);
+    }
+    flow_->show();
+    flow_->raise();
+    flow_->activateWindow();
+}
+
+void TForm1::ExportFlow1Click() {
+    const QString path = dialogs_.saveFileName(this, QStringLiteral("SVG pictures (*.svg);;PNG pictures (*.png)"),
+                                               last_flow_name_);
+    if (path.isEmpty()) return;
+    last_flow_name_ = path;
+    run_command([&] {
+        GameFlowWindow::exportPicture(document_->record(), vellumark::codepage::get(document_->codePage()), path);
+        dialogs_.information(this, path + QStringLiteral(" Saved!"));
     });
 }
 

@@ -36,6 +36,7 @@ class RecentFiles;
 class TForm5;
 class TForm6;
 class TForm8;
+class GameFlowWindow;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -60,6 +61,8 @@ public:
     TForm6* form6() const { return form6_; }
     TForm8* form8() const { return form8_; }
     QMenu* file_menu() const { return File1; }
+    // The game flow window, made at its first opening; null before.
+    GameFlowWindow* flowWindow() const { return flow_; }
 
     // The menu handlers. Every failure is shown in the error box.
     void Open1Click();
@@ -74,6 +77,10 @@ public:
     // a translated catalogue taken in as one undo step.
     void ExportTexts1Click();
     void ImportTranslation1Click();
+    // "Game flow...": the game flow window, beside this one.
+    void GameFlow1Click();
+    // "Export game flow picture...": SVG or PNG by the name's extension.
+    void ExportFlow1Click();
     // "Code page": the document's bytes shown in another code page, nothing
     // changed; the choice is remembered for the open file.
     void setCodePage(vellumark::codepage::page page);
@@ -121,6 +128,8 @@ public:
     QAction* SaveAS1 = nullptr;
     QAction* ExportTexts1 = nullptr;
     QAction* ImportTranslation1 = nullptr;
+    QAction* ExportFlow1 = nullptr;
+    QAction* GameFlow1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* N3 = nullptr;  // the separator the recent-files entries follow
     QAction* Copyscriptslot1 = nullptr;
@@ -194,6 +203,7 @@ private:
     TForm5* form5_ = nullptr;
     TForm6* form6_ = nullptr;
     TForm8* form8_ = nullptr;
+    GameFlowWindow* flow_ = nullptr;
 
     QString current_file_name_;
     QString caption_;  // the caption without the unsaved-changes mark
@@ -203,5 +213,6 @@ private:
     QString last_save_name_;       // offered again by "Save As..."
     QString last_transcript_name_; // offered again by "Save Text"
     QString last_catalogue_name_;  // offered again by "Export texts for translation..."
+    QString last_flow_name_;       // offered again by "Export game flow picture..."
     QColor last_color_ = Qt::black;
 };

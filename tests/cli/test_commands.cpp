@@ -259,7 +259,7 @@ TEST(Commands, UsageHelpVersionAndExitCodesOfTheExecutable) {
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, usage_text());
     // A command's --help: its own usage, options and exit status.
-    for (const std::string command : {"check", "resave", "transcript", "dump", "build", "diff"})
+    for (const std::string command : {"check", "resave", "transcript", "dump", "build", "diff", "flow"})
         EXPECT_EQ(run_cli({command, "--help"}).out, command_usage_text(command)) << command;
     EXPECT_EQ(run_cli({"level", "move", "--help"}).out, command_usage_text("level move"));
     EXPECT_EQ(run_cli({"strings", "import", "x", "-h"}).out, command_usage_text("strings import"));

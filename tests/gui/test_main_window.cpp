@@ -69,7 +69,7 @@ TEST_F(WindowTest, BeforeAnyOpenTheFileMenuEndsAtN3AndSavesDoNothing) {
     QStringList file;
     for (QAction* a : form->file_menu()->actions()) file.append(a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(file, (QStringList{"&Open", "Save", "Save As...", "Export texts for translation...",
-                                 "Import translation...", "-", "Exit", "-"}));
+                                 "Import translation...", "Export game flow picture...", "-", "Exit", "-"}));
     EXPECT_FALSE(form->file_menu()->separatorsCollapsible());  // N3 shows while the list is empty
     for (int page = 0; page < form->tabs()->count(); ++page) {  // the pages are cream like the window
         EXPECT_TRUE(form->tabs()->widget(page)->autoFillBackground());

@@ -47,7 +47,7 @@ for page in "$root"/share/man/man1/*.1.gz; do
     zcat "$page" | grep -q '^\.SH EXAMPLES' || fail "$(basename "$page") has no EXAMPLES"
 done
 # Every command of the companion is in its page.
-for command in check resave transcript dump build diff "level move" "level insert" "level delete" \
+for command in check resave transcript dump build diff flow "level move" "level insert" "level delete" \
                "strings export" "strings import"; do
     zcat "$root/share/man/man1/vellumark-cli.1.gz" | grep -q -- "${command/ /\\ }\|$command" ||
         fail "vellumark-cli.1 does not describe \"$command\""
