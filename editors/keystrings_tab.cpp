@@ -3,18 +3,24 @@
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "codec/check.h"
+#include "codec/layout.h"
 #include "codec/tables.h"
 #include "editors/colors.h"
 #include "editors/document.h"
+#include "editors/level_column.h"
 #include "editors/list_edit.h"
 #include "editors/text.h"
 
@@ -56,10 +62,43 @@ KeyStringMemo::KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidge
     setUndoRedoEnabled(false);
 }
 
-bool KeyStringMemo::accepts(const QString& text) {
-    if (!unstorableCharacter(text, doc_.codePageTable())) return true;
-    reportRefusedInput(this, dialogs_, unstorableTextMessage(doc_.codePageTable()));
-    return false;
+bool KeyStringMemo::accepts(const QString& text, const QTextCursor& at) {
+    QString without_breaks = text;
+    without_breaks.remove(QLatin1Char('\n'));
+    if (unstorableCharacter(without_breaks, doc_.codePageTable())) {
+        reportRefusedInput(this, dialogs_, unstorableTextMessage(doc_.codePageTable()));
+        return false;
+    }
+    // The lines the text makes where it goes in: the start of the first line
+    // and the end of the last stay around it. Each character is one byte.
+    const QTextBlock first = document()->findBlock(at.selectionStart());
+    const QTextBlock last = document()->findBlock(at.selectionEnd());
+    const QString made = first.text().left(at.selectionStart() - first.position()) + text +
+                         last.text().mid(at.selectionEnd() - last.position());
+    qsizetype longest = 0;
+    for (const auto& line : QStringView(made).split(QLatin1Char('\n'))) longest = std::max(longest, line.size());
+    if (longest > vellumark::layout::kMaxStringLength) {
+        reportRefusedInput(this, dialogs_, kTooLongTextMessage.arg(longest));
+        return false;
+    }
+    return true;
+}
+
+bool KeyStringMemo::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && line_tip) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        const QTextBlock block = cursorForPosition(at).block();
+        const QRectF line = blockBoundingGeometry(block).translated(contentOffset());
+        const QString tip = block.isValid() && line.top() <= at.y() && at.y() < line.bottom()
+                                ? line_tip(block.blockNumber())
+                                : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, viewport(), line.toRect());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 void KeyStringMemo::keyPressEvent(QKeyEvent* event) {
@@ -69,12 +108,22 @@ void KeyStringMemo::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    if (!text.isEmpty() && text.at(0).isPrint() && !accepts(text)) return;
+    if (!text.isEmpty() && text.at(0).isPrint() && !accepts(text, textCursor())) return;
+    // Taking out a line end joins two lines, which may make one too long.
+    if ((event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) &&
+        !(event->modifiers() & Qt::ControlModifier)) {
+        QTextCursor joined = textCursor();
+        if (!joined.hasSelection())
+            joined.movePosition(event->key() == Qt::Key_Backspace ? QTextCursor::PreviousCharacter
+                                                                  : QTextCursor::NextCharacter,
+                                QTextCursor::KeepAnchor);
+        if (!accepts(QString(), joined)) return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 
 void KeyStringMemo::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !accepts(event->commitString())) {
+    if (!event->commitString().isEmpty() && !accepts(event->commitString(), textCursor())) {
         QInputMethodEvent cleared;
         QPlainTextEdit::inputMethodEvent(&cleared);
         return;
@@ -88,9 +137,7 @@ void KeyStringMemo::insertFromMimeData(const QMimeData* source) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (QChar separator : {QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator), QChar(u'\r')})
         text.replace(separator, QLatin1Char('\n'));
-    QString without_breaks = text;
-    without_breaks.remove(QLatin1Char('\n'));
-    if (!accepts(without_breaks)) return;
+    if (!accepts(text, textCursor())) return;
     textCursor().insertText(text);
 }
 
@@ -98,8 +145,10 @@ void KeyStringMemo::insertFromMimeData(const QMimeData* source) {
 
 KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), doc_(doc), dialogs_(dialogs) {
-    auto* outer = new QVBoxLayout(this);
+    auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
+    Levels = new LevelColumn(doc_, this);
+    outer->addWidget(Levels);
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setWidgetResizable(true);
@@ -117,12 +166,21 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
         KeyStringMemo* memo = memos_[i] = new KeyStringMemo(dialogs_, doc_, inner);
         memo->setObjectName(QStringLiteral("Memo%1").arg(i));
         memo->setFixedWidth(170);
+        // One line per level, beside the level column's; each memo shows as
+        // many lines as the column, with or without long lines.
+        memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        memo->line_tip = [this, i](int line) { return LevelColumn::lineTip(doc_, i, line); };
         set_background(memo, memo_color(i));
         column->addWidget(memo);
         row->addLayout(column);
         connect(memo->document(), &QTextDocument::contentsChange, this,
                 [this, i](int position, int removed, int added) { memoChanged(i, position, removed, added); });
+        connect(memo->verticalScrollBar(), &QScrollBar::valueChanged, this, &KeyStringsTab::scrollAllTo);
     }
+    connect(Levels->Levels->verticalScrollBar(), &QScrollBar::valueChanged, this, &KeyStringsTab::scrollAllTo);
+    memos_[1]->installEventFilter(this);
+    headings_[1]->installEventFilter(this);
     ScrollBox1->setWidget(inner);
     showLayout();
 
@@ -147,6 +205,25 @@ KeyStringsTab::KeyStringsTab(ScriptDocument& doc, Dialogs& dialogs, QWidget* par
     });
 }
 
+bool KeyStringsTab::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) alignLevels();
+    return QWidget::eventFilter(watched, event);
+}
+
+void KeyStringsTab::alignLevels() {
+    const int caption = headings_[1]->mapTo(this, QPoint()).y() - Levels->y();
+    const int lines = memos_[1]->mapTo(this, QPoint()).y() - Levels->y();
+    Levels->alignWith(caption, lines, memos_[1]->height());
+}
+
+void KeyStringsTab::scrollAllTo(int line) {
+    if (scrolling_) return;
+    const bool was = std::exchange(scrolling_, true);
+    for (int i = 1; i <= kMemos; ++i) memos_[i]->verticalScrollBar()->setValue(line);
+    Levels->Levels->verticalScrollBar()->setValue(line);
+    scrolling_ = was;
+}
+
 void KeyStringsTab::showLayout() {
     const int shown = vellumark::key_table_count(doc_.record().layout);
     for (int i = vellumark::kKeyStringTables + 1; i <= kMemos; ++i) {
@@ -164,6 +241,10 @@ void KeyStringsTab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     for (int i = 1; i <= kMemos; ++i)
         if (stale_[i]) fill(i);
+    // Memos shown or hidden for another layout while the tab was hidden
+    // leave the row laid out for the width it had before: laid out anew, the
+    // memos stand side by side again instead of spread over that width.
+    ScrollBox1->widget()->layout()->invalidate();
 }
 
 void KeyStringsTab::showAll(int memo) {

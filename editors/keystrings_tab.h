@@ -7,28 +7,38 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QWidget>
+#include <functional>
 
 class Dialogs;
+class LevelColumn;
+class QLabel;
 class ScriptDocument;
 class QLabel;
 class QScrollArea;
 
 // A key-string memo: refuses, as it is typed, pasted or dropped, text that a
-// script cannot store, and ends a line with Shift+Enter as with Enter.
+// script cannot store (a character outside the code page, a line over 255
+// characters), and ends a line with Shift+Enter as with Enter.
 class KeyStringMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
     KeyStringMemo(Dialogs& dialogs, const ScriptDocument& doc, QWidget* parent = nullptr);
 
+    // The tool tip of a line, by its number from 0 (empty: none).
+    std::function<QString(int line)> line_tip;
+
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    // False, after telling the user, when the text cannot be stored.
-    bool accepts(const QString& text);
+    // False, after telling the user, when the text, put in at the cursor,
+    // cannot be stored.
+    bool accepts(const QString& text, const QTextCursor& at);
 
     Dialogs& dialogs_;
     const ScriptDocument& doc_;
@@ -45,9 +55,11 @@ public:
     static constexpr int kMemos = 16;
 
     QScrollArea* ScrollBox1 = nullptr;  // the horizontally scrolling box of the memos
+    LevelColumn* Levels = nullptr;      // "N name" of each level, left of the box
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Shows the whole table: now when the tab is shown, else when it is.
@@ -56,6 +68,10 @@ private:
     void showReplaced(int memo, int first, int removed, int inserted);
     void showMoved(int memo, int from, int to);
     void memoChanged(int memo, int position, int removed_chars, int added_chars);
+    // The level column at the height of the memos' captions and lines.
+    void alignLevels();
+    // The memos and the level column show the same first line.
+    void scrollAllTo(int line);
 
     ScriptDocument& doc_;
     Dialogs& dialogs_;
@@ -67,4 +83,5 @@ private:
     bool stale_[kMemos + 1] = {};  // the memo does not show its table yet
     bool showing_ = false;  // the memo is being set from the document
     bool editing_ = false;  // the document is being set from the memo
+    bool scrolling_ = false;  // the memos are being scrolled together
 };

@@ -3,6 +3,7 @@
 #include <QAbstractItemDelegate>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHash>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -98,15 +99,28 @@ void ListBox::fit() {
     const QSize before = model_->rowSize();
     QSize size;
     if (const int n = model_->rowCount(); n > 0) {
-        // The longest entries by characters; the widest of them by measure.
-        std::vector<std::pair<qsizetype, int>> longest;
-        longest.reserve(std::size_t(n));
-        for (int i = 0; i < n; ++i) longest.emplace_back(model_->length(i), i);
-        const auto top = longest.begin() + std::min<std::ptrdiff_t>(8, n);
-        std::partial_sort(longest.begin(), top, longest.end(), std::greater<>());
-        const QFontMetrics metrics(font());
+        // The widest entry. Shaping every entry would take long in a list of
+        // thousands, and the longest by characters alone miss a short entry
+        // of wide letters (32 Cyrillic letters among longer Latin names): so
+        // every entry is estimated as the sum of its characters' widths, and
+        // the widest few by that estimate are measured.
+        QFontMetrics metrics(font());
+        QHash<QChar, int> widths;
+        std::vector<std::pair<int, int>> estimated;
+        estimated.reserve(std::size_t(n));
+        for (int i = 0; i < n; ++i) {
+            int sum = 0;
+            for (const QChar c : model_->text(i)) {
+                auto w = widths.find(c);
+                if (w == widths.end()) w = widths.insert(c, metrics.horizontalAdvance(c));
+                sum += *w;
+            }
+            estimated.emplace_back(sum, i);
+        }
+        const auto top = estimated.begin() + std::min<std::ptrdiff_t>(8, n);
+        std::partial_sort(estimated.begin(), top, estimated.end(), std::greater<>());
         int widest = -1, at = 0;
-        for (auto it = longest.begin(); it != top; ++it) {
+        for (auto it = estimated.begin(); it != top; ++it) {
             const int w = metrics.horizontalAdvance(model_->text(it->second));
             if (w > widest) {
                 widest = w;

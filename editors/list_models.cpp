@@ -89,10 +89,6 @@ QString StringTableModel::text(int row) const {
     return std::size_t(row) < strings().size() ? doc_.toText(strings()[std::size_t(row)]) : QString();
 }
 
-qsizetype StringTableModel::length(int row) const {
-    return std::size_t(row) < strings().size() ? qsizetype(strings()[std::size_t(row)].size()) : 0;
-}
-
 // ---- SlotListModel ----------------------------------------------------------------
 
 SlotListModel::SlotListModel(ScriptDocument& doc, QObject* parent) : ScriptListModel(doc, parent) {
@@ -114,14 +110,6 @@ SlotListModel::SlotListModel(ScriptDocument& doc, QObject* parent) : ScriptListM
 }
 
 QString SlotListModel::text(int row) const { return doc_.slotLabel(row); }
-
-qsizetype SlotListModel::length(int row) const {
-    // "Script#" or "Script #" and the number.
-    qsizetype digits = 1;
-    for (int n = row; n >= 10; n /= 10) ++digits;
-    const auto& added = doc_.slotsAdded();
-    return (std::size_t(row) < added.size() && added[std::size_t(row)] ? 8 : 7) + digits;
-}
 
 // ---- CommandListModel -------------------------------------------------------------
 
@@ -185,9 +173,4 @@ DemoListModel::DemoListModel(ScriptDocument& doc, QObject* parent) : ScriptListM
 QString DemoListModel::text(int row) const {
     const Lines& lines = doc_.demoTexts();
     return std::size_t(row) < lines.size() ? doc_.toText(lines[std::size_t(row)]) : QString();
-}
-
-qsizetype DemoListModel::length(int row) const {
-    const Lines& lines = doc_.demoTexts();
-    return std::size_t(row) < lines.size() ? qsizetype(lines[std::size_t(row)].size()) : 0;
 }

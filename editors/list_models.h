@@ -22,9 +22,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : rows_; }
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // The text of a row, and its length in characters without building it.
+    // The text of a row.
     virtual QString text(int row) const = 0;
-    virtual qsizetype length(int row) const { return text(row).size(); }
 
     // The size of every row (the view's uniform item size); invalid for the
     // delegate's own measure.
@@ -56,7 +55,6 @@ class StringTableModel : public ScriptListModel {
 public:
     StringTableModel(ScriptDocument& doc, vellumark::table_id table, QObject* parent = nullptr);
     QString text(int row) const override;
-    qsizetype length(int row) const override;
 
 private:
     const std::vector<std::string>& strings() const;
@@ -70,7 +68,6 @@ class SlotListModel : public ScriptListModel {
 public:
     explicit SlotListModel(ScriptDocument& doc, QObject* parent = nullptr);
     QString text(int row) const override;
-    qsizetype length(int row) const override;
 };
 
 // The commands of one slot, each as its name, operand and the name the
@@ -96,5 +93,4 @@ class DemoListModel : public ScriptListModel {
 public:
     explicit DemoListModel(ScriptDocument& doc, QObject* parent = nullptr);
     QString text(int row) const override;
-    qsizetype length(int row) const override;
 };

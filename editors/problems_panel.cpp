@@ -46,6 +46,7 @@ ProblemsPanel::ProblemsPanel(ScriptDocument& doc, QWidget* parent) : QDockWidget
 }
 
 QString ProblemsPanel::summary() const {
+    if (!open_) return {};
     int errors = 0, warnings = 0;
     for (const auto& p : problems_) ++(p.level == vellumark::severity::error ? errors : warnings);
     return QStringLiteral("%1 %2, %3 %4")
@@ -53,6 +54,11 @@ QString ProblemsPanel::summary() const {
         .arg(errors == 1 ? QStringLiteral("error") : QStringLiteral("errors"))
         .arg(warnings)
         .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"));
+}
+
+void ProblemsPanel::setScriptOpen() {
+    open_ = true;
+    checkNow();
 }
 
 void ProblemsPanel::scheduleCheck() {
@@ -66,12 +72,14 @@ void ProblemsPanel::scheduleCheck() {
 
 void ProblemsPanel::checkNow() {
     scheduled_ = false;
-    std::vector<vellumark::problem> found = vellumark::check_script(doc_.record());
+    std::vector<vellumark::problem> found;
+    if (open_) found = vellumark::check_script(doc_.record());
     const bool same = found.size() == problems_.size() &&
                       std::equal(found.begin(), found.end(), problems_.begin(), [](const auto& a, const auto& b) {
                           return a.level == b.level && a.where == b.where && a.message == b.message;
                       });
-    if (same && ProblemList->topLevelItemCount() == int(found.size())) return;
+    if (same && ProblemList->topLevelItemCount() == int(found.size()) && listed_ == open_) return;
+    listed_ = open_;
     problems_ = std::move(found);
 
     const QIcon error = style()->standardIcon(QStyle::SP_MessageBoxCritical);
@@ -88,6 +96,6 @@ void ProblemsPanel::checkNow() {
     }
     ProblemList->clear();
     ProblemList->addTopLevelItems(rows);
-    setWindowTitle(QStringLiteral("Problems: ") + summary());
+    setWindowTitle(open_ ? QStringLiteral("Problems: ") + summary() : QStringLiteral("Problems"));
     emit summaryChanged(summary());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDockWidget>
+#include <optional>
 #include <vector>
 
 #include "codec/check.h"
@@ -19,8 +20,11 @@ public:
     QTreeWidget* ProblemList = nullptr;  // icon and place, message
 
     const std::vector<vellumark::problem>& problems() const { return problems_; }
-    // "1 error, 3 warnings".
+    // "1 error, 3 warnings"; nothing while no script is open.
     QString summary() const;
+    // A script was opened: from now on the document is checked. Before,
+    // there is nothing to check and nothing is listed.
+    void setScriptOpen();
     // Checks the document now rather than after the current event.
     void checkNow();
 
@@ -35,4 +39,6 @@ private:
     ScriptDocument& doc_;
     std::vector<vellumark::problem> problems_;
     bool scheduled_ = false;
+    bool open_ = false;
+    std::optional<bool> listed_;  // open_ as the list and the count last showed it
 };

@@ -1,5 +1,8 @@
 #include "editors/text.h"
 
+#include <QFontInfo>
+#include <QStringList>
+
 namespace {
 
 constexpr char16_t kLineFeedSymbol = vellumark::codepage::kLineFeedSymbol;
@@ -79,4 +82,15 @@ std::optional<QChar> unstorableCharacter(const QString& text, const CodePage* pa
     for (QChar c : text)
         if (!to_bytes(QString(c), page)) return c;
     return std::nullopt;
+}
+
+QFont with_symbol_fallback(QFont font) {
+    // The face the font resolves to stays first: a generic name such as
+    // "Sans Serif" is no family of its own, and in a list it would give way
+    // to the next one.
+    QStringList families{QFontInfo(font).family()};
+    const QString symbols = QString::fromLatin1(kSymbolFontFamily);
+    if (!families.contains(symbols)) families.append(symbols);
+    font.setFamilies(families);
+    return font;
 }

@@ -7,6 +7,7 @@
 // the character of its own number.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <optional>
 #include <string>
@@ -38,3 +39,12 @@ std::optional<QChar> unstorableCharacter(const QString& text, const CodePage* pa
 
 // "Windows-1252", as messages name a code page.
 QString codePageName(const CodePage* page);
+
+// The family that draws the line-break symbols U+240A and U+240D (and
+// U+2404) when a view's own font has no glyph for them: Unifont, which the
+// install step and the package bring. Its glyphs read "LF" and "CR" even at
+// the lists' 8 points, and its lines are no taller than the views' own.
+inline constexpr const char* kSymbolFontFamily = "Unifont";
+// The font with kSymbolFontFamily after its own families, so that those
+// symbols come out of a font that has them, not as empty boxes.
+QFont with_symbol_fallback(QFont font);

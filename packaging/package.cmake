@@ -105,10 +105,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELLUMARK_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
-# The libraries from dpkg-shlibdeps; the lists show U+240A and U+240D, which
-# the FreeFont faces draw.
+# The libraries from dpkg-shlibdeps; the views show U+240A and U+240D in
+# Unifont, whose glyphs for them read "LF" and "CR" even at the lists' small
+# size (FreeFont draws them too, but too small to read); graphviz's dot lays
+# out the game-flow graph.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-freefont-ttf, graphviz")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-freefont-ttf, fonts-unifont, graphviz")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

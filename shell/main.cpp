@@ -4,8 +4,6 @@
 // without a display.
 #include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 #include <iostream>
 
 #include "editors/dialogs.h"
@@ -33,11 +31,7 @@ int main(int argc, char** argv) {
     }
     QtDialogs dialogs;
     TForm1 form(dialogs);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = form.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        form.move(frame.topLeft());
-    }
+    form.centreOnScreen();
     form.show();
     // A file handed over by the desktop (the .desktop entry's %f) opens as
     // "&Open" would.

@@ -54,6 +54,7 @@
 #include "editors/media_tab.h"
 #include "editors/options_tab.h"
 #include "editors/problems_panel.h"
+#include "editors/text.h"
 #include "editors/script_tab.h"
 #include "shell/help_window.h"
 #include "shell/about_window.h"
@@ -161,7 +162,8 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
-    setFont(font);
+    // Every view shows line breaks as their symbols, in a face that has them.
+    setFont(with_symbol_fallback(font));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kCream);
     setPalette(pal);
@@ -375,8 +377,13 @@ void TForm1::createActions() {
     addDockWidget(Qt::BottomDockWidgetArea, problems_);
     problems_->hide();
     connect(problems_, &ProblemsPanel::goTo, this, &TForm1::goTo);
-    // Both panels open share the space below the tabs as two tabs.
+    // Both panels open share the space below the tabs as two tabs; either
+    // shown keeps the window on its screen.
     tabifyDockWidget(find_, problems_);
+    for (QDockWidget* panel : {static_cast<QDockWidget*>(find_), static_cast<QDockWidget*>(problems_)})
+        connect(panel, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+            if (shown) keepOnScreen();
+        });
     Problems1 = problems_->toggleViewAction();
     Problems1->setText(QStringLiteral("Problems"));
     Problems1->setObjectName(QStringLiteral("Problems1"));
@@ -385,13 +392,26 @@ void TForm1::createActions() {
     ProblemCount->setObjectName(QStringLiteral("ProblemCount"));
     ProblemCount->setAutoRaise(true);
     ProblemCount->setToolTip(QStringLiteral("Show or hide the Problems panel"));
-    ProblemCount->setText(problems_->summary());
+    // Text only: empty, it is no taller than with a count, so the menu bar
+    // keeps its height while no script is open.
+    ProblemCount->setToolButtonStyle(Qt::ToolButtonTextOnly);
     menuBar()->setCornerWidget(ProblemCount);
     connect(ProblemCount, &QToolButton::clicked, Problems1, &QAction::trigger);
-    connect(problems_, &ProblemsPanel::summaryChanged, ProblemCount, &QToolButton::setText);
+    connect(problems_, &ProblemsPanel::summaryChanged, this, &TForm1::showProblemCount);
+    showProblemCount(problems_->summary());
 
     recent_ = new RecentFiles(File1, N3, this);
     recent_->on_click = [this](const QString& path) { LMDMRUList1Click(path); };
+}
+
+void TForm1::showProblemCount(const QString& summary) {
+    ProblemCount->setText(summary);
+    ProblemCount->setEnabled(!summary.isEmpty());
+    // The menu bar places its corner widget when it is laid out, at the size
+    // the widget then asks for: laid out again, the count shows whole at its
+    // new width.
+    QResizeEvent relayout(menuBar()->size(), menuBar()->size());
+    QCoreApplication::sendEvent(menuBar(), &relayout);
 }
 
 void TForm1::FormCreate() {
@@ -467,6 +487,7 @@ void TForm1::load_script_file(const QString& path) {
         levels_->appendMemo12(vellumark::memo12_lines(record));
         levels_->appendTranscript(vellumark::transcript_lines(record));
         document_->load(std::move(record));
+        problems_->setScriptOpen();
         recent_->add(path);
         // The caption names the layout of a console script after its path.
         showCaption(path + layout);
@@ -630,21 +651,6 @@ void TForm1::goTo(const vellumark::place& where) {
         return;
     default: return;
     }
-}
-
-void TForm1::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    // A panel shown below the tabs makes the window taller: what would then
-    // reach past the screen's right or bottom edge moves back onto it, never
-    // past the left or top edge.
-    const QSize now = event->size(), before = event->oldSize();
-    if (!isVisible() || isMaximized() || isFullScreen() || !screen()) return;
-    if (now.width() <= before.width() && now.height() <= before.height()) return;
-    const QRect room = screen()->availableGeometry();
-    const QRect frame = frameGeometry();
-    const int dx = std::max(std::min(0, room.right() - frame.right()), std::min(0, room.left() - frame.left()));
-    const int dy = std::max(std::min(0, room.bottom() - frame.bottom()), std::min(0, room.top() - frame.top()));
-    if (dx != 0 || dy != 0) setGeometry(geometry().translated(dx, dy));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -153,6 +153,13 @@ public:
 
     ProblemsPanel* problems() const { return problems_; }
     FindPanel* find() const { return find_; }
+    // Puts the window in the middle of its screen's free area, at the size
+    // it has once laid out (program start, before it is shown).
+    void centreOnScreen();
+    // Keeps the window within its screen's free area: with the Problems
+    // panel shown below, the panel gives up height (down to its least) and
+    // then the window moves up.
+    void keepOnScreen();
     // Shows a place of the document: its tab, its list row, memo line, or
     // slot and command line.
     void goTo(const vellumark::place& where);
@@ -161,13 +168,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createActions();
     void FormCreate();
     void load_skin();
+    // The count of problems at the right of the menu bar; nothing while no
+    // script is open.
+    void showProblemCount(const QString& summary);
     // Sets the caption; " *" follows it while the document has unsaved
     // changes.
     void showCaption(const QString& caption);

@@ -81,6 +81,10 @@ void RecentFiles::rebuild_menu() {
         a->deleteLater();
     }
     actions_.clear();
+    // A separator is a thin line that the entries around it keep apart;
+    // last in the menu, N3 would touch the menu's border and read as part of
+    // it. While it ends the menu, the menu has that space below it.
+    menu_->setContentsMargins(0, 0, 0, entries_.isEmpty() ? 6 : 0);
     if (entries_.isEmpty()) return;
 
     // The entry after N3 in the menu, before which the entries go.

@@ -6,11 +6,14 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "codec/check.h"
 #include "codec/script_file.h"
 #include "editors/keystrings_tab.h"
+#include "editors/level_column.h"
 #include "support/window_fixture.h"
 
 using vellumark::Ttombpcdat;
@@ -64,6 +67,48 @@ TEST_F(KeyStringsTabTest, MemosFilledWhenTheTabIsFirstShownShowTheirLines) {
         EXPECT_TRUE(memo->updatesEnabled()) << m;
         EXPECT_EQ(lines_of(memo), texts(keys(m))) << m;
     }
+}
+
+// Where a line of a memo or of the level column stands in the tab.
+int line_top(QPlainTextEdit* edit, QWidget* tab, int line) {
+    const QTextCursor start(edit->document()->findBlockByNumber(line));
+    return edit->viewport()->mapTo(tab, edit->cursorRect(start).topLeft()).y();
+}
+
+TEST_F(KeyStringsTabTest, LevelColumnStandsBesideTheMemoLinesAndScrollsWithThem) {
+    const Ttombpcdat doc = make_document(34, 60);
+    form->show();
+    open_document(doc);
+    form->tabs()->setCurrentWidget(k());
+    QApplication::processEvents();
+    QPlainTextEdit* column = k()->Levels->Levels;
+    QStringList expected;
+    for (int i = 0; i < 60; ++i) expected.append(QString::number(i) + " " + texts(doc.level_names.strings)[i]);
+    EXPECT_EQ(lines_of(column), expected);
+    // The memos stand side by side, not spread over the width of all sixteen.
+    EXPECT_LT(k()->memo(2)->x() - k()->memo(1)->x(), k()->memo(1)->width() + 20);
+    for (const int line : {0, 7}) {
+        EXPECT_EQ(line_top(column, k(), line), line_top(k()->memo(1), k(), line)) << line;
+        EXPECT_EQ(line_top(column, k(), line), line_top(k()->memo(2), k(), line)) << line;
+    }
+
+    // Scrolled in one memo, to its end too, the column and the other memos
+    // follow.
+    QScrollBar* bar = k()->memo(2)->verticalScrollBar();
+    for (const int first : {20, bar->maximum()}) {
+        bar->setValue(first);
+        QApplication::processEvents();
+        EXPECT_EQ(column->verticalScrollBar()->value(), first);
+        EXPECT_EQ(line_top(column, k(), 45), line_top(k()->memo(1), k(), 45));
+        EXPECT_EQ(line_top(column, k(), 45), line_top(k()->memo(2), k(), 45));
+    }
+
+    // A memo line's tool tip names its level.
+    QPlainTextEdit* memo = k()->memo(3);
+    const QPoint at(10, line_top(memo, memo->viewport(), 45) + 2);
+    QHelpEvent tip(QEvent::ToolTip, at, memo->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(memo->viewport(), &tip);
+    EXPECT_EQ(QToolTip::text(), "Key Strings #3, level 45 (" + texts(doc.level_names.strings)[45] + ")");
 }
 
 TEST_F(KeyStringsTabTest, MemosShorterAndLongerThanTheLevelCount) {

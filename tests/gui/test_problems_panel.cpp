@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -60,6 +61,47 @@ TEST_F(WindowTest, ProblemsAreListedLiveAndADoubleClickShowsThePlace) {
     QApplication::processEvents();
     EXPECT_FALSE(form->problems()->isVisible());
     EXPECT_EQ(form->size(), window);
+}
+
+TEST_F(WindowTest, OnALaptopScreenTheWindowWithThePanelStaysOnTheScreen) {
+    form->centreOnScreen();
+    form->show();
+    QApplication::processEvents();
+    const QRect room = form->screen()->availableGeometry();
+    ASSERT_EQ(room.size(), QSize(1366, 768));
+    // Centred at its own size, not at Qt's first 640x480 (up to the frame
+    // that a shown window gets).
+    EXPECT_NE(form->size(), QSize(640, 480));
+    const QRect frame = form->frameGeometry();
+    const QPoint off = frame.center() - room.center();
+    EXPECT_LE(std::abs(off.x()), (frame.width() - form->width()) / 2 + 1) << off.x();
+    EXPECT_LE(std::abs(off.y()), (frame.height() - form->height()) / 2 + 1) << off.y();
+
+    // With no script open there is nothing to count or list.
+    EXPECT_TRUE(form->ProblemCount->text().isEmpty());
+    form->Problems1->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form->problems()->ProblemList->topLevelItemCount(), 0);
+    form->Problems1->trigger();
+
+    auto d = vellumark::samples::make_document(31, 6);
+    d.scripts[2].commands[0] = {vellumark::cmd::kPlayLevel, 25};
+    open_sample("laptop.dat", vellumark::samples::file_bytes(d));
+    QApplication::processEvents();
+    EXPECT_EQ(form->ProblemCount->text(), "0 errors, 1 warning");
+    // Shown, from the middle of the screen and from its bottom edge, the
+    // panel keeps a few rows and the window stays on the screen.
+    for (const int top : {form->y(), room.bottom() - form->frameGeometry().height()}) {
+        form->move(form->x(), top);
+        form->Problems1->trigger();
+        QApplication::processEvents();
+        ASSERT_TRUE(form->problems()->isVisible());
+        EXPECT_TRUE(room.contains(form->frameGeometry())) << form->frameGeometry().bottom() << " " << top;
+        EXPECT_GE(form->problems()->ProblemList->height(), form->problems()->ProblemList->minimumHeight());
+        EXPECT_EQ(form->problems()->ProblemList->topLevelItemCount(), 1);
+        form->Problems1->trigger();
+        QApplication::processEvents();
+    }
 }
 
 }  // namespace

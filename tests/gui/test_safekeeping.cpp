@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include "codec/script_file.h"
+#include "codec/tables.h"
 #include "editors/add_level_dialog.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
@@ -169,6 +170,35 @@ TEST_F(WindowTest, InputIsRefusedWholeWithAMessageNeverCut) {
     EXPECT_EQ(record().key_strings[2].strings, before);
     EXPECT_EQ(dialogs.texts("message"), std::vector<QString>(2, unstorableTextMessage(doc().codePageTable())));
     EXPECT_FALSE(form->modified());
+
+    // ... and a line that would pass 255 characters, pasted, typed or joined,
+    // with the edit boxes' message.
+    doc().setEntry(vellumark::key_table(2), 0, std::string(255, 'k'), "Replace key");
+    mark_saved();
+    dialogs.clear();
+    const auto full = record().key_strings[2].strings;
+    const int second = int(full[1].size());
+    QTextCursor c(memo->document()->findBlockByNumber(1));
+    memo->setTextCursor(c);
+    QApplication::clipboard()->setText(QString(300, QLatin1Char('p')));
+    memo->paste();
+    QApplication::processEvents();
+    c.movePosition(QTextCursor::PreviousCharacter);  // the end of the full line
+    memo->setTextCursor(c);
+    QTest::keyClick(memo, Qt::Key_Z);
+    QApplication::processEvents();
+    c.movePosition(QTextCursor::NextCharacter);
+    memo->setTextCursor(c);
+    QTest::keyClick(memo, Qt::Key_Backspace);
+    QApplication::processEvents();
+    EXPECT_EQ(record().key_strings[2].strings, full);
+    EXPECT_EQ(dialogs.texts("message"), (std::vector<QString>{kTooLongTextMessage.arg(300 + second),
+                                                              kTooLongTextMessage.arg(256),
+                                                              kTooLongTextMessage.arg(255 + second)}));
+    EXPECT_FALSE(form->modified());
+    // What fits goes in.
+    QTest::keyClick(memo, Qt::Key_A);
+    EXPECT_EQ(record().key_strings[2].strings[1], "a" + full[1]);
 }
 
 }  // namespace
