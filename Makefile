@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 30
 WERROR ?= OFF
 
 DEB_PACKAGES := cmake g++ make pkg-config qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev \
-                libbenchmark-dev nlohmann-json3-dev clang-14 libclang-rt-14-dev libgettextpo-dev gettext \
+                libbenchmark-dev nlohmann-json3-dev clang-14 libclang-rt-14-dev libgettextpo-dev gettext libpcre2-dev \
                 help2man dpkg-dev file lintian appstream desktop-file-utils man-db bash-completion \
                 xvfb xauth xdotool graphviz fonts-freefont-ttf fonts-unifont
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -14,6 +14,7 @@
 #include "codec/layout.h"
 #include "codec/levels.h"
 #include "codec/script_file.h"
+#include "codec/search.h"
 #include "codec/transcript.h"
 #include "formats/catalogue.h"
 #include "formats/check_report.h"
@@ -21,6 +22,7 @@
 #include "formats/flow_dot.h"
 #include "formats/flow_graph.h"
 #include "formats/json_form.h"
+#include "formats/search_report.h"
 
 namespace vellumark::cli {
 
@@ -36,9 +38,11 @@ struct arguments {
     std::vector<std::string> operands;
     std::optional<std::string> output;
     std::optional<std::string> name, file;  // of "level insert"
-    bool strict = false, json = false;        // of "check"
+    bool strict = false, json = false;        // of "check" (--json also of "find" and "replace")
     std::optional<std::string> format;        // of "flow": dot, svg or png
     bool backup = false;                      // "--backup" of the commands that write a file
+    search_options search{true, false, false};  // of "find" and "replace": case matters unless --ignore-case
+    std::optional<search_scope> scope;          // --in
     std::optional<codepage::page> codepage;
     bool help = false;
 
@@ -60,8 +64,22 @@ std::optional<std::string>* text_option(arguments& a, const std::string& option)
     return nullptr;
 }
 
+// Adds the names of "--in NAME[,NAME]..." to a search's scope; false,
+// adding nothing, when one is not the name of a table or slot.
+bool add_scope_names(std::optional<search_scope>& scope, const std::string& names) {
+    search_scope more = scope.value_or(search_scope{});
+    std::size_t from = 0;
+    do {
+        const std::size_t comma = std::min(names.find(',', from), names.size());
+        if (!add_to_scope(more, std::string_view(names).substr(from, comma - from))) return false;
+        from = comma + 1;
+    } while (from <= names.size());
+    scope = std::move(more);
+    return true;
+}
+
 arguments parse_arguments(const std::vector<std::string>& args, bool takes_output, bool takes_texts = false,
-                          std::size_t first = 1, bool checks = false) {
+                          std::size_t first = 1, bool checks = false, bool searches = false) {
     arguments parsed;
     bool options_end = false;
     for (std::size_t i = first; i < args.size(); ++i) {
@@ -74,8 +92,22 @@ arguments parse_arguments(const std::vector<std::string>& args, bool takes_outpu
             parsed.help = true;
         } else if (checks && a == "--strict") {
             parsed.strict = true;
-        } else if (checks && a == "--json") {
+        } else if ((checks || searches) && a == "--json") {
             parsed.json = true;
+        } else if (searches && a == "--regex") {
+            parsed.search.regex = true;
+        } else if (searches && a == "--word") {
+            parsed.search.whole_words = true;
+        } else if (searches && a == "--ignore-case") {
+            parsed.search.match_case = false;
+        } else if (searches && (a == "--in" || a.rfind("--in=", 0) == 0)) {
+            // --in=NAMES, or --in and the words after it that name tables or slots.
+            if (a == "--in" && i + 1 >= args.size())
+                throw usage_error{"option --in needs the names of tables or slots"};
+            const std::string first_names = a == "--in" ? args[++i] : a.substr(5);
+            if (!add_scope_names(parsed.scope, first_names))
+                throw usage_error{"unknown table \"" + first_names + "\" for --in; give " + scope_names()};
+            while (a == "--in" && i + 1 < args.size() && add_scope_names(parsed.scope, args[i + 1])) ++i;
         } else if (args[0] == "flow" && (a == "--format" || a.rfind("--format=", 0) == 0)) {
             if (parsed.format) throw usage_error{"option --format given twice"};
             if (a == "--format" && i + 1 >= args.size()) throw usage_error{"option --format needs dot, svg or png"};
@@ -254,6 +286,34 @@ int do_diff(const std::string& a_path, const std::string& b_path, const codepage
     return lines.empty() ? kExitOk : kExitFailure;
 }
 
+// "find FILE PATTERN [options]" and "replace FILE PATTERN REPLACEMENT -o OUT
+// [options]". find exits with 1 when nothing matches, as grep does, and with
+// 2 when it cannot search.
+int do_search(const std::string& command, const arguments& a, std::ostream& out) {
+    const bool find = command == "find";
+    if (a.operands.size() != (find ? 2u : 3u))
+        throw usage_error{"\"" + command + "\" takes a file name, " +
+                          (find ? "and a text to find" : "a text to find and its replacement") + ", not " +
+                          std::to_string(a.operands.size()) + (a.operands.size() == 1 ? " operand" : " operands")};
+    if (a.operands[1].empty()) throw usage_error{"\"" + command + "\" needs a text to find, not an empty one"};
+    if (!find && !a.output) throw usage_error{"\"replace\" needs -o FILE"};
+    Ttombpcdat doc = load_input_script(a.operands[0]);
+    const search_pattern pattern(a.operands[1], a.search);
+    const search_scope scope = a.scope.value_or(search_scope::everything());
+    if (find) {
+        const std::vector<search_match> matches = find_all(doc, a.texts(), pattern, scope);
+        out << (a.json ? report::find_json(doc, a.texts(), matches)
+                       : report::find_text(input_name(a.operands[0]), doc, a.texts(), matches));
+        return matches.empty() ? kExitFailure : kExitOk;
+    }
+    // Everything is planned and checked before the target is touched.
+    const replace_plan plan = plan_replace(doc, a.texts(), pattern, scope, a.operands[2]);
+    apply(doc, plan);
+    save_script_file(*a.output, doc, a.backups());
+    out << (a.json ? report::replace_json(plan) : report::replace_text(plan));
+    return kExitOk;
+}
+
 // "strings export FILE [-o OUT.pot]" and "strings import FILE IN.po -o OUT".
 int do_strings(const std::vector<std::string>& args, std::ostream& out) {
     const std::string action = args.size() > 1 ? args[1] : std::string();
@@ -299,7 +359,7 @@ int do_strings(const std::vector<std::string>& args, std::ostream& out) {
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const std::string command = args.empty() ? std::string() : args[0];
-    int failure = command == "diff" ? kExitUsage : kExitFailure;
+    int failure = command == "diff" || command == "find" ? kExitUsage : kExitFailure;
     try {
         if (args.empty()) throw usage_error{"no command given"};
         if (command == "--help" || command == "-h" || command == "help") {
@@ -312,15 +372,18 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (command == "level") return do_level(args, out);
         if (command == "strings") return do_strings(args, out);
-        const bool takes_output = command == "dump" || command == "build" || command == "flow";
+        const bool takes_output =
+            command == "dump" || command == "build" || command == "flow" || command == "replace";
+        const bool searches = command == "find" || command == "replace";
         if (command != "check" && command != "resave" && command != "transcript" && !takes_output &&
-            command != "diff")
+            command != "diff" && !searches)
             throw usage_error{"unknown command \"" + command + "\""};
-        arguments a = parse_arguments(args, takes_output, false, 1, command == "check");
+        arguments a = parse_arguments(args, takes_output, false, 1, command == "check", searches);
         if (a.help) {
             out << command_usage_text(command);
             return kExitOk;
         }
+        if (searches) return do_search(command, a, out);
         if (command == "check") {
             expect_operands(a, command, 1);
             return do_check(a.operands[0], a, out);

@@ -80,6 +80,38 @@ const command_help kCommandHelp[] = {
      "are removed.\n",
      "  -o, --output OUT         the script to write\n"
      "  --backup                 keep an existing OUT as OUT.bak first\n"},
+    {"find",
+     "Usage: vellumark-cli find FILE PATTERN [--regex] [--ignore-case] [--word]\n"
+     "                          [--in NAME...] [--json]\n"
+     "Print each string and command line of FILE that PATTERN matches, once, as\n"
+     "FILE:PLACE: TEXT (level_names[3], key_strings[2][5], slot[4] command 2). The\n"
+     "symbols U+240A and U+240D stand for a string's line breaks, which a regular\n"
+     "expression also matches as \\n and \\r.\n",
+     "  --regex                  PATTERN is a PCRE2 regular expression\n"
+     "  --ignore-case            letter case does not matter\n"
+     "  --word                   whole words only: no letter, digit or _ beside it\n"
+     "  --in NAME...             only these tables and slots: level_names, pic_files,\n"
+     "                           title_files, fmv_files, level_files, cutscene_files,\n"
+     "                           game_strings1, game_strings2, key_strings (all ten) or\n"
+     "                           key_strings[0] to key_strings[9], secret_strings and\n"
+     "                           special_strings (the PlayStation beta's) or one of\n"
+     "                           them, slots (every slot's command lines) or slot[N];\n"
+     "                           several follow --in or are separated by commas\n"
+     "  --json                   print every match as JSON: its place, start and length\n"
+     "                           in characters, the match and the whole text\n"},
+    {"replace",
+     "Usage: vellumark-cli replace FILE PATTERN REPLACEMENT -o OUT [--regex]\n"
+     "                             [--ignore-case] [--word] [--in NAME...] [--json]\n"
+     "Write FILE as OUT with every match of PATTERN in its strings replaced (command\n"
+     "lines are not replaced) and print how many were. With --regex, \\1 to \\99 in\n"
+     "REPLACEMENT give the capture groups, \\0 the whole match, \\n and \\r line breaks,\n"
+     "\\\\ a backslash. A string that would grow past 255 characters or hold a character\n"
+     "the code page cannot store refuses the whole replace.\n",
+     "  -o, --output OUT         the script to write\n"
+     "  --backup                 keep an existing OUT as OUT.bak first\n"
+     "  --regex, --ignore-case, --word, --in NAME...\n"
+     "                           as for \"find\"\n"
+     "  --json                   print the count as JSON\n"},
     {"strings export",
      "Usage: vellumark-cli strings export FILE [-o OUT.pot]\n"
      "Write a PO template of the texts to translate.\n",
@@ -111,6 +143,10 @@ std::string command_usage_text(const std::string& command) {
         return text + "\nExit status:\n"
                       "  0 when the scripts are the same, 1 when they differ, 2 when one cannot\n"
                       "  be read or on a usage error.\n";
+    if (command == "find")
+        return text + "\nExit status:\n"
+                      "  0 when something matches, 1 when nothing does, 2 when FILE cannot be read,\n"
+                      "  the regular expression is not valid or on a usage error.\n";
     if (command == "check")
         return text + "\nExit status:\n"
                       "  0 when the script has no errors (with --strict: no problems), 1 when it\n"
@@ -150,6 +186,12 @@ std::string usage_text() {
            "  level delete FILE N -o OUT\n"
            "                           delete level N; commands naming it name no level and\n"
            "                           demo entries naming it are removed\n"
+           "  find FILE PATTERN [--regex] [--ignore-case] [--word] [--in NAME...] [--json]\n"
+           "                           print each string and command line that PATTERN\n"
+           "                           matches (FILE:PLACE: TEXT); exits with 1 when none\n"
+           "  replace FILE PATTERN REPLACEMENT -o OUT [the options of find]\n"
+           "                           write FILE as OUT with every match in its strings\n"
+           "                           replaced (\\1 for a group of a regular expression)\n"
            "  strings export FILE [-o OUT.pot]\n"
            "                           write a PO template of the texts to translate\n"
            "  strings import FILE IN.po -o OUT\n"
@@ -162,17 +204,18 @@ std::string usage_text() {
            "  --codepage NAME          the code page of the script's texts: windows-1250\n"
            "                           to windows-1258 (or cp1250 to cp1258); windows-1252\n"
            "                           when not given (\"build\": the one the JSON names)\n"
-           "  --backup                 (resave, build, dump, level, strings) keep an\n"
-           "                           existing output file's bytes as NAME.bak beside it\n"
-           "                           before it is written; when that fails, nothing is\n"
-           "                           written\n"
+           "  --backup                 (resave, build, dump, level, replace, strings) keep\n"
+           "                           an existing output file's bytes as NAME.bak beside\n"
+           "                           it before it is written; when that fails, nothing\n"
+           "                           is written\n"
            "  -h, --help               show this text (after a command: its own usage)\n"
            "  --version                show the version\n"
            "\n"
            "Exit status:\n"
            "  0 on success, 1 on failure (the message goes to standard error), 2 on a\n"
            "  usage error. \"diff\" exits with 0 when the scripts are the same, 1 when they\n"
-           "  differ and 2 when one cannot be read.\n";
+           "  differ and 2 when one cannot be read; \"find\" with 0 when something matches,\n"
+           "  1 when nothing does and 2 when it cannot search.\n";
 }
 
 }  // namespace vellumark::cli

@@ -141,11 +141,7 @@ private:
         const auto& all = table(doc_, id).strings;
         const std::size_t n = written(id);
         const std::string name(info(id).heading);
-        // Key strings are lines of a memo; the other tables have entries.
-        const auto where = [&](std::size_t i) {
-            return is_key_table(id) ? name + ", level " + std::to_string(i) + " "
-                                    : "Entry " + std::to_string(i) + " of " + quoted(name) + " ";
-        };
+        const auto where = [id](std::size_t i) { return entry_text(id, i) + " "; };
         std::uint64_t block = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const std::string& s = all[i];
@@ -360,6 +356,12 @@ std::string repair_message(const Ttombpcdat& doc, const read_repair& r) {
     }
     }
     return {};
+}
+
+std::string entry_text(table_id id, std::size_t index) {
+    // Key strings are a level's; the other tables have entries.
+    if (is_key_table(id)) return std::string(info(id).heading) + ", level " + std::to_string(index);
+    return "Entry " + std::to_string(index) + " of " + quoted(info(id).heading);
 }
 
 std::string place_text(const place& where) {

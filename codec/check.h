@@ -77,6 +77,11 @@ std::vector<problem> read_notices(const Ttombpcdat& doc);
 // strings take 309; a save writes 309".
 std::string repair_message(const Ttombpcdat& doc, const read_repair& r);
 
+// A string of a table as messages name it at the start of a sentence, levels
+// counted from 0 as "Play level,3" counts them: "Entry 4 of \"RPLs File
+// Names\"", "Key Strings #3, level 12".
+std::string entry_text(table_id id, std::size_t index);
+
 // Where a problem is, in words, levels counted from 0 as "Play level,3"
 // counts them and the commands of a slot from 1: "slot 5, command 3",
 // "Level's Description, entry 4", "Key Strings #3, level 12", "demo level

@@ -242,6 +242,14 @@ std::string code_point_name(char32_t c) {
     return text;
 }
 
+std::string character_name(char32_t c) {
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return code_point_name(c);
+    std::string out = "\"";
+    append_utf8(out, c);
+    out.append("\" (").append(code_point_name(c)).append(")");
+    return out;
+}
+
 // ---- windows-1252 ----------------------------------------------------------------
 
 char32_t to_unicode(unsigned char byte) { return get(kDefaultPage).to_unicode(byte); }

@@ -76,6 +76,9 @@ void append_utf8(std::string& out, char32_t c);
 
 // "U+0142".
 std::string code_point_name(char32_t c);
+// A character as a message names it: "ł" (U+0142), or U+0001 alone for one
+// that shows nothing.
+std::string character_name(char32_t c);
 
 // Every view shows a string on one line: the line breaks 0x0A and 0x0D that
 // a string may hold show as these symbols.

@@ -7,6 +7,7 @@
 #include "codec/commands.h"
 #include "codec/errors.h"
 #include "codec/levels.h"
+#include "codec/search.h"
 #include "codec/slots.h"
 #include "codec/transcript.h"
 #include "editors/commands/change_value.h"
@@ -186,6 +187,38 @@ void ScriptDocument::addTableChanges(const vellumark::Ttombpcdat& target, QUndoC
         };
         new ReplaceEntries(*this, t.id, int(first), run(now), run(then), {}, false, step);
     }
+}
+
+void ScriptDocument::replaceStrings(const std::vector<vellumark::string_edit>& edits, const QString& text) {
+    std::vector<const vellumark::string_edit*> valid;
+    for (const vellumark::string_edit& e : edits)
+        if (e.index >= 0 && std::size_t(e.index) < vellumark::table(record_, e.table).strings.size())
+            valid.push_back(&e);
+    if (valid.empty()) return;
+    std::sort(valid.begin(), valid.end(), [](const auto* a, const auto* b) {
+        return std::pair(a->table, a->index) < std::pair(b->table, b->index);
+    });
+    // One change per run of entries edited close together: the views show
+    // again the entries of each run, and a few changes for many edits keep
+    // that quick when most strings change.
+    constexpr int kJoinedGap = 8;  // unchanged entries a run may take in
+    auto* step = new QUndoCommand(text);
+    for (std::size_t i = 0; i < valid.size();) {
+        const table_id table = valid[i]->table;
+        const Lines& now = vellumark::table(record_, table).strings;
+        const int first = valid[i]->index;
+        Lines after;
+        for (; i < valid.size() && valid[i]->table == table &&
+               valid[i]->index <= first + int(after.size()) + kJoinedGap;
+             ++i) {
+            const int at = valid[i]->index;
+            while (first + int(after.size()) <= at) after.push_back(now[std::size_t(first + int(after.size()))]);
+            after[std::size_t(at - first)] = valid[i]->bytes;  // the same entry twice: the last edit counts
+        }
+        Lines before(now.begin() + first, now.begin() + first + int(after.size()));
+        new ReplaceEntries(*this, table, first, std::move(before), std::move(after), {}, false, step);
+    }
+    undo_.push(step);
 }
 
 void ScriptDocument::setCodePage(const vellumark::codepage::table& table) {

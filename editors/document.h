@@ -21,6 +21,7 @@
 
 namespace vellumark {
 struct level_plan;
+struct string_edit;
 }
 
 using Lines = std::vector<std::string>;  // script bytes, one string per entry
@@ -98,6 +99,9 @@ public:
     // Takes every string table of `texts` that differs from the record's,
     // as one step (nothing when none differs).
     void replaceTables(const vellumark::Ttombpcdat& texts, const QString& text);
+    // New bytes for some strings of any tables (a replace of the find
+    // panel), as one step; nothing when `edits` is empty.
+    void replaceStrings(const std::vector<vellumark::string_edit>& edits, const QString& text);
     // A step that changes nothing: the commands that count as an edit even
     // when they find nothing to change ("Replace" with no entry selected).
     void touch(const QString& text);

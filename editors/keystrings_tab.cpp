@@ -241,6 +241,7 @@ void KeyStringsTab::showPlace(const vellumark::place& where) {
     const QTextBlock line = shown->document()->findBlockByNumber(std::max(where.index, 0));
     if (line.isValid()) shown->setTextCursor(QTextCursor(line));
     shown->ensureCursorVisible();
+    ScrollBox1->ensureWidgetVisible(shown);  // the sixteenth may lie far to the right
     shown->setFocus();
 }
 

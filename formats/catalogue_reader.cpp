@@ -143,16 +143,6 @@ std::vector<entry_lines> keyword_lines(std::string_view text) {
     return out;
 }
 
-// A character as a message names it: "ł" (U+0142), or U+0001 alone for one
-// that shows nothing.
-std::string character_name(char32_t c) {
-    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return codepage::code_point_name(c);
-    std::string out = "\"";
-    codepage::append_utf8(out, c);
-    out.append("\" (").append(codepage::code_point_name(c)).append(")");
-    return out;
-}
-
 constexpr const char* kNulReason = "the translation holds a NUL character, which would end the stored text";
 
 // A text of the catalogue as a one-line message shows it, in quotes. Built by
@@ -235,8 +225,9 @@ std::vector<translation> read_translations(std::span<const std::uint8_t> bytes, 
                 *c == codepage::kEndOfTransmissionSymbol ? static_cast<unsigned char>(codepage::kEndOfTransmission)
                                                          : cp.from_unicode(*c);
             if (!byte)
-                throw script_error(at(place.msgstr) + "the translation holds the character " + character_name(*c) +
-                                   ", which the code page " + cp.name() + " cannot store");
+                throw script_error(at(place.msgstr) + "the translation holds the character " +
+                                   codepage::character_name(*c) + ", which the code page " + cp.name() +
+                                   " cannot store");
             stored.push_back(static_cast<char>(*byte));
         }
         if (stored.size() > static_cast<std::size_t>(layout::kMaxStringLength))

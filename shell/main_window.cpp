@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QResizeEvent>
 #include <QSettings>
 #include <QTabWidget>
 #include <QToolButton>
@@ -30,6 +31,7 @@
 #include "editors/colors.h"
 #include "editors/dialogs.h"
 #include "editors/document.h"
+#include "editors/find_panel.h"
 #include "editors/keystrings_tab.h"
 #include "editors/levels_tab.h"
 #include "editors/media_tab.h"
@@ -137,7 +139,7 @@ TForm1::TForm1(Dialogs& dialogs, QWidget* parent)
             [this](int points) { run_command([&] { set_list_font_size(*this, points); }); });
 
     setAcceptDrops(true);
-    // Ctrl+S/X/C/V belong to the menu even inside text fields.
+    // Ctrl+S/X/C/V/F belong to the menu even inside text fields.
     qApp->installEventFilter(this);
 
     recent_->read(*openSettingsStore());
@@ -217,6 +219,25 @@ void TForm1::createActions() {
         a->setShortcutContext(Qt::WindowShortcut);
         EditMenu->addAction(a);
     }
+    // Find and replace across the script, in a panel below the tabs.
+    EditMenu->addSeparator();
+    find_ = new FindPanel(*document_, dialogs_, this);
+    addDockWidget(Qt::BottomDockWidgetArea, find_);
+    find_->hide();
+    connect(find_, &FindPanel::goTo, this, &TForm1::goTo);
+    Find1 = action(EditMenu, "Find1", QStringLiteral("Find..."), nullptr, QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(Find1, &QAction::triggered, find_, &FindPanel::open);
+    FindNext1 = action(EditMenu, "FindNext1", QStringLiteral("Find Next"), nullptr, QKeySequence(Qt::Key_F3));
+    connect(FindNext1, &QAction::triggered, this, [this] {
+        if (find_->isHidden()) find_->open();
+        find_->findNext();
+    });
+    FindPrevious1 = action(EditMenu, "FindPrevious1", QStringLiteral("Find Previous"), nullptr,
+                           QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    connect(FindPrevious1, &QAction::triggered, this, [this] {
+        if (find_->isHidden()) find_->open();
+        find_->findPrevious();
+    });
 
     Level1 = menuBar()->addMenu(QStringLiteral("&Level"));
     Level1->setObjectName(QStringLiteral("Level1"));
@@ -267,9 +288,13 @@ void TForm1::createActions() {
     addDockWidget(Qt::BottomDockWidgetArea, problems_);
     problems_->hide();
     connect(problems_, &ProblemsPanel::goTo, this, &TForm1::goTo);
-    connect(problems_, &QDockWidget::visibilityChanged, this, [this](bool shown) {
-        if (shown) keepOnScreen();
-    });
+    // Both panels open share the space below the tabs as two tabs; either
+    // shown keeps the window on its screen.
+    tabifyDockWidget(find_, problems_);
+    for (QDockWidget* panel : {static_cast<QDockWidget*>(find_), static_cast<QDockWidget*>(problems_)})
+        connect(panel, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+            if (shown) keepOnScreen();
+        });
     Problems1 = problems_->toggleViewAction();
     Problems1->setText(QStringLiteral("Problems"));
     Problems1->setObjectName(QStringLiteral("Problems1"));
@@ -533,7 +558,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
         if (type == QEvent::ShortcutOverride) {
             const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-            for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1, Undo1, Redo1}) {
+            for (QAction* a : {Save1, Exit1, Copyscriptslot1, Pastescriptslot1, Undo1, Redo1, Find1, FindNext1,
+                               FindPrevious1}) {
                 if (a->isEnabled() && a->shortcuts().contains(pressed)) {
                     // Refuse the field's claim on the key: the menu's shortcut runs.
                     event->ignore();

@@ -20,6 +20,7 @@
 class Dialogs;
 class DocumentFile;
 class ErrorHandler;
+class FindPanel;
 class ProblemsPanel;
 class QToolButton;
 class RememberedCodePages;
@@ -148,6 +149,9 @@ public:
     QAction* Pastescriptslot1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* Find1 = nullptr;          // shows the Find panel
+    QAction* FindNext1 = nullptr;      // F3
+    QAction* FindPrevious1 = nullptr;  // Shift+F3
     QAction* SaveText1 = nullptr;
     QAction* ChangeColor1 = nullptr;
     QAction* KeepBackup1 = nullptr;      // "Keep a backup on first save", checked
@@ -157,9 +161,11 @@ public:
     QAction* AboutThis1 = nullptr;
     QAction* Problems1 = nullptr;         // shows or hides the Problems panel
     ProblemsPanel* problems_ = nullptr;   // the document's problems, checked live
+    FindPanel* find_ = nullptr;           // find and replace across the script
     QToolButton* ProblemCount = nullptr;  // "0 errors, 2 warnings" in the menu bar
 
     ProblemsPanel* problems() const { return problems_; }
+    FindPanel* find() const { return find_; }
     // Puts the window in the middle of its screen's free area, at the size
     // it has once laid out (program start, before it is shown).
     void centreOnScreen();

@@ -1,5 +1,5 @@
 // Where the main window stands on its screen: centred at start, and kept
-// within the screen's free area while the Problems panel below it is shown.
+// within the screen's free area while the Problems or Find panel below it is shown.
 #include <QLayout>
 #include <QScreen>
 #include <QTreeWidget>
