@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 
 #include "codec/errors.h"
 #include "codec/fileio.h"
@@ -24,20 +23,8 @@ std::vector<std::uint8_t> read_standard_input(std::size_t most, std::string_view
     struct stat st {};
     if (::fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > most)
         too_long(what, most, " is " + std::to_string(st.st_size) + " bytes long; ");
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t buf[65536];
-    for (;;) {
-        // One byte past the limit tells that there is more.
-        const std::size_t want = std::min(sizeof buf, most + 1 - bytes.size());
-        const ssize_t r = ::read(STDIN_FILENO, buf, want);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw_errno(errno);
-        }
-        if (r == 0) break;
-        bytes.insert(bytes.end(), buf, buf + r);
-        if (bytes.size() > most) too_long(what, most, " is longer than " + std::to_string(most) + " bytes; ");
-    }
+    std::vector<std::uint8_t> bytes = read_at_most(STDIN_FILENO, most);
+    if (bytes.size() > most) too_long(what, most, " is longer than " + std::to_string(most) + " bytes; ");
     return bytes;
 }
 

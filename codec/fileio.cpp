@@ -211,11 +211,17 @@ std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t m
     // Refused before a byte is read.
     if (static_cast<std::uint64_t>(st.st_size) > most) too_large(path, what, most, std::uint64_t(st.st_size));
 
+    // One byte past the limit tells a file that grew while it was read.
+    std::vector<std::uint8_t> bytes = read_at_most(fd, most, static_cast<std::size_t>(st.st_size));
+    if (bytes.size() > most) too_large(path, what, most, std::nullopt);
+    return bytes;
+}
+
+std::vector<std::uint8_t> read_at_most(int fd, std::size_t most, std::size_t expected) {
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(std::min(expected, most + 1));
     std::uint8_t buf[65536];
-    for (;;) {
-        // One byte past the limit tells a file that grew while it was read.
+    while (bytes.size() <= most) {
         const std::size_t want = std::min(sizeof buf, most + 1 - bytes.size());
         const ssize_t r = ::read(fd, buf, want);
         if (r < 0) {
@@ -224,7 +230,6 @@ std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t m
         }
         if (r == 0) break;
         bytes.insert(bytes.end(), buf, buf + r);
-        if (bytes.size() > most) too_large(path, what, most, std::nullopt);
     }
     return bytes;
 }

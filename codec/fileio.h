@@ -21,6 +21,11 @@ namespace vellumark {
 // "I/O error %d", or a message naming a path that is not a regular file).
 std::vector<std::uint8_t> read_file_bytes(const std::string& path, std::size_t most, std::string_view what);
 
+// Reads an open file to its end, or until it has given one byte more than
+// `most`, which tells the caller that it is too long; `expected` bytes are
+// made room for at once.
+std::vector<std::uint8_t> read_at_most(int fd, std::size_t most, std::size_t expected = 0);
+
 // Saves bytes as the content of path. A symbolic link is followed (a dangling
 // one: the file it names is created); a link loop, and anything that is not a
 // regular file, are refused with a message naming path; a file the process

@@ -77,19 +77,6 @@ constexpr std::size_t kLinesPerSlice = 4 * kLinesPerParagraph;
 constexpr int kFirstSliceDelay = 16;  // ms
 constexpr int kSliceInterval = 1;     // ms
 
-QString transcript_text(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
-                        const CodePage* page) {
-    QString text;
-    qsizetype size = 0;
-    for (std::size_t i = first; i < last; ++i) size += qsizetype(lines[i].size()) + 1;
-    text.reserve(size);
-    for (std::size_t i = first; i < last; ++i) {
-        if (i > first) text += (i - first) % kLinesPerParagraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
-        append_text(text, lines[i], page);
-    }
-    return text;
-}
-
 // Holds back repaints of a widget while it is filled, when they run: one
 // whose repaints its parent holds back must not hold them itself, or it would
 // stay unpainted once the parent lets them go.
@@ -320,7 +307,7 @@ void LevelsTab::appendTranscript(const std::vector<std::string>& lines) {
     const bool idle = transcript_slices_.isEmpty();
     for (std::size_t first = 0; first < lines.size();) {
         const std::size_t last = std::min(lines.size(), first + (first == 0 ? kLinesAtOnce : kLinesPerSlice));
-        transcript_slices_.append(transcript_text(lines, first, last, doc_.codePageTable()));
+        transcript_slices_.append(to_text_lines(lines, first, last, doc_.codePageTable(), kLinesPerParagraph));
         first = last;
     }
     if (!idle || transcript_slices_.isEmpty()) return;

@@ -46,13 +46,13 @@ QString to_text(std::string_view bytes, const CodePage* page) {
 }
 
 QString to_text_lines(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
-                      const CodePage* page) {
+                      const CodePage* page, std::size_t per_paragraph) {
     QString text;
     qsizetype size = 0;
     for (std::size_t i = first; i < last; ++i) size += qsizetype(lines[i].size()) + 1;
     text.reserve(size);
     for (std::size_t i = first; i < last; ++i) {
-        if (i > first) text += QLatin1Char('\n');
+        if (i > first) text += (i - first) % per_paragraph == 0 ? QChar(u'\n') : QChar(QChar::LineSeparator);
         append_text(text, lines[i], page);
     }
     return text;

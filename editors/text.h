@@ -23,9 +23,11 @@ QString to_text(std::string_view bytes, const CodePage* page);
 // The same, appended to `out`.
 void append_text(QString& out, std::string_view bytes, const CodePage* page);
 
-// Entries first .. last - 1 as the lines of one text, joined by line ends.
+// Entries first .. last - 1 as the lines of one text, joined by line ends;
+// with `per_paragraph` above 1, only every per_paragraph-th line starts a
+// paragraph and the others are joined by line separators (U+2028).
 QString to_text_lines(const std::vector<std::string>& lines, std::size_t first, std::size_t last,
-                      const CodePage* page);
+                      const CodePage* page, std::size_t per_paragraph = 1);
 inline QString to_text_lines(const std::vector<std::string>& lines, const CodePage* page) {
     return to_text_lines(lines, 0, lines.size(), page);
 }
